@@ -1,0 +1,11 @@
+#include "app/AppTitle.h"
+
+namespace {
+std::u16string& Title() {
+  static std::u16string title = kDefaultApplicationTitle;
+  return title;
+}
+}  // namespace
+
+const std::u16string& ApplicationTitle() { return Title(); }
+void SetApplicationTitle(std::u16string title) { Title() = std::move(title); }

@@ -1,0 +1,3 @@
+#include "app/CmdLine.h"
+
+CmdLineData CmdLineValues;

@@ -1,0 +1,40 @@
+// A unit of work of a run; the worker thread runs the task list in order.
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "support/ErrorCodes.h"
+
+struct HWND__;  // the Win32 window handle type, kept opaque here
+class ParameterStore;
+class UIActionQueue;
+
+class Task {
+ public:
+  Task(std::u16string taskName, ParameterStore* parameterStore, HWND__* messageWindowHandle,
+       UIActionQueue* uiActionQueue)
+      : parameters(parameterStore),
+        name(std::move(taskName)),
+        messageWindow(messageWindowHandle),
+        uiActions(uiActionQueue) {}
+  virtual ~Task() = default;
+  Task(const Task&) = delete;
+  Task& operator=(const Task&) = delete;
+
+  // Called once, on the worker thread. 0 is success.
+  virtual kestrova::KVResult Run() = 0;
+
+  ParameterStore* parameters;  // the App's store; not owned
+  std::u16string name;
+  std::u16string statusText;
+  std::u16string target;
+  bool hidden = false;                   // the progress dialog is hidden while this task runs
+  std::uint32_t minimumDurationMs = 0;   // honoured after a successful run
+  bool alwaysRun = false;                // runs even after a failure or an abort
+  HWND__* messageWindow;                 // the App's message window
+  UIActionQueue* uiActions;              // the App's queue; not owned
+};
+
+using TaskList = std::vector<std::shared_ptr<Task>>;

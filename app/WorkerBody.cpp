@@ -1,0 +1,44 @@
+#include "app/WorkerBody.h"
+
+#include "commands/Parameters.h"
+#include "support/Text.h"
+
+using kestrova::KV_OK;
+using kestrova::KVResult;
+
+namespace {
+
+bool AbortRequested(const ParameterStore& parameters) {
+  const std::u16string* value = parameters.Find(kAbortName);
+  return value != nullptr && kestrova::EqualsAsciiNoCase(*value, u"true");
+}
+
+}  // namespace
+
+KVResult RunTaskList(const TaskList& tasks, const ParameterStore& parameters, WorkerHost& host) {
+  KVResult error = KV_OK;
+  bool aborted = false;
+  for (std::size_t i = 0; i < tasks.size(); ++i) {
+    Task& task = *tasks[i];
+    if ((aborted || error != KV_OK) && !task.alwaysRun) continue;
+
+    const std::uint32_t start = host.TickCount();
+    host.SetCurrentTaskIndex(static_cast<int>(i));
+    host.ShowProgress(!task.hidden);
+
+    const KVResult result = task.Run();
+    if (result != KV_OK) {
+      if (error == KV_OK) error = result;
+      continue;
+    }
+    if (aborted) continue;  // an always-run task after an abort: no waiting
+    if (AbortRequested(parameters)) {
+      aborted = true;
+      continue;
+    }
+    while (static_cast<std::uint32_t>(host.TickCount() - start) < task.minimumDurationMs) {
+      host.Sleep(kMinimumDurationStepMs);
+    }
+  }
+  return error;
+}

@@ -1,0 +1,46 @@
+# Extract-only static build of 7-Zip's archive library for the single "7z" format.
+set(SZ "${KVSFX_DEPS_DIR}/7zip")
+
+set(KVSFX_7Z_C_SOURCES
+  7zCrc.c 7zCrcOpt.c 7zStream.c Aes.c AesOpt.c Alloc.c Bcj2.c Bra.c Bra86.c CpuArch.c Delta.c Lzma2Dec.c
+  Lzma2DecMt.c LzmaDec.c MtDec.c Sha256.c Sha256Opt.c SwapBytes.c Threads.c XzCrc64.c XzCrc64Opt.c)
+list(TRANSFORM KVSFX_7Z_C_SOURCES PREPEND "${SZ}/C/")
+
+set(KVSFX_7Z_CPP_SOURCES
+  Common/IntToString.cpp Common/MyString.cpp Common/StringConvert.cpp Common/StringToInt.cpp Common/Wildcard.cpp
+  Windows/FileDir.cpp Windows/FileFind.cpp Windows/FileIO.cpp Windows/FileName.cpp Windows/PropVariant.cpp
+  Windows/System.cpp Windows/TimeUtils.cpp
+  7zip/Common/CreateCoder.cpp 7zip/Common/CWrappers.cpp 7zip/Common/FileStreams.cpp 7zip/Common/FilterCoder.cpp
+  7zip/Common/LimitedStreams.cpp 7zip/Common/MethodProps.cpp 7zip/Common/ProgressUtils.cpp 7zip/Common/PropId.cpp
+  7zip/Common/StreamBinder.cpp 7zip/Common/StreamObjects.cpp 7zip/Common/StreamUtils.cpp 7zip/Common/VirtThread.cpp
+  7zip/Archive/Common/CoderMixer2.cpp 7zip/Archive/Common/HandlerOut.cpp
+  7zip/Archive/7z/7zDecode.cpp 7zip/Archive/7z/7zExtract.cpp 7zip/Archive/7z/7zHandler.cpp 7zip/Archive/7z/7zIn.cpp
+  7zip/Archive/7z/7zProperties.cpp
+  7zip/Compress/Bcj2Coder.cpp 7zip/Compress/BcjCoder.cpp 7zip/Compress/BranchMisc.cpp 7zip/Compress/CopyCoder.cpp
+  7zip/Compress/Lzma2Decoder.cpp 7zip/Compress/LzmaDecoder.cpp
+  7zip/Crypto/7zAes.cpp 7zip/Crypto/MyAes.cpp
+  7zip/UI/Common/ArchiveOpenCallback.cpp 7zip/UI/Common/DefaultName.cpp 7zip/UI/Common/LoadCodecs.cpp
+  7zip/UI/Common/OpenArchive.cpp 7zip/UI/Common/SetProperties.cpp)
+list(TRANSFORM KVSFX_7Z_CPP_SOURCES PREPEND "${SZ}/CPP/")
+
+# Files that only hold static registration objects: nothing references them, so they are linked whole
+# (an OBJECT library) or no format or codec gets registered. 7zHeader.cpp stays out: its signature bytes
+# would land in the stub image ahead of the payload.
+set(KVSFX_7Z_REGISTRATION_SOURCES
+  Common/CRC.cpp Common/CrcReg.cpp Common/Sha256Prepare.cpp Common/Sha256Reg.cpp Common/XzCrc64Init.cpp
+  Common/XzCrc64Reg.cpp 7zip/Archive/7z/7zRegister.cpp 7zip/Compress/Bcj2Register.cpp
+  7zip/Compress/BcjRegister.cpp 7zip/Compress/BranchRegister.cpp 7zip/Compress/ByteSwap.cpp
+  7zip/Compress/CopyRegister.cpp 7zip/Compress/DeltaFilter.cpp 7zip/Compress/Lzma2Register.cpp
+  7zip/Compress/LzmaRegister.cpp 7zip/Crypto/7zAesRegister.cpp)
+list(TRANSFORM KVSFX_7Z_REGISTRATION_SOURCES PREPEND "${SZ}/CPP/")
+
+set(KVSFX_7Z_DEFINES Z7_EXTRACT_ONLY UNICODE _UNICODE NDEBUG)
+
+add_library(sevenzip STATIC ${KVSFX_7Z_C_SOURCES} ${KVSFX_7Z_CPP_SOURCES})
+add_library(sevenzip_registration OBJECT ${KVSFX_7Z_REGISTRATION_SOURCES})
+foreach(t sevenzip sevenzip_registration)
+  target_compile_definitions(${t} PUBLIC ${KVSFX_7Z_DEFINES})
+  target_include_directories(${t} SYSTEM PUBLIC "${SZ}/CPP" "${SZ}/C")
+  target_compile_options(${t} PRIVATE -w)
+endforeach()
+target_link_libraries(sevenzip PUBLIC sevenzip_registration oleaut32 uuid)

@@ -1,0 +1,47 @@
+#include "support/Diagnostics.h"
+
+#include <atomic>
+#include <cstdarg>
+#include <cstdio>
+#include <vector>
+
+#if defined(_WIN32)
+#include <windows.h>
+#endif
+
+namespace kestrova {
+namespace {
+
+void DefaultSink(const char* text) {
+#if defined(_WIN32)
+  OutputDebugStringA(text);
+#else
+  (void)text;
+#endif
+}
+
+std::atomic<KVDiagnosticSink> g_sink{&DefaultSink};
+
+}  // namespace
+
+KVDiagnosticSink KVSetDiagnosticSink(KVDiagnosticSink sink) {
+  return g_sink.exchange(sink ? sink : &DefaultSink);
+}
+
+void KVDiagnosticN(std::size_t capacity, const char* format, ...) {
+  char stackBuffer[1024];
+  std::vector<char> heapBuffer;
+  char* buffer = stackBuffer;
+  if (capacity > sizeof(stackBuffer)) {
+    heapBuffer.resize(capacity);
+    buffer = heapBuffer.data();
+  }
+  if (capacity == 0) return;
+  va_list args;
+  va_start(args, format);
+  std::vsnprintf(buffer, capacity, format, args);
+  va_end(args);
+  g_sink.load()(buffer);
+}
+
+}  // namespace kestrova

@@ -1,0 +1,32 @@
+// UTF-16 text in the portable core: std::u16string, with zero-copy views to wchar_t at Win32 calls.
+#pragma once
+#include <string>
+#include <string_view>
+
+namespace kestrova {
+
+// Conversions between UTF-8 and UTF-16. Ill-formed input is replaced by U+FFFD, never rejected.
+std::u16string Utf8ToUtf16(std::string_view utf8);
+std::string Utf16ToUtf8(std::u16string_view utf16);
+
+// Compares with only the ASCII letters A to Z folded (keywords such as "true", "on", "off").
+bool EqualsAsciiNoCase(std::u16string_view a, std::u16string_view b);
+bool EqualsAsciiNoCase(std::string_view a, std::string_view b);
+
+// Removes blanks, tabs, carriage returns and line feeds from both ends.
+std::u16string_view TrimBlanks(std::u16string_view text);
+
+#if defined(_WIN32)
+static_assert(sizeof(wchar_t) == sizeof(char16_t), "Windows wchar_t is UTF-16");
+inline const wchar_t* AsWide(const std::u16string& s) { return reinterpret_cast<const wchar_t*>(s.c_str()); }
+inline wchar_t* AsWide(std::u16string& s) { return reinterpret_cast<wchar_t*>(s.data()); }
+inline const wchar_t* AsWide(const char16_t* s) { return reinterpret_cast<const wchar_t*>(s); }
+inline std::u16string_view FromWide(const wchar_t* s) {
+  return s ? std::u16string_view(reinterpret_cast<const char16_t*>(s)) : std::u16string_view();
+}
+inline std::u16string_view FromWide(const wchar_t* s, std::size_t length) {
+  return std::u16string_view(reinterpret_cast<const char16_t*>(s), length);
+}
+#endif
+
+}  // namespace kestrova

@@ -1,0 +1,100 @@
+// Typed RAII owners for Win32 resources: one owner per kind, released on every path.
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+#include <utility>
+
+namespace kestrova {
+
+template <class T, auto Close, T Invalid = T{}>
+class KVUniqueResource {
+ public:
+  KVUniqueResource() noexcept = default;
+  explicit KVUniqueResource(T value) noexcept : value_(value) {}
+  KVUniqueResource(KVUniqueResource&& other) noexcept : value_(other.release()) {}
+  KVUniqueResource& operator=(KVUniqueResource&& other) noexcept {
+    if (this != &other) reset(other.release());
+    return *this;
+  }
+  KVUniqueResource(const KVUniqueResource&) = delete;
+  KVUniqueResource& operator=(const KVUniqueResource&) = delete;
+  ~KVUniqueResource() { reset(); }
+
+  T get() const noexcept { return value_; }
+  explicit operator bool() const noexcept { return value_ != Invalid; }
+  T release() noexcept { return std::exchange(value_, Invalid); }
+  void reset(T value = Invalid) noexcept {
+    const T old = std::exchange(value_, value);
+    if (old != Invalid) Close(old);
+  }
+  // For out-parameters of creating calls; releases what is held first.
+  T* put() noexcept {
+    reset();
+    return &value_;
+  }
+
+ private:
+  T value_ = Invalid;
+};
+
+namespace detail {
+inline void CloseHandleNoResult(HANDLE h) noexcept { ::CloseHandle(h); }
+inline void FreeLibraryNoResult(HMODULE m) noexcept { ::FreeLibrary(m); }
+inline void LocalFreeNoResult(HLOCAL p) noexcept { ::LocalFree(p); }
+inline void DestroyWindowNoResult(HWND w) noexcept { ::DestroyWindow(w); }
+}  // namespace detail
+
+// Handles whose empty value is null (threads, events, processes).
+using KVUniqueHandle = KVUniqueResource<HANDLE, &detail::CloseHandleNoResult>;
+// File handles, whose empty value is INVALID_HANDLE_VALUE.
+class KVUniqueFile {
+ public:
+  KVUniqueFile() noexcept = default;
+  explicit KVUniqueFile(HANDLE h) noexcept : handle_(h) {}
+  KVUniqueFile(const KVUniqueFile&) = delete;
+  KVUniqueFile& operator=(const KVUniqueFile&) = delete;
+  ~KVUniqueFile() {
+    if (handle_ != INVALID_HANDLE_VALUE) ::CloseHandle(handle_);
+  }
+  HANDLE get() const noexcept { return handle_; }
+  explicit operator bool() const noexcept { return handle_ != INVALID_HANDLE_VALUE; }
+
+ private:
+  HANDLE handle_ = INVALID_HANDLE_VALUE;
+};
+using KVUniqueModule = KVUniqueResource<HMODULE, &detail::FreeLibraryNoResult>;
+using KVUniqueLocalMemory = KVUniqueResource<HLOCAL, &detail::LocalFreeNoResult>;
+using KVUniqueWindow = KVUniqueResource<HWND, &detail::DestroyWindowNoResult>;
+
+// A critical section with scoped locking.
+class KVCriticalSection {
+ public:
+  KVCriticalSection() noexcept { ::InitializeCriticalSection(&section_); }
+  ~KVCriticalSection() { ::DeleteCriticalSection(&section_); }
+  KVCriticalSection(const KVCriticalSection&) = delete;
+  KVCriticalSection& operator=(const KVCriticalSection&) = delete;
+
+  class Lock {
+   public:
+    explicit Lock(KVCriticalSection& cs) noexcept : cs_(cs) { ::EnterCriticalSection(&cs_.section_); }
+    ~Lock() { ::LeaveCriticalSection(&cs_.section_); }
+    Lock(const Lock&) = delete;
+    Lock& operator=(const Lock&) = delete;
+
+   private:
+    KVCriticalSection& cs_;
+  };
+  [[nodiscard]] Lock Acquire() noexcept { return Lock(*this); }
+
+ private:
+  CRITICAL_SECTION section_;
+};
+
+// The calling thread's last error as a result code; never 0, so a failure stays a failure.
+inline std::uint32_t KVLastError() noexcept {
+  const DWORD e = ::GetLastError();
+  return e != 0 ? e : 0xEE000001u;  // KV_E_FAIL
+}
+
+}  // namespace kestrova
