@@ -1,6 +1,7 @@
 #include "app/RunOutcome.h"
 
 #include "commands/Parameters.h"
+#include "support/Formatter.h"
 
 using namespace kestrova;
 
@@ -31,7 +32,8 @@ std::u16string ErrorMessageText(KVResult code) {
     case KV_E_INVALID_TARGET:
       return u"The target path is invalid.";
     case KV_E_TARGET_TOO_LONG:
-      return u"The target path exceeds the maximum supported length of 248 characters.";
+      return KVFormat(u"The target path exceeds the maximum supported length of {} characters.",
+                      kMaxTargetPathLength);
     default:
       return u"The execution was aborted due to an error.";
   }

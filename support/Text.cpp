@@ -5,7 +5,8 @@ namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
 
-// Decodes one code point at `pos`, advancing it; ill-formed sequences yield U+FFFD and consume one byte.
+// Decodes one code point at `pos`, advancing it. A bad lead byte or continuation yields U+FFFD for one byte;
+// an overlong form, surrogate or value above U+10FFFF yields one U+FFFD for the whole sequence.
 char32_t DecodeUtf8(std::string_view s, std::size_t& pos) {
   const auto lead = static_cast<unsigned char>(s[pos++]);
   if (lead < 0x80) return lead;

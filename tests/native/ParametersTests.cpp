@@ -1,1 +1,80 @@
-// (placeholder)
+#include <gtest/gtest.h>
+
+#include "commands/Parameters.h"
+
+using namespace kestrova;
+
+namespace {
+
+KVResult Parse32(const char16_t* text, std::uint32_t& value) { return ParseNumber(text, value); }
+
+}  // namespace
+
+TEST(ParseNumber, AcceptsDecimalAndHexWithSurroundingWhiteSpace) {
+  std::uint32_t v = 0;
+  EXPECT_EQ(Parse32(u"42", v), KV_OK);
+  EXPECT_EQ(v, 42u);
+  EXPECT_EQ(Parse32(u" 0x1A ", v), KV_OK);
+  EXPECT_EQ(v, 26u);
+  EXPECT_EQ(Parse32(u"\t\r\n0X643\v\f", v), KV_OK);
+  EXPECT_EQ(v, 1603u);
+  EXPECT_EQ(Parse32(u"4294967295", v), KV_OK);
+  EXPECT_EQ(v, 4294967295u);
+  EXPECT_EQ(Parse32(u"0xEE002003", v), KV_OK);
+  EXPECT_EQ(v, 0xEE002003u);
+  EXPECT_EQ(Parse32(u"007", v), KV_OK);  // leading zeros stay decimal
+  EXPECT_EQ(v, 7u);
+}
+
+TEST(ParseNumber, SignsNegateModulo2To32) {
+  std::uint32_t v = 0;
+  EXPECT_EQ(Parse32(u"-1", v), KV_OK);
+  EXPECT_EQ(v, 0xFFFFFFFFu);
+  EXPECT_EQ(Parse32(u"+5", v), KV_OK);
+  EXPECT_EQ(v, 5u);
+  EXPECT_EQ(Parse32(u"-0x10", v), KV_OK);
+  EXPECT_EQ(v, 0xFFFFFFF0u);
+}
+
+TEST(ParseNumber, RejectsTextThatIsNotANumberAndKeepsTheValue) {
+  for (const char16_t* text : {u"", u"   ", u"42abc", u"abc", u"+", u"-", u"0x", u"0xg", u"4 2", u"1.5"}) {
+    std::uint32_t v = 77;
+    EXPECT_EQ(Parse32(text, v), KV_E_INVALID_DATA);
+    EXPECT_EQ(v, 77u);
+  }
+}
+
+TEST(ParseNumber, ReportsOverflow) {
+  std::uint32_t v = 0;
+  EXPECT_EQ(Parse32(u"4294967296", v), KV_E_OUT_OF_RANGE);
+  EXPECT_EQ(Parse32(u"0x100000000", v), KV_E_OUT_OF_RANGE);
+  EXPECT_EQ(Parse32(u"99999999999999999999999", v), KV_E_OUT_OF_RANGE);
+  EXPECT_EQ(Parse32(u"99999999999 x", v), KV_E_INVALID_DATA);  // trailing text outranks the overflow
+}
+
+TEST(ParseNumber64, CoversTheSignedRange) {
+  std::int64_t v = 0;
+  EXPECT_EQ(ParseNumber64(u"-9223372036854775808", v), KV_OK);
+  EXPECT_EQ(v, INT64_MIN);
+  EXPECT_EQ(ParseNumber64(u"9223372036854775807", v), KV_OK);
+  EXPECT_EQ(v, INT64_MAX);
+  EXPECT_EQ(ParseNumber64(u"9223372036854775808", v), KV_E_OUT_OF_RANGE);
+  EXPECT_EQ(ParseNumber64(u"-9223372036854775809", v), KV_E_OUT_OF_RANGE);
+  EXPECT_EQ(ParseNumber64(u" -0x10 ", v), KV_OK);
+  EXPECT_EQ(v, -16);
+  EXPECT_EQ(ParseNumber64(u"12z", v), KV_E_INVALID_DATA);
+}
+
+TEST(ParameterStore, InsertAssignRemoveCompareNamesExactly) {
+  ParameterStore store;
+  EXPECT_TRUE(store.Insert(u"Result", u"0"));
+  EXPECT_FALSE(store.Insert(u"Result", u"1"));
+  EXPECT_EQ(*store.Find(u"Result"), u"0");
+  EXPECT_EQ(store.Find(u"result"), nullptr);
+  EXPECT_FALSE(store.Assign(u"Other", u"1"));
+  EXPECT_TRUE(store.Assign(u"Result", u"3010"));
+  EXPECT_EQ(*store.Find(u"Result"), u"3010");
+  EXPECT_TRUE(store.Remove(u"Result"));
+  EXPECT_FALSE(store.Remove(u"Result"));
+  EXPECT_EQ(store.size(), 0u);
+}

@@ -1,0 +1,134 @@
+#include "app/win32/App.h"
+
+#include "app/ProcessValues.h"
+#include "app/RunOutcome.h"
+#include "app/win32/WindowMessages.h"
+#include "config/win32/Wow64FsRedirectionGuard.h"
+#include "support/Formatter.h"
+#include "support/win32/ModuleFileName.h"
+
+using namespace kestrova;
+
+App::App(HINSTANCE instance, RunPlanner& planner)
+    : instance_(instance), planner_(planner), messageWindow_(instance, this), shared_(std::make_shared<Shared>()) {
+  shared_->parameters.Insert(kSfxExitCodeName, KVFormatDecimal(0));
+}
+
+App::~App() { TearDownWindows(); }
+
+KVResult App::Run(std::uint32_t& exitCode) {
+  exitCode = 0;
+  KVWinModuleFileName module;
+  if (const KVResult r = module.Init(); r != KV_OK) return r;
+  SetProgramFolder(module.Folder());
+
+  if (const KVResult r = messageWindow_.Create(); r != KV_OK) return r;
+  shared_->messageWindow = messageWindow_.Handle();
+  if (const KVResult r = shared_->uiActions.Open(); r != KV_OK) return r;
+
+  shared_->tasks.clear();
+  const RunEnvironment environment{instance_, &shared_->parameters, messageWindow_.Handle(), &shared_->uiActions};
+  if (const KVResult r = planner_.PlanRun(environment, shared_->tasks); r != KV_OK) return r;
+
+  if (const KVResult r = progress_.Create(instance_, ApplicationTitle()); r != KV_OK) return r;
+  timerId_ = ::SetTimer(messageWindow_.Handle(), kWorkerPollTimerId, kWorkerPollIntervalMs, nullptr);
+  if (const KVResult r = StartWorker(); r != KV_OK) {
+    TearDownWindows();
+    return r;
+  }
+
+  const KVResult quitCode = RunMessageLoop();
+  TearDownWindows();
+  if (quitCode != KV_OK) return quitCode;
+  return ReadExitCode(shared_->parameters, exitCode);
+}
+
+KVResult App::StartWorker() {
+  auto* reference = new std::shared_ptr<Shared>(shared_);
+  const KVResult r = shared_->worker.Start(&App::WorkerProcedure, reference);
+  if (r != KV_OK) delete reference;
+  return r;
+}
+
+unsigned __stdcall App::WorkerProcedure(void* argument) {
+  const std::unique_ptr<std::shared_ptr<Shared>> reference(static_cast<std::shared_ptr<Shared>*>(argument));
+  Shared& shared = **reference;
+  shared.worker.SetState(WorkerState::Running, KV_OK);
+  KVResult result = KV_OK;
+  {
+    const Wow64FsRedirectionGuard redirectionOff;
+    result = redirectionOff.Error();
+    if (result == KV_OK) result = RunTaskList(shared.tasks, shared.parameters, shared);
+  }
+  shared.worker.SetState(WorkerState::Finished, result);
+  return 0;
+}
+
+KVResult App::RunMessageLoop() {
+  MSG message = {};
+  for (;;) {
+    const BOOL got = ::GetMessageW(&message, nullptr, 0, 0);
+    if (got == -1) continue;
+    if (got == 0) return static_cast<KVResult>(message.wParam);
+    ::TranslateMessage(&message);
+    ::DispatchMessageW(&message);
+  }
+}
+
+void App::HandleMessage(UINT message, WPARAM wParam, LPARAM /*lParam*/) {
+  switch (message) {
+    case WM_TIMER:
+      if (wParam == kWorkerPollTimerId) OnTimer();
+      break;
+    case kWmShowProgress:
+      progress_.Show(wParam != 0);
+      break;
+    case kWmRunUIActions:
+      OnRunUIActions();
+      break;
+    default:
+      break;
+  }
+}
+
+void App::OnTimer() {
+  WorkerThread& worker = shared_->worker;
+  const bool running = worker.IsRunning();
+  const KVResult result = worker.Result();
+  if (running && result == KV_OK) return;
+  worker.Join();
+  ::PostQuitMessage(static_cast<int>(result));
+}
+
+void App::OnRunUIActions() {
+  while (UIAction* action = shared_->uiActions.Pop()) {
+    const KVResult result = action->Execute(progress_.Handle());
+    if (result != KV_OK) {
+      ::PostQuitMessage(static_cast<int>(result));
+      return;
+    }
+  }
+}
+
+void App::TearDownWindows() {
+  if (timerId_ != 0) {
+    ::KillTimer(messageWindow_.Handle(), kWorkerPollTimerId);
+    timerId_ = 0;
+  }
+  messageWindow_.Destroy();
+  shared_->messageWindow = nullptr;
+  progress_.Destroy();
+}
+
+std::uint32_t App::Shared::TickCount() { return ::GetTickCount(); }
+
+void App::Shared::Sleep(std::uint32_t milliseconds) { ::Sleep(milliseconds); }
+
+void App::Shared::SetCurrentTaskIndex(int index) {
+  auto lock = stateLock.Acquire();
+  currentTaskIndex = index;
+}
+
+void App::Shared::ShowProgress(bool visible) {
+  ::PostMessageW(messageWindow, kWmShowProgress, visible ? 1 : 0, 0);
+}

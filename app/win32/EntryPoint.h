@@ -1,0 +1,7 @@
+#pragma once
+#include <windows.h>
+
+class RunPlanner;
+
+// The whole process: crash dumps, command line, COM and common controls, the run, its message, the exit code.
+int RunInstallerProcess(HINSTANCE instance, RunPlanner& planner);

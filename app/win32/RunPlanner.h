@@ -1,0 +1,27 @@
+// The part of a run that decides what to do: load the configuration, settle language and target, and build
+// the task list (the run's steps between creating the message window and creating the progress dialog).
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+#include "app/Task.h"
+#include "support/ErrorCodes.h"
+
+class ParameterStore;
+class UIActionQueue;
+
+struct RunEnvironment {
+  HINSTANCE instance;
+  ParameterStore* parameters;
+  HWND messageWindow;
+  UIActionQueue* uiActions;
+};
+
+class RunPlanner {
+ public:
+  virtual kestrova::KVResult PlanRun(const RunEnvironment& environment, TaskList& tasks) = 0;
+
+ protected:
+  ~RunPlanner() = default;
+};

@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Configures and builds one configuration: native | asan | win32 | fuzz.  Build trees go to build/<name>.
+set -euo pipefail
+repo=$(cd "$(dirname "$0")/.." && pwd)
+kind=${1:-win32}
+jobs=${KVSFX_JOBS:-2}
+case "$kind" in
+  native) args=(-DCMAKE_BUILD_TYPE=Debug) ;;
+  asan)   args=(-DCMAKE_BUILD_TYPE=Debug -DKVSFX_SANITIZE=ON) ;;
+  fuzz)   args=(-DCMAKE_BUILD_TYPE=Debug -DKVSFX_FUZZ=ON -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++) ;;
+  win32)  args=(-DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/Toolchain-mingw-i686.cmake") ;;
+  *) echo "usage: $0 native|asan|win32|fuzz" >&2; exit 2 ;;
+esac
+dir="$repo/build/$kind"
+if [ ! -f "$dir/build.ninja" ]; then
+  cmake -S "$repo" -B "$dir" -G Ninja "${args[@]}" >/dev/null
+fi
+cmake --build "$dir" -j "$jobs"

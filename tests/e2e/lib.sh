@@ -1,0 +1,36 @@
+# Sourced by the end-to-end scripts: run Windows programs and read their full exit codes.
+repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+. "$repo/scripts/wine-env.sh"
+failures=0
+
+# Re-runs the calling script inside a Wine session unless it already is in one.
+in_wine_session() {
+  if [ -z "${KVSFX_WINE_SESSION:-}" ]; then exec "$repo/scripts/wine-session.sh" bash "$0" "$@"; fi
+}
+
+winpath() { winepath -w "$1" 2>/dev/null; }
+
+# exit_code RUNEXIT PROGRAM [ARGS...]: prints the program's 32-bit exit code as 0xXXXXXXXX
+exit_code() {
+  local runexit=$1 program=$2; shift 2
+  wine "$runexit" "$(winpath "$program")" "$@" 2>/dev/null | tr -d '\r' | sed -n 's/^exit=\(0x[0-9A-F]*\).*/\1/p'
+}
+
+expect_eq() {  # name expected actual
+  if [ "$2" = "$3" ]; then echo "ok   $1"; else echo "FAIL $1: expected $2, got $3"; failures=$((failures + 1)); fi
+}
+
+# Waits for a top-level window titled exactly TITLE, then presses Enter in it. Prints the window id.
+confirm_window() {
+  local title=$1 id
+  id=$(timeout 30 xdotool search --sync --onlyvisible --name "^${title}\$" 2>/dev/null | head -n 1) || return 1
+  [ -n "$id" ] || return 1
+  xdotool windowactivate --sync "$id" >/dev/null 2>&1 || xdotool windowfocus --sync "$id" >/dev/null 2>&1 || true
+  xdotool key --window "$id" Return
+  echo "$id"
+}
+
+finish() {
+  if [ "$failures" -ne 0 ]; then echo "$failures case(s) failed"; exit 1; fi
+  echo "all cases passed"
+}

@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# The stub's spine end to end: the real stub, and the scripted stub for exit codes and the error message box.
+#   spine.sh STUB SCRIPTED_STUB RUNEXIT
+set -uo pipefail
+. "$(dirname "$0")/lib.sh"
+in_wine_session "$@"
+stub=$1 scripted=$2 runexit=$3
+
+expect_eq "stub is a 32-bit GUI PE" "yes" \
+  "$(file -b "$stub" | grep -q '^PE32 executable (GUI) Intel 80386' && echo yes || echo no)"
+expect_eq "stub without configuration exits with 0" 0x00000000 "$(exit_code "$runexit" "$stub")"
+
+export KVSFX_TEST_PLAN='set:SfxExitCode=3010'
+expect_eq "SfxExitCode becomes the exit code" 0x00000BC2 "$(exit_code "$runexit" "$scripted")"
+export KVSFX_TEST_PLAN='fail:0xEE000005;!set:SfxExitCode=1'
+expect_eq "cancelled: silent, its own code" 0xEE000005 "$(exit_code "$runexit" "$scripted")"
+export KVSFX_TEST_PLAN='+ok@300;fail:0xEE002004'
+
+out=$(mktemp)
+exit_code "$runexit" "$scripted" > "$out" &
+runner=$!
+if confirm_window " Self Extractor" >/dev/null; then
+  expect_eq "error message box shown with the application title" yes yes
+else
+  expect_eq "error message box shown with the application title" yes no
+  kill "$runner" 2>/dev/null
+fi
+wait "$runner"
+expect_eq "failing task: its code after the message" 0xEE002004 "$(cat "$out")"
+rm -f "$out"
+# A program folder of 256 characters or more cannot be split into its parts: the run ends at its first step.
+long=$(mktemp -d)
+deep="$long/$(printf 'd%.0s' $(seq 1 100))/$(printf 'e%.0s' $(seq 1 100))/$(printf 'f%.0s' $(seq 1 100))"
+mkdir -p "$deep" && cp "$scripted" "$deep/stub.exe"
+export KVSFX_TEST_PLAN='set:SfxExitCode=1'
+wine "$deep/stub.exe" --gui off >/dev/null 2>&1; status=$?
+expect_eq "256-character program folder: 0xE0010022 (low byte)" 34 "$status"
+rm -rf "$long"
+
+finish

@@ -1,0 +1,85 @@
+// The real spine in-process: message window, timer poll, worker thread, UI actions and the exit-code rule.
+#include <gtest/gtest.h>
+
+#include "app/win32/App.h"
+#include "tests/win/ScriptedPlan.h"
+
+using namespace kestrova;
+using Events = std::vector<std::string>;
+
+namespace {
+
+struct RunResult {
+  KVResult error;
+  std::uint32_t exitCode;
+  Events events;
+  DWORD elapsedMs;
+};
+
+RunResult RunPlan(const std::string& plan) {
+  ScriptedPlanner planner(plan);
+  RunResult result{};
+  const DWORD start = ::GetTickCount();
+  {
+    App app(::GetModuleHandleW(nullptr), planner);
+    result.error = app.Run(result.exitCode);
+  }
+  result.elapsedMs = ::GetTickCount() - start;
+  result.events = planner.Trace()->Snapshot();
+  return result;
+}
+
+}  // namespace
+
+TEST(AppRun, CompletedRunExitsWithTheNumberInSfxExitCode) {
+  EXPECT_EQ(RunPlan("").exitCode, 0u);
+  const RunResult decimal = RunPlan("set:SfxExitCode=3010");
+  EXPECT_EQ(decimal.error, KV_OK);
+  EXPECT_EQ(decimal.exitCode, 3010u);
+  EXPECT_EQ(RunPlan("set:SfxExitCode= 0x643 ").exitCode, 1603u);
+}
+
+TEST(AppRun, MissingOrNonNumericSfxExitCodeIsAGeneralFailure) {
+  for (const char* plan : {"unset:SfxExitCode", "set:SfxExitCode=abc", "set:SfxExitCode=42abc"}) {
+    const RunResult r = RunPlan(plan);
+    EXPECT_EQ(r.error, KV_E_FAIL) << plan;
+    EXPECT_EQ(r.exitCode, 0u) << plan;
+  }
+}
+
+TEST(AppRun, FirstFailureWinsAndOnlyAlwaysRunTasksFollowIt) {
+  const RunResult r = RunPlan("fail:5;ok;!set:SfxExitCode=7;fail:9;!fail:6");
+  EXPECT_EQ(r.error, 5u);
+  EXPECT_EQ(r.events, (Events{"0:fail", "2:set", "4:fail"}));
+}
+
+TEST(AppRun, AbortSkipsLaterTasksExceptAlwaysRunAndIsNoFailure) {
+  const RunResult r = RunPlan("set:Abort=TRUE;set:SfxExitCode=1;!set:SfxExitCode=1603");
+  EXPECT_EQ(r.error, KV_OK);
+  EXPECT_EQ(r.exitCode, 1603u);
+  EXPECT_EQ(r.events, (Events{"0:set", "2:set"}));
+}
+
+TEST(AppRun, PlanningFailureEndsTheRunBeforeAnyTask) {
+  const RunResult r = RunPlan("ok;planfail:0xEE002004");
+  EXPECT_EQ(r.error, KV_E_UNSUPPORTED_SYSTEM);
+  EXPECT_TRUE(r.events.empty());
+}
+
+TEST(AppRun, UIActionRunsOnTheMainThreadWhileTheTaskWaits) {
+  const RunResult r = RunPlan("ui:0;set:SfxExitCode=4");
+  EXPECT_EQ(r.error, KV_OK);
+  EXPECT_EQ(r.exitCode, 4u);
+  EXPECT_EQ(r.events, (Events{"0:ui", "ui", "1:set"}));
+}
+
+TEST(AppRun, UIActionErrorEndsTheLoopWithItsCode) {
+  const RunResult r = RunPlan("ui:0xEE000041;sleep:300;set:SfxExitCode=4");
+  EXPECT_EQ(r.error, 0xEE000041u);
+  EXPECT_EQ(r.exitCode, 0u);
+  ::Sleep(600);  // the abandoned worker finishes on its own references
+}
+
+TEST(AppRun, MinimumDurationHoldsAfterASuccessfulTask) {
+  EXPECT_GE(RunPlan("+ok@700").elapsedMs, 700u);  // with the progress dialog shown
+}

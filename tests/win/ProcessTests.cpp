@@ -1,0 +1,134 @@
+// Whole stub processes: exit codes, the error message box and crash dumps.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "support/Text.h"
+
+using namespace kestrova;
+
+namespace {
+
+struct ProcessOutcome {
+  DWORD exitCode = 0;
+  std::wstring caption;  // of the message box the process showed, if any
+  std::wstring message;
+};
+
+struct WindowSearch {
+  DWORD processId;
+  HWND found;
+};
+
+BOOL CALLBACK FindMessageBox(HWND window, LPARAM parameter) {
+  auto* search = reinterpret_cast<WindowSearch*>(parameter);
+  DWORD owner = 0;
+  ::GetWindowThreadProcessId(window, &owner);
+  wchar_t className[64] = {};
+  ::GetClassNameW(window, className, 64);
+  if (owner == search->processId && ::IsWindowVisible(window) && std::wstring(className) == L"#32770") {
+    search->found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+std::wstring ScriptedStubPath() {
+  const char* path = std::getenv("KVSFX_SCRIPTED_STUB");
+  return path != nullptr ? std::wstring(AsWide(Utf8ToUtf16(path))) : std::wstring(L"kv-sfxstub-scripted.exe");
+}
+
+// Runs the program with the plan, confirms any message box it shows (remembering its texts) and waits.
+ProcessOutcome RunStub(const std::wstring& program, const std::string& plan, const std::wstring& arguments = L"") {
+  ::SetEnvironmentVariableW(L"KVSFX_TEST_PLAN", AsWide(Utf8ToUtf16(plan)));
+  std::wstring commandLine = L"\"" + program + L"\" " + arguments;
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION process = {};
+  ProcessOutcome outcome;
+  if (!::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process)) {
+    ADD_FAILURE() << "cannot start the stub, error " << ::GetLastError();
+    return outcome;
+  }
+  ::CloseHandle(process.hThread);
+  for (int waited = 0; ::WaitForSingleObject(process.hProcess, 50) == WAIT_TIMEOUT; waited += 50) {
+    WindowSearch search{process.dwProcessId, nullptr};
+    ::EnumWindows(&FindMessageBox, reinterpret_cast<LPARAM>(&search));
+    if (search.found != nullptr) {
+      wchar_t text[512] = {};
+      ::GetWindowTextW(search.found, text, 512);
+      outcome.caption = text;
+      ::GetDlgItemTextW(search.found, 0xFFFF, text, 512);
+      outcome.message = text;
+      ::PostMessageW(search.found, WM_COMMAND, IDOK, 0);
+    }
+    if (waited > 60000) {
+      ::TerminateProcess(process.hProcess, 0xDEAD);
+      ADD_FAILURE() << "the stub did not end";
+    }
+  }
+  ::GetExitCodeProcess(process.hProcess, &outcome.exitCode);
+  ::CloseHandle(process.hProcess);
+  return outcome;
+}
+
+std::wstring TempFolder() {
+  wchar_t buffer[MAX_PATH] = {};
+  ::ExpandEnvironmentStringsW(L"%TEMP%", buffer, MAX_PATH);
+  return buffer;
+}
+
+}  // namespace
+
+TEST(StubProcess, ExitCodeRuleAndMessages) {
+  struct Case {
+    const char* plan;
+    DWORD exitCode;
+    const wchar_t* message;  // empty: no message box
+  };
+  const Case cases[] = {
+      {"set:SfxExitCode=3010", 3010, L""},
+      {"set:SfxExitCode=0xE0434352", 0xE0434352, L""},
+      {"set:SfxExitCode=abc", 0xEE000001, L"The execution was aborted due to an error."},
+      {"fail:267;!set:SfxExitCode=0", 267, L"The target path is invalid."},
+      {"fail:5", 5, L"Administrator privileges required."},
+      {"fail:0x80070005", 0x80070005, L"Administrator privileges required."},
+      {"planfail:0xEE002004", 0xEE002004, L"The current system is not supported."},
+      {"fail:0xEE000010", 0xEE000010, L"A command line argument is missing."},
+      {"fail:0xEE002007", 0xEE002007,
+       L"The target path exceeds the maximum supported length of 248 characters."},
+      {"fail:0xEE000005", 0xEE000005, L""},
+      {"fail:0xEE002006", 0xEE002006, L""},
+  };
+  for (const Case& c : cases) {
+    const ProcessOutcome outcome = RunStub(ScriptedStubPath(), c.plan);
+    EXPECT_EQ(outcome.exitCode, c.exitCode) << c.plan;
+    EXPECT_EQ(outcome.message, c.message) << c.plan;
+    if (!outcome.message.empty()) {
+      EXPECT_EQ(outcome.caption, L" Self Extractor") << c.plan;
+    }
+  }
+}
+
+TEST(StubProcess, UnhandledExceptionLeavesADumpInTemp) {
+  const std::wstring pattern = TempFolder() + L"\\kv-sfxstub_*.dmp";
+  WIN32_FIND_DATAW found = {};
+  for (HANDLE search = ::FindFirstFileW(pattern.c_str(), &found); search != INVALID_HANDLE_VALUE;) {
+    ::DeleteFileW((TempFolder() + L"\\" + found.cFileName).c_str());
+    if (!::FindNextFileW(search, &found)) {
+      ::FindClose(search);
+      break;
+    }
+  }
+  const ProcessOutcome outcome = RunStub(ScriptedStubPath(), "crash");
+  EXPECT_EQ(outcome.exitCode, static_cast<DWORD>(EXCEPTION_ACCESS_VIOLATION));
+  const HANDLE search = ::FindFirstFileW(pattern.c_str(), &found);
+  ASSERT_NE(search, INVALID_HANDLE_VALUE) << "no dump in the temporary folder";
+  ::FindClose(search);
+  const std::wstring name = found.cFileName;  // kv-sfxstub_YYYYMMDDhhmmss.dmp
+  EXPECT_EQ(name.size(), std::wstring(L"kv-sfxstub_20260101000000.dmp").size());
+  EXPECT_GT(found.nFileSizeLow, 0u);
+}

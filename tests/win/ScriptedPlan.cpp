@@ -1,0 +1,122 @@
+#include "tests/win/ScriptedPlan.h"
+
+#include <windows.h>
+
+#include "app/win32/UIActionQueue.h"
+#include "commands/Parameters.h"
+#include "support/Text.h"
+
+using namespace kestrova;
+
+void ScriptTrace::Add(std::string event) {
+  const std::lock_guard<std::mutex> guard(lock);
+  events.push_back(std::move(event));
+}
+
+std::vector<std::string> ScriptTrace::Snapshot() {
+  const std::lock_guard<std::mutex> guard(lock);
+  return events;
+}
+
+namespace {
+
+std::uint32_t Number(const std::string& text) {
+  std::uint32_t value = 0;
+  ParseNumber(Utf8ToUtf16(text), value);
+  return value;
+}
+
+class ResultAction final : public WaitableUIAction {
+ public:
+  ResultAction(KVResult result, std::shared_ptr<ScriptTrace> trace) : result_(result), trace_(std::move(trace)) {}
+  ~ResultAction() override = default;
+
+ protected:
+  KVResult Show(HWND /*owner*/) override {
+    trace_->Add("ui");
+    return result_;
+  }
+
+ private:
+  KVResult result_;
+  std::shared_ptr<ScriptTrace> trace_;
+};
+
+class ScriptedTask final : public Task {
+ public:
+  ScriptedTask(std::size_t index, std::string kind, std::string argument, const RunEnvironment& environment,
+               std::shared_ptr<ScriptTrace> trace)
+      : Task(Utf8ToUtf16(kind), environment.parameters, environment.messageWindow, environment.uiActions),
+        index_(index),
+        kind_(std::move(kind)),
+        argument_(std::move(argument)),
+        trace_(std::move(trace)) {}
+
+  KVResult Run() override {
+    trace_->Add(std::to_string(index_) + ":" + kind_);
+    if (kind_ == "fail") return Number(argument_);
+    if (kind_ == "set") {
+      const auto equals = argument_.find('=');
+      parameters->Set(Utf8ToUtf16(argument_.substr(0, equals)),
+                      Utf8ToUtf16(equals == std::string::npos ? std::string() : argument_.substr(equals + 1)));
+    } else if (kind_ == "unset") {
+      parameters->Remove(Utf8ToUtf16(argument_));
+    } else if (kind_ == "sleep") {
+      ::Sleep(Number(argument_));
+    } else if (kind_ == "ui") {
+      ResultAction action(Number(argument_), trace_);
+      action.RunOnMainThread(*uiActions, messageWindow);
+    } else if (kind_ == "crash") {
+      ::RaiseException(EXCEPTION_ACCESS_VIOLATION, EXCEPTION_NONCONTINUABLE, 0, nullptr);
+    }
+    return KV_OK;
+  }
+
+ private:
+  std::size_t index_;
+  std::string kind_;
+  std::string argument_;
+  std::shared_ptr<ScriptTrace> trace_;
+};
+
+std::vector<std::string> Split(const std::string& text, char separator) {
+  std::vector<std::string> parts;
+  std::size_t start = 0;
+  for (;;) {
+    const auto end = text.find(separator, start);
+    parts.push_back(text.substr(start, end - start));
+    if (end == std::string::npos) return parts;
+    start = end + 1;
+  }
+}
+
+}  // namespace
+
+KVResult ScriptedPlanner::PlanRun(const RunEnvironment& environment, TaskList& tasks) {
+  tasks.clear();
+  if (plan_.empty()) return KV_OK;
+  for (std::string item : Split(plan_, ';')) {
+    bool alwaysRun = false;
+    bool hidden = true;
+    while (!item.empty() && (item[0] == '!' || item[0] == '+')) {
+      if (item[0] == '!') alwaysRun = true;
+      else hidden = false;
+      item.erase(0, 1);
+    }
+    std::uint32_t minimumMs = 0;
+    if (const auto at = item.rfind('@'); at != std::string::npos) {
+      minimumMs = Number(item.substr(at + 1));
+      item.erase(at);
+    }
+    const auto colon = item.find(':');
+    const std::string kind = item.substr(0, colon);
+    const std::string argument = colon == std::string::npos ? std::string() : item.substr(colon + 1);
+    if (kind == "planfail") return Number(argument);
+    auto task = std::make_shared<ScriptedTask>(tasks.size(), kind, argument, environment, trace_);
+    task->alwaysRun = alwaysRun;
+    task->hidden = hidden;
+    task->minimumDurationMs = minimumMs;
+    tasks.push_back(std::move(task));
+  }
+  return KV_OK;
+}

@@ -1,0 +1,67 @@
+// kv-runexit PROGRAM [ARGUMENTS...]   quotes each argument as given
+// kv-runexit --raw "COMMAND LINE"     uses the command line exactly as given
+// Waits for the program and prints "exit=0xXXXXXXXX (decimal)"; returns 0, or 255 if it could not run.
+#include <windows.h>
+
+#include <cstdio>
+#include <cwchar>
+#include <string>
+
+namespace {
+
+// Quotes an argument so that CommandLineToArgvW gives it back unchanged.
+std::wstring Quote(const std::wstring& argument) {
+  if (!argument.empty() && argument.find_first_of(L" \t\"") == std::wstring::npos) return argument;
+  std::wstring quoted = L"\"";
+  std::size_t backslashes = 0;
+  for (const wchar_t c : argument) {
+    if (c == L'\\') {
+      ++backslashes;
+      continue;
+    }
+    quoted.append(c == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
+    backslashes = 0;
+    quoted.push_back(c);
+  }
+  quoted.append(backslashes * 2, L'\\');
+  quoted.push_back(L'"');
+  return quoted;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc < 2) {
+    std::fputs("usage: kv-runexit PROGRAM [ARGUMENTS...] | kv-runexit --raw \"COMMAND LINE\"\n", stderr);
+    return 255;
+  }
+  std::wstring commandLine;
+  if (std::wcscmp(argv[1], L"--raw") == 0 && argc == 3) {
+    commandLine = argv[2];
+  } else {
+    for (int i = 1; i < argc; ++i) {
+      if (i > 1) commandLine.push_back(L' ');
+      commandLine += Quote(argv[i]);
+    }
+  }
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION process = {};
+  if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process)) {
+    std::fprintf(stderr, "kv-runexit: cannot start (error %lu)\n", ::GetLastError());
+    return 255;
+  }
+  ::CloseHandle(process.hThread);
+  ::WaitForSingleObject(process.hProcess, INFINITE);
+  DWORD exitCode = 0;
+  const BOOL read = ::GetExitCodeProcess(process.hProcess, &exitCode);
+  ::CloseHandle(process.hProcess);
+  if (!read) {
+    std::fprintf(stderr, "kv-runexit: cannot read the exit code (error %lu)\n", ::GetLastError());
+    return 255;
+  }
+  std::printf("exit=0x%08lX (%lu)\n", exitCode, exitCode);
+  std::fflush(stdout);
+  return 0;
+}
