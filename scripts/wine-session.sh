@@ -18,11 +18,11 @@ ensure_prefix() {
   wineboot -i >/dev/null 2>&1 || true
   wineserver -w
   wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
-  # No post-mortem debugger: a crashing program ends at once with its exception code.
+  # No post-mortem debugger (an absent value means winedbg): a crashing program ends with its exception code.
   local view
   for view in 32 64; do
-    wine reg delete 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /f /reg:$view \
-      >/dev/null 2>&1 || true
+    wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /t REG_SZ \
+      /d 'kvsfx-no-debugger.exe' /f /reg:$view >/dev/null 2>&1
   done
   wineserver -w
   [ -d "$WINEPREFIX/drive_c/windows" ] || { echo "wine-session: ERROR: could not create $WINEPREFIX" >&2; exit 1; }
@@ -31,6 +31,9 @@ ensure_prefix() {
 
 ( flock 9; ensure_prefix ) 9>"$(dirname "$WINEPREFIX")/.wineprefix.lock"
 wineserver -p
+# Start Wine's background services now, detached from our output: started by a test program they would
+# inherit its output pipe and keep a test runner waiting for its end until the server stops.
+wine cmd /c exit </dev/null >/dev/null 2>&1 || true
 status=0
 "$@" || status=$?
 wineserver -k || true

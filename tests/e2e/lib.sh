@@ -25,8 +25,9 @@ confirm_window() {
   local title=$1 id
   id=$(timeout 30 xdotool search --sync --onlyvisible --name "^${title}\$" 2>/dev/null | head -n 1) || return 1
   [ -n "$id" ] || return 1
-  xdotool windowactivate --sync "$id" >/dev/null 2>&1 || xdotool windowfocus --sync "$id" >/dev/null 2>&1 || true
-  xdotool key --window "$id" Return
+  # No window manager runs under Xvfb: focus the window ourselves; Wine ignores keys sent to a window directly.
+  xdotool windowfocus --sync "$id" >/dev/null 2>&1 || true
+  xdotool key Return
   echo "$id"
 }
 

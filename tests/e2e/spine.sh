@@ -14,7 +14,7 @@ export KVSFX_TEST_PLAN='set:SfxExitCode=3010'
 expect_eq "SfxExitCode becomes the exit code" 0x00000BC2 "$(exit_code "$runexit" "$scripted")"
 export KVSFX_TEST_PLAN='fail:0xEE000005;!set:SfxExitCode=1'
 expect_eq "cancelled: silent, its own code" 0xEE000005 "$(exit_code "$runexit" "$scripted")"
-export KVSFX_TEST_PLAN='+ok@300;fail:0xEE002004'
+export KVSFX_TEST_PLAN='ok;fail:0xEE002004'
 
 out=$(mktemp)
 exit_code "$runexit" "$scripted" > "$out" &

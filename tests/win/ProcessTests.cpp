@@ -113,8 +113,7 @@ TEST(StubProcess, ExitCodeRuleAndMessages) {
   }
 }
 
-TEST(StubProcess, UnhandledExceptionLeavesADumpInTemp) {
-  const std::wstring pattern = TempFolder() + L"\\kv-sfxstub_*.dmp";
+void DeleteDumps(const std::wstring& pattern) {
   WIN32_FIND_DATAW found = {};
   for (HANDLE search = ::FindFirstFileW(pattern.c_str(), &found); search != INVALID_HANDLE_VALUE;) {
     ::DeleteFileW((TempFolder() + L"\\" + found.cFileName).c_str());
@@ -123,6 +122,12 @@ TEST(StubProcess, UnhandledExceptionLeavesADumpInTemp) {
       break;
     }
   }
+}
+
+TEST(StubProcess, UnhandledExceptionLeavesADumpInTemp) {
+  const std::wstring pattern = TempFolder() + L"\\kv-sfxstub_*.dmp";
+  DeleteDumps(pattern);
+  WIN32_FIND_DATAW found = {};
   const ProcessOutcome outcome = RunStub(ScriptedStubPath(), "crash");
   EXPECT_EQ(outcome.exitCode, static_cast<DWORD>(EXCEPTION_ACCESS_VIOLATION));
   const HANDLE search = ::FindFirstFileW(pattern.c_str(), &found);
@@ -131,4 +136,5 @@ TEST(StubProcess, UnhandledExceptionLeavesADumpInTemp) {
   const std::wstring name = found.cFileName;  // kv-sfxstub_YYYYMMDDhhmmss.dmp
   EXPECT_EQ(name.size(), std::wstring(L"kv-sfxstub_20260101000000.dmp").size());
   EXPECT_GT(found.nFileSizeLow, 0u);
+  DeleteDumps(pattern);  // full-memory dumps are large
 }
