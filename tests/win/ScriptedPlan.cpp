@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include <cstdio>
+
+#include "app/CmdLine.h"
 #include "app/win32/UIActionQueue.h"
 #include "commands/Parameters.h"
 #include "support/Text.h"
@@ -42,6 +45,25 @@ class ResultAction final : public WaitableUIAction {
   std::shared_ptr<ScriptTrace> trace_;
 };
 
+// Writes the parsed command line as UTF-8 lines "name=value" into the file at `path`.
+void WriteCommandLineValues(const std::string& path) {
+  std::FILE* file = ::_wfopen(AsWide(Utf8ToUtf16(path)), L"wb");
+  if (file == nullptr) return;
+  const auto line = [file](const char* name, const std::u16string& value) {
+    std::fprintf(file, "%s=%s\n", name, Utf16ToUtf8(value).c_str());
+  };
+  line("gui", std::u16string(1, static_cast<char16_t>(u'0' + CmdLineValues.gui)));
+  line("internal", std::u16string(1, static_cast<char16_t>(u'0' + CmdLineValues.internal)));
+  line("command", CmdLineValues.command);
+  line("target", CmdLineValues.target);
+  line("language", CmdLineValues.language);
+  line("logfile", CmdLineValues.logfile);
+  line("passthrough", CmdLineValues.passthrough);
+  line("tail", CmdLineValues.tail);
+  for (const std::u16string& argument : CmdLineValues.arguments) line("argument", argument);
+  std::fclose(file);
+}
+
 class ScriptedTask final : public Task {
  public:
   ScriptedTask(std::size_t index, std::string kind, std::string argument, const RunEnvironment& environment,
@@ -66,6 +88,8 @@ class ScriptedTask final : public Task {
     } else if (kind_ == "ui") {
       ResultAction action(Number(argument_), trace_);
       action.RunOnMainThread(*uiActions, messageWindow);
+    } else if (kind_ == "cmdline") {
+      WriteCommandLineValues(argument_);
     } else if (kind_ == "crash") {
       ::RaiseException(EXCEPTION_ACCESS_VIOLATION, EXCEPTION_NONCONTINUABLE, 0, nullptr);
     }
