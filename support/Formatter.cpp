@@ -484,7 +484,7 @@ std::size_t KVFormatterT<Ch>::FormatArgs(const Ch* format, const KVFormatArgT<Ch
   return this->Count() - countBefore;
 }
 
-// Parses the spec after ":" into spec_, leaving `p` at the closing bracket. False when the text ends first.
+// Parses the format spec after ":" into spec_, leaving `p` at the closing bracket. False when the text ends first.
 template <class Ch>
 bool KVFormatterT<Ch>::ParseSpec(const Ch*& p) {
   KVFormatSpec& spec = this->spec_;

@@ -20,7 +20,7 @@
 
 namespace kestrova {
 
-// The spec of one replacement field; all zero means "as is".
+// The format spec of one replacement field; all zero means "as is".
 struct KVFormatSpec {
   static constexpr std::uint16_t kHex = 0x01;
   static constexpr std::uint16_t kUpperCase = 0x02;
@@ -88,7 +88,7 @@ class KVFormatterImplT : public KVFormatterBase {
   void SetBuffer(Ch* buffer, std::size_t capacity);
   // Characters produced since SetBuffer, stored or not.
   std::size_t Count() const { return count_; }
-  // The spec of the field being written.
+  // The format spec of the field being written.
   const KVFormatSpec& Spec() const { return spec_; }
 
   // A null pointer writes "<<nullptr>>"; the text is padded to the width (right-aligned unless "<" or "^"),
