@@ -19,13 +19,7 @@ scripts/build.sh asan
 ctest --test-dir build/asan --output-on-failure
 
 step "fuzz smoke runs"
-scripts/build.sh fuzz
-for fuzzer in build/fuzz/fuzz/*_fuzzer; do
-  [ -x "$fuzzer" ] || continue
-  corpus="build/fuzz/corpus/$(basename "$fuzzer")"
-  mkdir -p "$corpus"
-  "$fuzzer" -max_total_time="${KVSFX_FUZZ_SECONDS:-20}" -print_final_stats=0 "$corpus" 2>&1 | tail -n 2
-done
+scripts/fuzz.sh "${KVSFX_FUZZ_SECONDS:-20}"
 
 step "win32 build and tests under Wine"
 scripts/build.sh win32
