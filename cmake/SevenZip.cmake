@@ -24,7 +24,7 @@ set(KVSFX_7Z_CPP_SOURCES
 list(TRANSFORM KVSFX_7Z_CPP_SOURCES PREPEND "${SZ}/CPP/")
 
 # Files that only hold static registration objects: nothing references them, so they are linked whole
-# (an OBJECT library) or no format or codec gets registered. 7zHeader.cpp stays out: its signature bytes
+# (--whole-archive) or no format or codec gets registered. 7zHeader.cpp stays out: its signature bytes
 # would land in the stub image ahead of the payload.
 set(KVSFX_7Z_REGISTRATION_SOURCES
   Common/CRC.cpp Common/CrcReg.cpp Common/Sha256Prepare.cpp Common/Sha256Reg.cpp Common/XzCrc64Init.cpp
@@ -36,11 +36,16 @@ list(TRANSFORM KVSFX_7Z_REGISTRATION_SOURCES PREPEND "${SZ}/CPP/")
 
 set(KVSFX_7Z_DEFINES Z7_EXTRACT_ONLY UNICODE _UNICODE NDEBUG)
 
-add_library(sevenzip STATIC ${KVSFX_7Z_C_SOURCES} ${KVSFX_7Z_CPP_SOURCES})
-add_library(sevenzip_registration OBJECT ${KVSFX_7Z_REGISTRATION_SOURCES})
-foreach(t sevenzip sevenzip_registration)
+add_library(sevenzip_core STATIC ${KVSFX_7Z_C_SOURCES} ${KVSFX_7Z_CPP_SOURCES})
+add_library(sevenzip_registration STATIC ${KVSFX_7Z_REGISTRATION_SOURCES})
+foreach(t sevenzip_core sevenzip_registration)
   target_compile_definitions(${t} PUBLIC ${KVSFX_7Z_DEFINES})
   target_include_directories(${t} SYSTEM PUBLIC "${SZ}/CPP" "${SZ}/C")
   target_compile_options(${t} PRIVATE -w)
 endforeach()
-target_link_libraries(sevenzip PUBLIC sevenzip_registration oleaut32 uuid)
+target_link_libraries(sevenzip_core PUBLIC oleaut32 uuid)
+target_link_libraries(sevenzip_registration PUBLIC sevenzip_core)
+
+# What programs link: every registration object, then the library they pull from.
+add_library(sevenzip INTERFACE)
+target_link_libraries(sevenzip INTERFACE "$<LINK_LIBRARY:WHOLE_ARCHIVE,sevenzip_registration>")

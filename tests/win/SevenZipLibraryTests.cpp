@@ -1,0 +1,45 @@
+// The archive library as linked into our programs: the one format and every decoder the payload may use.
+#include "Common/Common.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+
+#include "7zip/Common/RegisterCodec.h"
+#include "7zip/UI/Common/LoadCodecs.h"
+
+extern unsigned g_NumCodecs;
+extern const CCodecInfo* g_Codecs[];
+extern unsigned g_NumHashers;
+extern const CHasherInfo* g_Hashers[];
+
+bool IsSafePath(const UString& path);
+
+TEST(SevenZipLibrary, RegistersExactlyThe7zFormat) {
+  CCodecs codecs;
+  ASSERT_EQ(codecs.Load(), S_OK);
+  ASSERT_EQ(codecs.Formats.Size(), 1u);
+  EXPECT_EQ(std::wstring(codecs.Formats[0].Name.Ptr()), L"7z");
+}
+
+TEST(SevenZipLibrary, RegistersEveryDecoderAndCheckAPayloadMayUse) {
+  std::set<std::string> names;
+  for (unsigned i = 0; i < g_NumCodecs; ++i) names.insert(g_Codecs[i]->Name);
+  for (unsigned i = 0; i < g_NumHashers; ++i) names.insert(g_Hashers[i]->Name);
+  for (const char* name : {"LZMA", "LZMA2", "Copy", "BCJ", "BCJ2", "PPC", "IA64", "ARM", "ARMT", "ARM64", "SPARC",
+                           "RISCV", "Swap2", "Swap4", "Delta", "7zAES", "CRC32", "CRC64", "SHA256"}) {
+    EXPECT_EQ(names.count(name), 1u) << name;
+  }
+}
+
+TEST(SevenZipLibrary, ItemPathsMustStayInsideTheTarget) {
+  EXPECT_TRUE(IsSafePath(L"setup.msi"));
+  EXPECT_TRUE(IsSafePath(L"sub\\dir/file..txt"));
+  EXPECT_TRUE(IsSafePath(L"..name\\x"));
+  EXPECT_FALSE(IsSafePath(L"..\\evil.dll"));
+  EXPECT_FALSE(IsSafePath(L"a/../../evil.dll"));
+  EXPECT_FALSE(IsSafePath(L"a\\.."));
+  EXPECT_FALSE(IsSafePath(L"\\Windows\\evil.dll"));
+  EXPECT_FALSE(IsSafePath(L"C:evil.dll"));
+}
