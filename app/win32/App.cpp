@@ -130,5 +130,6 @@ void App::Shared::SetCurrentTaskIndex(int index) {
 }
 
 void App::Shared::ShowProgress(bool visible) {
-  ::PostMessageW(messageWindow, kWmShowProgress, visible ? 1 : 0, 0);
+  // After the loop has ended there is no window; posting to null would land in this thread's own queue.
+  if (const HWND window = messageWindow.load()) ::PostMessageW(window, kWmShowProgress, visible ? 1 : 0, 0);
 }
