@@ -8,6 +8,10 @@
 
 using namespace kestrova;
 
+namespace {
+constexpr int kSizeGripId = 0xE801;
+}  // namespace
+
 KVResult ProgressDlg::Create(HINSTANCE instance, const std::u16string& title) {
   title_ = &title;
   const HWND dialog = ::CreateDialogParamW(instance, MAKEINTRESOURCEW(IDD_PROGRESS_DIALOG), nullptr,
@@ -25,6 +29,7 @@ void ProgressDlg::Destroy() {
     ::DestroyWindow(dialog_);
     dialog_ = nullptr;
     bar_ = nullptr;
+    sizeGrip_ = nullptr;
   }
 }
 
@@ -56,6 +61,11 @@ void ProgressDlg::OnInitDialog(HWND dialog) {
   ::GetWindowRect(bar_, &bar);
   ::MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&bar), 2);
   barRightMargin_ = client.right - bar.right;
+  const int grip = ::GetSystemMetrics(SM_CXVSCROLL);
+  sizeGrip_ = ::CreateWindowExW(0, L"SCROLLBAR", nullptr,
+                                WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | SBS_SIZEBOX | SBS_SIZEGRIP,
+                                client.right - grip, client.bottom - grip, grip, grip, dialog,
+                                reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kSizeGripId)), nullptr, nullptr);
 
   INPUT shift[2] = {};
   shift[0].type = INPUT_KEYBOARD;
@@ -65,11 +75,17 @@ void ProgressDlg::OnInitDialog(HWND dialog) {
   ::SendInput(2, shift, sizeof(INPUT));
 }
 
-void ProgressDlg::LayOutBar() {
-  if (bar_ == nullptr) return;
+void ProgressDlg::LayOut(WPARAM sizeKind) {
+  if (sizeGrip_ != nullptr) ::ShowWindow(sizeGrip_, sizeKind == SIZE_MAXIMIZED ? SW_HIDE : SW_SHOW);
+  if (bar_ == nullptr || sizeKind == SIZE_MINIMIZED) return;
   RECT client = {};
   RECT bar = {};
   ::GetClientRect(dialog_, &client);
+  if (sizeGrip_ != nullptr) {
+    const int grip = ::GetSystemMetrics(SM_CXVSCROLL);
+    ::SetWindowPos(sizeGrip_, nullptr, client.right - grip, client.bottom - grip, grip, grip,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+  }
   ::GetWindowRect(bar_, &bar);
   ::MapWindowPoints(nullptr, dialog_, reinterpret_cast<POINT*>(&bar), 2);
   const LONG width = client.right - barRightMargin_ - bar.left;
@@ -94,7 +110,7 @@ INT_PTR CALLBACK ProgressDlg::DialogProc(HWND dialog, UINT message, WPARAM wPara
       if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) return TRUE;
       return FALSE;
     case WM_SIZE:
-      if (wParam != SIZE_MINIMIZED) self->LayOutBar();
+      self->LayOut(wParam);
       return FALSE;
     case WM_GETMINMAXINFO: {
       auto* info = reinterpret_cast<MINMAXINFO*>(lParam);

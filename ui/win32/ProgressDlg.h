@@ -22,10 +22,11 @@ class ProgressDlg {
  private:
   static INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
   void OnInitDialog(HWND dialog);
-  void LayOutBar();
+  void LayOut(WPARAM sizeKind);
 
   HWND dialog_ = nullptr;
   HWND bar_ = nullptr;
+  HWND sizeGrip_ = nullptr;
   const std::u16string* title_ = nullptr;
   SIZE minimumSize_ = {};
   int barRightMargin_ = 0;
