@@ -71,8 +71,12 @@ fetch_source() {   # package, directory name to unpack to
   local pkg=$1 dir=$2
   [ -f "$deps/$dir/.unpacked" ] && return 0
   mkdir -p "$deps/download"
-  ( cd "$deps/download" && apt-get source --download-only -qq "$pkg" ) \
-    || die "apt-get source $pkg failed (are deb-src indexes enabled and reachable?)"
+  if ! ( cd "$deps/download" && apt-get source --download-only -qq "$pkg" ); then
+    # The source indexes may be stale or missing: refresh once (needs root) and try again.
+    [ "$(id -u)" -eq 0 ] && apt-get update -qq || true
+    ( cd "$deps/download" && apt-get source --download-only -qq "$pkg" ) \
+      || die "apt-get source $pkg failed (are deb-src indexes enabled and reachable?)"
+  fi
   local orig
   orig=$(ls "$deps/download/${pkg}_"*.orig.tar.* 2>/dev/null | head -n 1)
   [ -n "$orig" ] || die "no original tarball for $pkg in $deps/download"
