@@ -1,13 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "support/CmdLineParser.h"
 
 using namespace kestrova;
+using Strings = std::vector<std::string>;
 
 namespace {
-struct Digit {
-  int value = -1;
-};
+struct Digit { int value = -1; };
 }  // namespace
 
 // A conversion that can fail, with a code of its own.
@@ -20,6 +21,7 @@ KVResult KVCmdLineArgHandler::ProcessValue<Digit>(Digit& target, const std::stri
 
 namespace {
 
+// The options --name (with a seen flag) and -d/--digit; the messages are collected.
 class CmdLineParserTest : public ::testing::Test {
  protected:
   CmdLineParserTest() {
@@ -27,97 +29,90 @@ class CmdLineParserTest : public ::testing::Test {
     parser.AddOption({"", "name", false}, name, &nameSeen);
     parser.AddOption({"d", "digit", false}, digit);
   }
-  KVResult Parse(std::vector<std::string> tail) {
+  KVResult Parse(Strings tail) {
     tail.insert(tail.begin(), "prog");
     return parser.Parse(tail);
   }
 
   KVCmdLineParser parser;
-  std::vector<std::string> messages;
+  Strings messages;
   std::string name;
   bool nameSeen = false;
   Digit digit;
 };
 
 TEST(CmdLineParserStatic, OptionLikeElements) {
-  for (const char* element : {"-a", "-Z", "--a", "--name", "-a=b"})
-    EXPECT_TRUE(KVCmdLineParser::IsOptionLike(element)) << element;
-  for (const char* element : {"", "-", "--", "-1", "--1", "---a", "a-b", "-\xC3\xA9"})
-    EXPECT_FALSE(KVCmdLineParser::IsOptionLike(element)) << element;
+  for (const char* yes : {"-a", "-Z", "--a", "-a=b"}) EXPECT_TRUE(KVCmdLineParser::IsOptionLike(yes)) << yes;
+  for (const char* no : {"", "-", "--", "-1", "--1", "---a", "a-b", "-\xC3\xA9"})
+    EXPECT_FALSE(KVCmdLineParser::IsOptionLike(no)) << no;
 }
 
 TEST_F(CmdLineParserTest, MatchesLongNameAfterTwoHyphensAndShortNameAfterOne) {
+  // The value element is taken as it is; the later value wins.
   EXPECT_EQ(Parse({"--name", "a", "-d", "3", "--digit", "4", "--name", "--digit"}), KV_OK);
-  EXPECT_EQ(parser.ProgramName(), "prog");
-  EXPECT_EQ(name, "--digit");  // the value element is taken as it is; the later value wins
-  EXPECT_EQ(digit.value, 4);
-  EXPECT_TRUE(nameSeen);
-  EXPECT_TRUE(messages.empty());
+  EXPECT_EQ(std::tie(parser.ProgramName(), name, digit.value, nameSeen, messages),
+            std::make_tuple("prog", "--digit", 4, true, Strings{}));
+}
 
-  for (const char* element : {"-name", "-digit", "--d", "--n{}"}) {
+TEST_F(CmdLineParserTest, FailuresStopAtTheElementAndReportOnce) {
+  const std::tuple<Strings, KVResult, std::string> cases[] = {
+      {{"-name"}, KV_E_UNKNOWN_OPTION, "Unknown option -name."},
+      {{"-digit"}, KV_E_UNKNOWN_OPTION, "Unknown option -digit."},
+      {{"--d"}, KV_E_UNKNOWN_OPTION, "Unknown option --d."},
+      {{"--n{}"}, KV_E_UNKNOWN_OPTION, "Unknown option --n{}."},
+      {{"--name", "b", "--NAME", "c"}, KV_E_UNKNOWN_OPTION, "Unknown option --NAME."},
+      {{"--name", "b", "--name=c"}, KV_E_UNKNOWN_OPTION, "Unknown option --name=c."},
+      {{"--name", "b", "--name"}, KV_E_MISSING_VALUE, "Missing value for option --name."},
+      {{"--name", "b", "-d", "12", "--name", "c"}, KV_E_OUT_OF_RANGE, "Invalid value 12 for option -d."},
+      {{"1"}, KV_E_UNEXPECTED_ARGUMENT, "Unexpected argument 1."},
+  };
+  for (const auto& [tail, code, message] : cases) {
+    name.clear();
     messages.clear();
-    EXPECT_EQ(Parse({element}), KV_E_UNKNOWN_OPTION) << element;
-    EXPECT_EQ(messages, std::vector<std::string>{"Unknown option " + std::string(element) + "."});
+    EXPECT_EQ(Parse(tail), code) << message;  // an invalid value returns the conversion's code
+    EXPECT_EQ(messages, Strings{message});
+    EXPECT_EQ(name, tail[0] == "--name" ? "b" : "") << message;  // kept from before the failure, nothing after
   }
 }
 
-TEST_F(CmdLineParserTest, InvalidValueReturnsTheConversionsCode) {
-  EXPECT_EQ(Parse({"--name", "b", "-d", "12", "--name", "c"}), KV_E_OUT_OF_RANGE);
-  EXPECT_EQ(messages, std::vector<std::string>{"Invalid value 12 for option -d."});
-  EXPECT_EQ(name, "b");
-  EXPECT_EQ(digit.value, -1);
-}
-
 TEST_F(CmdLineParserTest, IgnoredUnknownOptionIsReportedAndItsValueBecomesPositional) {
-  std::vector<std::string> narrow;
+  Strings narrow;
   std::vector<std::u16string> wide;
   parser.SetNarrowCollector(&narrow);  // takes precedence over the wide one
   parser.SetWideCollector(&wide);
   parser.SetIgnoreUnknownOptions(true);
   EXPECT_EQ(Parse({"--size", "9", "--name", "a"}), KV_OK);
-  EXPECT_EQ(messages, std::vector<std::string>{"Ignoring unknown option --size."});
-  EXPECT_EQ(narrow, std::vector<std::string>{"9"});
+  EXPECT_EQ(std::tie(messages, narrow, name),
+            std::make_tuple(Strings{"Ignoring unknown option --size."}, Strings{"9"}, "a"));
   EXPECT_TRUE(wide.empty());
 }
 
 TEST_F(CmdLineParserTest, PositionalsFillInOrderThenGoToACollector) {
   Digit first;
-  std::string second;
-  std::string flag = "unset";
+  std::string second, flag = "unset";
   bool secondSeen = false;
+  std::vector<std::u16string> wide;
   parser.AddArgument(first, true);
   parser.AddArgument(second, false, &secondSeen);
   parser.AddOption(std::make_unique<KVCmdLineParser::Option<std::string>>("", "flag", false, flag, false));
-  std::vector<std::u16string> wide;
   parser.SetWideCollector(&wide);
   EXPECT_EQ(Parse({"7", "--flag", "-1", "\xE6\x97\xA5", "x"}), KV_OK);  // a switch takes no value
-  EXPECT_EQ(flag, "");
-  EXPECT_EQ(first.value, 7);
-  EXPECT_EQ(second, "-1");
-  EXPECT_TRUE(secondSeen);
-  EXPECT_EQ(wide, (std::vector<std::u16string>{u"\u65E5", u"x"}));
+  EXPECT_EQ(std::tie(flag, first.value, second, secondSeen, wide),
+            std::make_tuple("", 7, "-1", true, std::vector<std::u16string>{u"\u65E5", u"x"}));
 }
 
-TEST_F(CmdLineParserTest, PositionalFailures) {
+TEST_F(CmdLineParserTest, PositionalFailuresAndRequiredArguments) {
   Digit first;
+  std::string required;
   parser.AddArgument(first, true);
+  parser.AddOption({"r", "req", true}, required);
+  EXPECT_EQ(Parse({}), KV_E_MISSING_ARGUMENT);  // checked before the options
   EXPECT_EQ(Parse({"x"}), KV_E_OUT_OF_RANGE);
-  EXPECT_EQ(Parse({"1", "2"}), KV_E_UNEXPECTED_ARGUMENT);
-  EXPECT_EQ(messages, (std::vector<std::string>{"Invalid argument x.", "Unexpected argument 2."}));
-
+  EXPECT_EQ(Parse({"1"}), KV_E_MISSING_OPTION);  // checked after the last element
+  EXPECT_EQ(messages, (Strings{"Missing argument.", "Invalid argument x.", "Missing required option r (req)."}));
   KVCmdLineParser lenient;
   lenient.SetIgnoreUnexpectedArguments(true);
   EXPECT_EQ(lenient.Parse({"prog", "3"}), KV_OK);
-}
-
-TEST_F(CmdLineParserTest, RequiredArgumentsAreCheckedAfterTheLastElement) {
-  std::string required;
-  parser.AddOption({"r", "req", true}, required);
-  EXPECT_EQ(Parse({}), KV_E_MISSING_OPTION);
-  Digit positional;
-  parser.AddArgument(positional, true);
-  EXPECT_EQ(Parse({}), KV_E_MISSING_ARGUMENT);  // checked before the options
-  EXPECT_EQ(messages, (std::vector<std::string>{"Missing required option r (req).", "Missing argument."}));
 }
 
 }  // namespace
