@@ -222,9 +222,8 @@ struct StringTraits<std::basic_string_view<S, Tr>> {
 
 template <class Ch, class S>
 void WriteCString(KVFormatterImplT<Ch>& f, const S* text) {
-  if constexpr (std::is_same_v<S, Ch>) {
-    f.WriteString(text, f.Spec());
-  } else if constexpr (std::is_same_v<S, char>) {
+  // Narrow text in the wide formatter is widened byte by byte; every other text type has its own overload.
+  if constexpr (std::is_same_v<S, char> && !std::is_same_v<Ch, char>) {
     f.WriteNarrowString(text, f.Spec());
   } else {
     f.WriteString(text, f.Spec());
@@ -233,9 +232,7 @@ void WriteCString(KVFormatterImplT<Ch>& f, const S* text) {
 
 template <class Ch, class S>
 void WriteView(KVFormatterImplT<Ch>& f, std::basic_string_view<S> text) {
-  if constexpr (std::is_same_v<S, Ch>) {
-    f.WriteText(text, f.Spec());
-  } else if constexpr (std::is_same_v<S, char>) {
+  if constexpr (std::is_same_v<S, char> && !std::is_same_v<Ch, char>) {
     f.WriteNarrowText(text, f.Spec());
   } else {
     f.WriteText(text, f.Spec());

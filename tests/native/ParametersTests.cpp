@@ -4,52 +4,36 @@
 
 using namespace kestrova;
 
-namespace {
-
-KVResult Parse32(const char16_t* text, std::uint32_t& value) { return ParseNumber(text, value); }
-
-}  // namespace
-
-TEST(ParseNumber, AcceptsDecimalAndHexWithSurroundingWhiteSpace) {
-  std::uint32_t v = 0;
-  EXPECT_EQ(Parse32(u"42", v), KV_OK);
-  EXPECT_EQ(v, 42u);
-  EXPECT_EQ(Parse32(u" 0x1A ", v), KV_OK);
-  EXPECT_EQ(v, 26u);
-  EXPECT_EQ(Parse32(u"\t\r\n0X643\v\f", v), KV_OK);
-  EXPECT_EQ(v, 1603u);
-  EXPECT_EQ(Parse32(u"4294967295", v), KV_OK);
-  EXPECT_EQ(v, 4294967295u);
-  EXPECT_EQ(Parse32(u"0xEE002003", v), KV_OK);
-  EXPECT_EQ(v, 0xEE002003u);
-  EXPECT_EQ(Parse32(u"007", v), KV_OK);  // leading zeros stay decimal
-  EXPECT_EQ(v, 7u);
-}
-
-TEST(ParseNumber, SignsNegateModulo2To32) {
-  std::uint32_t v = 0;
-  EXPECT_EQ(Parse32(u"-1", v), KV_OK);
-  EXPECT_EQ(v, 0xFFFFFFFFu);
-  EXPECT_EQ(Parse32(u"+5", v), KV_OK);
-  EXPECT_EQ(v, 5u);
-  EXPECT_EQ(Parse32(u"-0x10", v), KV_OK);
-  EXPECT_EQ(v, 0xFFFFFFF0u);
+TEST(ParseNumber, AcceptsDecimalHexSignsAndSurroundingWhiteSpace) {
+  const struct {
+    const char16_t* text;
+    std::uint32_t value;
+  } cases[] = {
+      {u"42", 42},           {u" 0x1A ", 26},           {u"\t\r\n0X643\v\f", 1603},
+      {u"4294967295", 4294967295u}, {u"0xEE002003", 0xEE002003u}, {u"007", 7},  // leading zeros stay decimal
+      {u"-1", 0xFFFFFFFFu},  {u"+5", 5},                {u"-0x10", 0xFFFFFFF0u},  // a minus negates modulo 2^32
+  };
+  for (const auto& c : cases) {
+    std::uint32_t v = 0;
+    EXPECT_EQ(ParseNumber(c.text, v), KV_OK);
+    EXPECT_EQ(v, c.value);
+  }
 }
 
 TEST(ParseNumber, RejectsTextThatIsNotANumberAndKeepsTheValue) {
   for (const char16_t* text : {u"", u"   ", u"42abc", u"abc", u"+", u"-", u"0x", u"0xg", u"4 2", u"1.5"}) {
     std::uint32_t v = 77;
-    EXPECT_EQ(Parse32(text, v), KV_E_INVALID_DATA);
+    EXPECT_EQ(ParseNumber(text, v), KV_E_INVALID_DATA);
     EXPECT_EQ(v, 77u);
   }
 }
 
 TEST(ParseNumber, ReportsOverflow) {
   std::uint32_t v = 0;
-  EXPECT_EQ(Parse32(u"4294967296", v), KV_E_OUT_OF_RANGE);
-  EXPECT_EQ(Parse32(u"0x100000000", v), KV_E_OUT_OF_RANGE);
-  EXPECT_EQ(Parse32(u"99999999999999999999999", v), KV_E_OUT_OF_RANGE);
-  EXPECT_EQ(Parse32(u"99999999999 x", v), KV_E_INVALID_DATA);  // trailing text outranks the overflow
+  EXPECT_EQ(ParseNumber(u"4294967296", v), KV_E_OUT_OF_RANGE);
+  EXPECT_EQ(ParseNumber(u"0x100000000", v), KV_E_OUT_OF_RANGE);
+  EXPECT_EQ(ParseNumber(u"99999999999999999999999", v), KV_E_OUT_OF_RANGE);
+  EXPECT_EQ(ParseNumber(u"99999999999 x", v), KV_E_INVALID_DATA);  // trailing text outranks the overflow
 }
 
 TEST(ParseNumber64, CoversTheSignedRange) {
