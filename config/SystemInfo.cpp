@@ -1,0 +1,172 @@
+#include "config/SystemInfo.h"
+
+#include <array>
+
+#include "support/Text.h"
+
+using kestrova::KVResult;
+namespace wv = windows_version;
+
+namespace {
+
+struct NamedVersion {
+  std::u16string_view name;
+  WindowsVersion value;
+};
+
+// Names the configuration accepts, then the values only detection gives.
+constexpr std::array<NamedVersion, 27> kConfiguredVersions{{
+    {u"W7", wv::W7},           {u"S2008R2", wv::S2008R2},   {u"HS2011", wv::HS2011},
+    {u"W8", wv::W8},           {u"S2012", wv::S2012},       {u"W8_1", wv::W8_1},
+    {u"S2012R2", wv::S2012R2}, {u"W10_1507", wv::W10_1507}, {u"W10_1511", wv::W10_1511},
+    {u"W10_1607", wv::W10_1607}, {u"S2016", wv::S2016},     {u"W10_1703", wv::W10_1703},
+    {u"W10_1709", wv::W10_1709}, {u"W10_1803", wv::W10_1803}, {u"W10_1809", wv::W10_1809},
+    {u"S2019", wv::S2019},     {u"W10_1903", wv::W10_1903}, {u"W10_1909", wv::W10_1909},
+    {u"W10_2004", wv::W10_2004}, {u"W10_20H2", wv::W10_20H2}, {u"W10_21H1", wv::W10_21H1},
+    {u"S2022", wv::S2022},     {u"W10_21H2", wv::W10_21H2}, {u"W10_22H2", wv::W10_22H2},
+    {u"W11_21H2", wv::W11_21H2}, {u"W11_22H2", wv::W11_22H2}, {u"W11_23H2", wv::W11_23H2},
+}};
+
+constexpr std::array<NamedVersion, 5> kDetectedOnlyVersions{{
+    {u"OtherWindows", wv::OtherWindows},
+    {u"W10_Newer", wv::W10_Newer},
+    {u"S_Newer", wv::S_Newer},
+    {u"W_Future", wv::W_Future},
+    {u"S_Future", wv::S_Future},
+}};
+
+struct NamedArch {
+  std::u16string_view name;
+  ProcessorArch value;
+};
+
+// Matching runs in this order.
+constexpr std::array<NamedArch, 5> kArchitectures{{
+    {u"x86", ProcessorArch::X86},
+    {u"x64", ProcessorArch::X64},
+    {u"IA64", ProcessorArch::IA64},
+    {u"ARM", ProcessorArch::ARM},
+    {u"ARM64", ProcessorArch::ARM64},
+}};
+
+constexpr bool IsBuildTextBlank(char16_t c) { return c == u' ' || (c >= 9 && c <= 13); }
+
+int DigitValue(char16_t c, unsigned base) {
+  int value = -1;
+  if (c >= u'0' && c <= u'9') value = c - u'0';
+  else if (c >= u'a' && c <= u'f') value = c - u'a' + 10;
+  else if (c >= u'A' && c <= u'F') value = c - u'A' + 10;
+  return value >= 0 && static_cast<unsigned>(value) < base ? value : -1;
+}
+
+}  // namespace
+
+bool IsServerVersion(WindowsVersion version) {
+  switch (version) {
+    case wv::S2008R2: case wv::HS2011: case wv::S2012: case wv::S2012R2: case wv::S2016:
+    case wv::S2019: case wv::S2022: case wv::S_Newer: case wv::S_Future:
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool WindowsVersionFromName(std::u16string_view name, WindowsVersion& version) {
+  for (const NamedVersion& entry : kConfiguredVersions) {
+    if (entry.name == name) {
+      version = entry.value;
+      return true;
+    }
+  }
+  return false;
+}
+
+std::u16string_view WindowsVersionName(WindowsVersion version) {
+  for (const NamedVersion& entry : kConfiguredVersions) {
+    if (entry.value == version) return entry.name;
+  }
+  for (const NamedVersion& entry : kDetectedOnlyVersions) {
+    if (entry.value == version) return entry.name;
+  }
+  return u"";
+}
+
+WindowsVersion WorkstationVersionFromBuild(std::uint32_t build) {
+  if (build <= 10240) return wv::W10_1507;
+  if (build <= 10586) return wv::W10_1511;
+  if (build <= 14393) return wv::W10_1607;
+  if (build <= 15063) return wv::W10_1703;
+  if (build <= 16299) return wv::W10_1709;
+  if (build <= 17134) return wv::W10_1803;
+  if (build <= 17763) return wv::W10_1809;
+  if (build <= 18362) return wv::W10_1903;
+  if (build == 18363) return wv::W10_1909;
+  if (build <= 19041) return wv::W10_2004;
+  if (build == 19042) return wv::W10_20H2;
+  if (build == 19043) return wv::W10_21H1;
+  if (build == 19044) return wv::W10_21H2;
+  if (build == 19045) return wv::W10_22H2;
+  if (build < 22000) return wv::W10_Newer;
+  if (build == 22000) return wv::W11_21H2;
+  if (build <= 22621) return wv::W11_22H2;
+  if (build <= 22631) return wv::W11_23H2;
+  return wv::W_Future;
+}
+
+WindowsVersion ServerVersionFromBuild(std::uint32_t build) {
+  if (build <= 14393) return wv::S2016;
+  if (build <= 17763) return wv::S2019;
+  if (build <= 20348) return wv::S2022;
+  if (build < 22000) return wv::S_Newer;
+  return wv::S_Future;
+}
+
+KVResult ParseBuildNumber(std::u16string_view text, std::uint32_t& build) {
+  build = 0;
+  std::size_t at = 0;
+  while (at < text.size() && IsBuildTextBlank(text[at])) ++at;
+  unsigned base = 10;
+  if (at + 1 < text.size() && text[at] == u'0' && (text[at + 1] == u'x' || text[at + 1] == u'X')) {
+    base = 16;
+    at += 2;
+  }
+  const std::size_t digitsStart = at;
+  std::uint64_t value = 0;
+  for (int digit; at < text.size() && (digit = DigitValue(text[at], base)) >= 0; ++at) {
+    value = value * base + static_cast<unsigned>(digit);
+    if (value > UINT32_MAX) return kestrova::KV_E_OUT_OF_RANGE;
+  }
+  if (at == digitsStart) return kestrova::KV_E_INVALID_DATA;
+  while (at < text.size() && IsBuildTextBlank(text[at])) ++at;
+  if (at != text.size()) return kestrova::KV_E_INVALID_DATA;
+  build = static_cast<std::uint32_t>(value);
+  return kestrova::KV_OK;
+}
+
+bool ProcessorArchFromName(std::u16string_view name, ProcessorArch& arch) {
+  for (const NamedArch& entry : kArchitectures) {
+    if (kestrova::EqualsAsciiNoCase(name, entry.name)) {
+      arch = entry.value;
+      return true;
+    }
+  }
+  return false;
+}
+
+std::u16string_view ProcessorArchName(ProcessorArch arch) {
+  for (const NamedArch& entry : kArchitectures) {
+    if (entry.value == arch) return entry.name;
+  }
+  return u"None";
+}
+
+ProcessorArch ProcessorArchFromMachine(std::uint16_t machine) {
+  switch (machine) {
+    case 0x014C: return ProcessorArch::X86;
+    case 0x8664: return ProcessorArch::X64;
+    case 0x0200: return ProcessorArch::IA64;
+    case 0x01C0: return ProcessorArch::ARM;
+    case 0xAA64: return ProcessorArch::ARM64;
+    default: return ProcessorArch::None;
+  }
+}
