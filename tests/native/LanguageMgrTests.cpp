@@ -1,0 +1,98 @@
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "support/Text.h"
+#include "ui/LanguageMgr.h"
+
+using namespace kestrova;
+
+namespace {
+
+// Knows every locale except those listed as unknown; names are "<locale> (en)" and "<locale> (loc)".
+class FakeLocales final : public KVLocaleInfo {
+ public:
+  std::u16string userLocale = u"en-US";
+  std::set<std::u16string> unknown;
+  KVResult GetDisplayNames(const std::u16string& name, std::u16string& english,
+                           std::u16string& localized) override {
+    if (unknown.count(name)) return 87;
+    english = name + u" (en)";
+    localized = name + u" (loc)";
+    return KV_OK;
+  }
+  KVResult GetUserUiLocaleName(std::u16string& name) override {
+    name = userLocale;
+    return KV_OK;
+  }
+};
+
+std::u16string DefaultFor(const std::u16string& user, const std::set<std::u16string>& offered) {
+  FakeLocales locales;
+  locales.userLocale = user;
+  LanguageMgr manager(locales, &offered);
+  EXPECT_EQ(manager.Initialize(), KV_OK);
+  return manager.Selected().tag;
+}
+
+}  // namespace
+
+TEST(LanguageTag, SubtagsAndLocaleName) {
+  struct Case {
+    std::u16string text;
+    KVResult result;
+    std::u16string locale;
+  };
+  const Case cases[] = {
+      {u"en-US", KV_OK, u"en-US"},          {u"en_US", KV_OK, u"en-US"},
+      {u"zh-CN-Hans", KV_OK, u"zh-Hans-CN"}, {u"sr-Latn-RS", KV_OK, u"sr-Latn-RS"},
+      {u"de", KV_OK, u"de"},                {u"fil-PH", KV_OK, u"fil-PH"},
+      {u"en-US-US", KV_OK, u"en-US"},       {u"en-x-US", KV_OK, u"en"},  // stops at a subtag of length 1
+      {u"en-US-12345", KV_OK, u"en-US"},    // a third subtag of another length is ignored
+      {u"en-US-GB", KV_E_INVALID_DATA, u""}, {u"english", KV_E_INVALID_DATA, u""},
+      {u"e-US", KV_E_INVALID_DATA, u""},    {u"", KV_E_INVALID_DATA, u""},
+  };
+  FakeLocales locales;
+  for (const Case& c : cases) {
+    KVLanguageEntry entry;
+    EXPECT_EQ(KVParseLanguageTag(c.text, locales, entry), c.result) << Utf16ToUtf8(c.text);
+    if (c.result == KV_OK) {
+      EXPECT_EQ(KVLocaleName(entry), c.locale) << Utf16ToUtf8(c.text);
+      EXPECT_EQ(entry.tag, c.text);
+    }
+  }
+  locales.unknown.insert(u"xx-YY");
+  KVLanguageEntry entry;
+  EXPECT_EQ(KVParseLanguageTag(u"xx_YY", locales, entry), KV_E_INVALID_VALUE);
+}
+
+TEST(LanguageMgr, DefaultFollowsTheUsersDisplayLanguage) {
+  EXPECT_EQ(DefaultFor(u"de-AT", {u"de-DE", u"en-US"}), u"de-DE");
+  EXPECT_EQ(DefaultFor(u"fr-FR", {u"de-DE", u"en-US"}), u"en-US");
+  EXPECT_EQ(DefaultFor(u"fr-FR", {u"de-DE", u"fr-FR"}), u"fr-FR");
+  EXPECT_EQ(DefaultFor(u"ja-JP", {u"de-DE", u"fr-FR"}), u"");
+  EXPECT_EQ(DefaultFor(u"de-AT", {u"de-AT", u"de-DE"}), u"de-AT");
+  EXPECT_EQ(DefaultFor(u"fr-CA", {u"en-GB", u"en"}), u"en");            // plain en before any en
+  EXPECT_EQ(DefaultFor(u"zh-Hant-TW", {u"zh-Hans-CN", u"zh-Hant-HK"}), u"zh-Hant-HK");
+}
+
+TEST(LanguageMgr, LoadingAndSelection) {
+  FakeLocales locales;
+  locales.unknown.insert(u"qq-QQ");
+  const std::set<std::u16string> offered{u"de-DE", u"en-US", u"qq-QQ", u"x-bad"};
+  LanguageMgr manager(locales, &offered);
+  ASSERT_EQ(manager.Initialize(), KV_OK);
+  ASSERT_EQ(manager.Languages().size(), 2u);  // the unknown locale and the malformed tag are left out
+  EXPECT_EQ(manager.Initialize(), KV_E_ALREADY_INITIALIZED);
+  EXPECT_EQ(manager.SelectByTag(u"en-us"), KV_E_FAIL);  // tags compare exactly
+  EXPECT_EQ(manager.Selected().tag, u"en-US");
+  EXPECT_EQ(manager.SelectByTag(u"de-DE"), KV_OK);
+  EXPECT_EQ(manager.Selected().tag, u"de-DE");
+  EXPECT_EQ(KVLanguageDisplayText(manager.Selected()), u"de-DE (loc) [de-DE (en)]");
+
+  const std::set<std::u16string> none;
+  LanguageMgr empty(locales, &none);
+  EXPECT_EQ(empty.Initialize(), KV_E_FAIL);
+  LanguageMgr noOptions(locales, nullptr);
+  EXPECT_EQ(noOptions.Initialize(), KV_E_FAIL);
+}
