@@ -1,4 +1,5 @@
-// The known-folder names that ${...} variables may use, with the folder ids Windows publishes for them.
+// The known-folder names that ${...} variables may use, with the folder ids Windows publishes for them
+// (FOLDERID_OneDrive and FOLDERID_SkyDrive are two names of one folder).
 #include "commands/KnownFolders.h"
 
 #include <algorithm>
@@ -150,6 +151,15 @@ constexpr KnownFolder kKnownFolders[] = {
     {u"FOLDERID_Windows", {0xF38BF404, 0x1D43, 0x42F2, {0x93, 0x05, 0x67, 0xDE, 0x0B, 0x28, 0xFC, 0x23}}},
 };
 
+constexpr bool StrictlySorted() {
+  for (std::size_t i = 1; i < std::size(kKnownFolders); ++i) {
+    if (!(kKnownFolders[i - 1].name < kKnownFolders[i].name)) return false;
+  }
+  return true;
+}
+static_assert(std::size(kKnownFolders) == 140);
+static_assert(StrictlySorted(), "the lookup needs unique names in code-unit order");
+
 }  // namespace
 
 const KnownFolder* FindKnownFolder(std::u16string_view name) {
@@ -157,5 +167,3 @@ const KnownFolder* FindKnownFolder(std::u16string_view name) {
   const auto it = std::lower_bound(std::begin(kKnownFolders), std::end(kKnownFolders), name, less);
   return it != std::end(kKnownFolders) && it->name == name ? &*it : nullptr;
 }
-
-std::size_t KnownFolderCount() { return std::size(kKnownFolders); }

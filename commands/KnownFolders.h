@@ -1,6 +1,5 @@
 // Windows known folders by their published names ("FOLDERID_Desktop", ...), for ${...} variables.
 #pragma once
-#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
@@ -19,4 +18,3 @@ struct KnownFolder {
 
 // The folder of that exact name (case-sensitive, prefix included), or null when it is no known-folder name.
 const KnownFolder* FindKnownFolder(std::u16string_view name);
-std::size_t KnownFolderCount();
