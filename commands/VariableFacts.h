@@ -12,8 +12,9 @@ class VariableFacts {
 
   // Drive and directory of the running executable (${SfxPath}).
   virtual std::u16string ProgramFolder() const = 0;
-  // The process's WOW64 machine (IMAGE_FILE_MACHINE_*): 0 when the process does not run under WOW64.
-  virtual kestrova::KVResult QueryProcessMachine(std::uint16_t& processMachine) = 0;
+  // IMAGE_FILE_MACHINE_* values: the process's WOW64 machine (0 when the process does not run under WOW64)
+  // and the system's native machine.
+  virtual kestrova::KVResult QueryProcessMachine(std::uint16_t& processMachine, std::uint16_t& nativeMachine) = 0;
   // The path of a known folder, created if it does not exist yet.
   virtual kestrova::KVResult KnownFolderPath(const KnownFolderId& id, std::u16string& path) = 0;
   // %NAME% environment references replaced; unknown names stay as they are.

@@ -28,10 +28,15 @@ void ReplaceAll(std::u16string& text, std::u16string_view pattern, std::u16strin
 KVResult ExpandProgramFilesPath(std::u16string& text, VariableFacts& facts) {
   // The query comes first so that a failing system fails every expansion that asks for this kind.
   std::uint16_t processMachine = 0;
-  if (const KVResult result = facts.QueryProcessMachine(processMachine); result != KV_OK) return result;
-  // A WOW64 process sees the 32-bit folder as %ProgramFiles%; %ProgramW6432% names the native one there and
-  // exists only on 64-bit systems.
-  ReplaceAll(text, u"${ProgramFilesPath}", processMachine != 0 ? u"%ProgramW6432%" : u"%ProgramFiles%");
+  std::uint16_t nativeMachine = 0;
+  if (const KVResult result = facts.QueryProcessMachine(processMachine, nativeMachine); result != KV_OK) {
+    return result;
+  }
+  // Under WOW64 the process's own folder, %ProgramFiles%; a native process on a 64-bit system gets
+  // %ProgramW6432%. That variable exists only on 64-bit systems, so 32-bit Windows gets %ProgramFiles%.
+  const bool native64 = nativeMachine == 0x8664 || nativeMachine == 0xAA64 || nativeMachine == 0x0200;
+  ReplaceAll(text, u"${ProgramFilesPath}",
+             processMachine == 0 && native64 ? u"%ProgramW6432%" : u"%ProgramFiles%");
   return KV_OK;
 }
 

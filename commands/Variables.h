@@ -12,7 +12,7 @@ class ParameterStore;
 enum class VariableKind : int {
   SfxPath = 0,           // ${SfxPath}: the program folder
   TargetPath = 1,        // ${TargetPath}: the target path handed to the expansion
-  ProgramFilesPath = 2,  // ${ProgramFilesPath}: the native Program Files folder, as an environment reference
+  ProgramFilesPath = 2,  // ${ProgramFilesPath}: the process's Program Files folder, as an environment reference
   KnownFolder = 3,       // ${FOLDERID_...}: a Windows known folder
   Parameter = 4,         // ${name} for every entry of the parameter store
 };

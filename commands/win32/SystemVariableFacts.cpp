@@ -40,11 +40,12 @@ std::u16string UpToZero(const std::u16string& buffer) { return buffer.substr(0, 
 
 std::u16string SystemVariableFacts::ProgramFolder() const { return ::ProgramFolder(); }
 
-KVResult SystemVariableFacts::QueryProcessMachine(std::uint16_t& processMachine) {
+KVResult SystemVariableFacts::QueryProcessMachine(std::uint16_t& processMachine, std::uint16_t& nativeMachine) {
   ProcessMachines machines;
   const KVResult result = QueryProcessMachines(machines);
   if (result != KV_OK) return result;
   processMachine = machines.process;
+  nativeMachine = machines.native;
   return KV_OK;
 }
 

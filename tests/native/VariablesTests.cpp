@@ -20,13 +20,17 @@ std::uint32_t Id(const char16_t* name) { return FindKnownFolder(name)->id.data1;
 struct FakeFacts final : VariableFacts {
   std::u16string programFolder = u"C:\\Downloads\\";
   std::uint16_t machine = 0x014C;
+  std::uint16_t nativeMachine = 0x8664;
   KVResult machineResult = KV_OK, folderResult = KV_OK, environmentResult = KV_OK, absoluteResult = KV_OK;
   std::map<std::uint32_t, std::u16string> folders = {{Id(u"FOLDERID_Fonts"), u"C:\\Windows\\Fonts"},
                                                      {Id(u"FOLDERID_Templates"), u"C:\\${FOLDERID_Templates}"}};
   int folderQueries = 0;
 
   std::u16string ProgramFolder() const override { return programFolder; }
-  KVResult QueryProcessMachine(std::uint16_t& m) override { return m = machine, machineResult; }
+  KVResult QueryProcessMachine(std::uint16_t& m, std::uint16_t& native) override {
+    native = nativeMachine;
+    return m = machine, machineResult;
+  }
   KVResult KnownFolderPath(const KnownFolderId& id, std::u16string& path) override {
     ++folderQueries;
     return path = folders[id.data1], folderResult;
@@ -74,16 +78,18 @@ TEST(ExpandVariables, FolderVariables) {
           {u"${FOLDERID_Templates}!${FOLDERID_Fonts", {K::KnownFolder}, u"C:\\${FOLDERID_Templates}!${FOLDERID_Fonts"},
           // The identifier ends at the first "}".
           {u"${x ${FOLDERID_Fonts}} ${FOLDERID_Fonts}", {K::KnownFolder}, u"${x ${FOLDERID_Fonts}} C:\\Windows\\Fonts"},
-          {u"${ProgramFilesPath}\\V ${ProgramFilesPath}", {K::ProgramFilesPath}, u"%ProgramW6432%\\V %ProgramW6432%"},
+          {u"${ProgramFilesPath}\\V ${ProgramFilesPath}", {K::ProgramFilesPath}, u"%ProgramFiles%\\V %ProgramFiles%"},
       },
       facts);
   EXPECT_EQ(facts.folderQueries, 3);  // names outside the table are never looked up
 
-  facts.machine = 0;  // not under WOW64
+  facts.machine = 0;  // a native process on a 64-bit system
   facts.programFolder = u"C:\\${SfxPath}\\\\";
   ExpectExpansions({{u"${ProgramFilesPath} ${SfxPath}.", {K::ProgramFilesPath, K::SfxPath},
-                     u"%ProgramFiles% C:\\${SfxPath}."}},
+                     u"%ProgramW6432% C:\\${SfxPath}."}},
                    facts);
+  facts.nativeMachine = 0x014C;  // 32-bit Windows has no %ProgramW6432%
+  ExpectExpansions({{u"${ProgramFilesPath}", {K::ProgramFilesPath}, u"%ProgramFiles%"}}, facts);
 }
 
 TEST(ExpandVariables, ParametersInMessages) {
@@ -98,7 +104,7 @@ TEST(ExpandVariables, ParametersInMessages) {
           {u"Code ${ResultInstall}", kMessageVariables, u"Code 0x00000643"},
           {u"${Text} ${Hex} ${Minus} [${Empty}] ${X}${X}", {K::Parameter}, u"abc 0x0000001A 0xFFFFFFFF [] ${X}${X}"},
           {u"${A} and ${Text}, ${resultinstall} ${ProgramFilesPath}", kMessageVariables,
-           u"${A} and abc, ${resultinstall} %ProgramW6432%"},
+           u"${A} and abc, ${resultinstall} %ProgramFiles%"},
       },
       facts, &store);
 }
@@ -130,7 +136,7 @@ TEST(ResolvePath, VariablesThenEnvironmentThenAbsoluteWithinTheLimit) {
   std::u16string absolute;
   for (const auto& [configured, expected] :
        {std::pair{u"${SfxPath}\\%TEMP%", u"C:\\Downloads\\C:\\Temp"}, {u"${FOLDERID_Fonts}\\x", u"C:\\Windows\\Fonts\\x"},
-        {u"${ProgramFilesPath}", u"C:\\Work\\%ProgramW6432%"}, {u"${TargetPath}", u"C:\\Work\\${TargetPath}"}}) {
+        {u"${ProgramFilesPath}", u"C:\\Work\\%ProgramFiles%"}, {u"${TargetPath}", u"C:\\Work\\${TargetPath}"}}) {
     EXPECT_EQ(ResolvePath(absolute, configured, facts), KV_OK);
     EXPECT_EQ(Utf16ToUtf8(absolute), Utf16ToUtf8(expected));
   }

@@ -40,9 +40,10 @@ TEST(ResolvePath, VariablesEnvironmentAndKnownFolders) {
   EXPECT_EQ(Resolved(u"${FOLDERID_LocalAppData}\\V"), expected);
 
   // This 32-bit process sees the x86 folder as %ProgramFiles%; the variable names the native one.
-  const std::u16string native = Environment(L"ProgramW6432");
-  ASSERT_NE(native, Environment(L"ProgramFiles"));
-  EXPECT_EQ(Resolved(u"${ProgramFilesPath}\\V"), native + u"\\V");
+  // Under WOW64 the 32-bit process's own folder.
+  const std::u16string programFiles = Environment(L"ProgramFiles");
+  ASSERT_NE(programFiles, Environment(L"ProgramW6432"));
+  EXPECT_EQ(Resolved(u"${ProgramFilesPath}\\V"), programFiles + u"\\V");
 
   const std::u16string savedFolder = ProgramFolder();
   SetProgramFolder(u"C:\\Downloads\\");

@@ -1,0 +1,75 @@
+// What a run will do, decided from the loaded configuration and the command line before any task starts:
+// the language, the option and command, and the task list with every task's fields. The stub turns the
+// plan into tasks; `kvsfx plan` prints it.
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/CmdLine.h"
+#include "commands/Conditional.h"
+#include "support/ErrorCodes.h"
+#include "support/UiLanguageMgr.h"
+
+class Cfg;
+class CfgCommand;
+class CfgOption;
+class LanguageMgr;
+
+enum class PlannedTaskKind { ExtractFiles, ExecuteLaunchCommand, DeleteExtractedFiles };
+
+// The fields of a launch task.
+struct LaunchTaskPlan {
+  bool useCreateProcess = false;  // false: ShellExecute
+  std::u16string executable;
+  std::u16string arguments;  // with the passthrough text appended
+  bool hide = false;
+  bool wait = false;
+  bool asAdmin = false;
+  std::u16string language;
+  std::optional<Conditional> beforeCommand;
+  std::optional<Conditional> afterCommand;
+  std::u16string resultName;
+};
+
+struct PlannedTask {
+  PlannedTaskKind kind = PlannedTaskKind::ExtractFiles;
+  std::u16string name;
+  std::u16string statusText;
+  std::u16string target;  // as configured or given on the command line, before any expansion
+  bool hidden = false;
+  std::uint32_t minimumDurationMs = 0;
+  bool alwaysRun = false;
+  LaunchTaskPlan launch;  // ExecuteLaunchCommand only
+};
+
+struct RunPlan {
+  bool languageStepRan = false;
+  std::u16string language;
+  std::shared_ptr<CfgOption> option;    // launch mode
+  std::shared_ptr<CfgCommand> command;  // launch mode
+  std::vector<PlannedTask> tasks;
+};
+
+// The parts of planning that ask the user or the system.
+class RunInteraction {
+ public:
+  virtual kestrova::KVLocaleInfo& Locales() = 0;
+  // The language dialog over the manager's languages; its outcome is the manager's selection.
+  virtual void ShowLanguageDialog(LanguageMgr& languages) = 0;
+  // The folder dialog starting at `folder`: 1 (OK) with `folder` set to the choice, another positive value
+  // when cancelled, 0 or -1 when it could not be shown.
+  virtual std::intptr_t ShowFolderDialog(std::u16string& folder) = 0;
+
+ protected:
+  ~RunInteraction() = default;
+};
+
+// Everything after loading the configuration: the supported-system check, the language step, the target,
+// the folder dialog, option and command selection, and the task list.
+kestrova::KVResult PlanRun(const Cfg& cfg, const CmdLineData& cmdLine, RunInteraction& interaction,
+                           RunPlan& plan);
+
+std::u16string_view PlannedTaskKindName(PlannedTaskKind kind);  // "ExtractFiles", ...
