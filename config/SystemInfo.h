@@ -70,6 +70,10 @@ std::u16string_view ProcessorArchName(ProcessorArch arch);  // "None" for 0
 // IMAGE_FILE_MACHINE_* value to architecture; None for an unknown machine.
 ProcessorArch ProcessorArchFromMachine(std::uint16_t machine);
 
+// windows.h maps GetModuleFileName to GetModuleFileNameW; the operation below keeps its own name in every
+// translation unit, whichever header came first.
+#undef GetModuleFileName
+
 // The running system as the configuration reader sees it. Every operation returns 0 or an error code.
 class SystemFacts {
  public:

@@ -12,8 +12,7 @@
 #include "support/win32/ModuleFileName.h"
 #include "support/win32/UniqueResource.h"
 
-// The interface's operation, not the Win32 macro.
-#undef GetModuleFileName
+#undef GetModuleFileName  // the interface's operation, not the Win32 macro
 
 using namespace kestrova;
 

@@ -2,6 +2,9 @@
 #pragma once
 #include "config/SystemInfo.h"
 
+// windows.h, if included since, maps GetModuleFileName to GetModuleFileNameW.
+#undef GetModuleFileName
+
 class Win32SystemFacts final : public SystemFacts {
  public:
   kestrova::KVResult GetWindowsVersion(WindowsVersion& version) override;
