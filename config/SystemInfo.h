@@ -78,7 +78,7 @@ class SystemFacts {
   virtual ProcessorArch GetNativeProcessorArch() = 0;
   virtual kestrova::KVResult IsUserAdmin(bool& isAdmin) = 0;
   // The executable's full path (default extractor title).
-  virtual kestrova::KVResult GetModuleFileName(std::u16string& path) = 0;
+  virtual kestrova::KVResult GetExecutablePath(std::u16string& path) = 0;
   // "." made absolute against the current directory (default extract target).
   virtual kestrova::KVResult GetCurrentDirectoryFullPath(std::u16string& path) = 0;
   // The user's temporary folder as GetTempPathW gives it (with its trailing backslash).

@@ -11,6 +11,7 @@ deps="$repo/deps"
 packages=(
   build-essential cmake ninja-build pkg-config dpkg-dev xz-utils file
   g++-mingw-w64-i686-posix mingw-w64-tools binutils-mingw-w64-i686
+  g++-mingw-w64-x86-64-posix
   wine wine64 wine32:i386
   xvfb xauth fonts-wine xdotool x11-apps imagemagick
   7zip wixl osslsigncode icoutils

@@ -14,6 +14,7 @@ class Wow64FsRedirectionGuard {
 
   kestrova::KVResult Error() const { return error_; }
   bool IsWow64() const { return isWow64_; }
+  bool Disabled() const { return disabled_; }
 
  private:
   using DisableFn = BOOL(WINAPI*)(PVOID*);

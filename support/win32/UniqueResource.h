@@ -43,6 +43,8 @@ inline void CloseHandleNoResult(HANDLE h) noexcept { ::CloseHandle(h); }
 inline void FreeLibraryNoResult(HMODULE m) noexcept { ::FreeLibrary(m); }
 inline void LocalFreeNoResult(HLOCAL p) noexcept { ::LocalFree(p); }
 inline void DestroyWindowNoResult(HWND w) noexcept { ::DestroyWindow(w); }
+inline void RegCloseKeyNoResult(HKEY k) noexcept { ::RegCloseKey(k); }
+inline void CoTaskMemFreeNoResult(wchar_t* p) noexcept { ::CoTaskMemFree(p); }
 }  // namespace detail
 
 // Handles whose empty value is null (threads, events, processes).
@@ -66,6 +68,9 @@ class KVUniqueFile {
 using KVUniqueModule = KVUniqueResource<HMODULE, &detail::FreeLibraryNoResult>;
 using KVUniqueLocalMemory = KVUniqueResource<HLOCAL, &detail::LocalFreeNoResult>;
 using KVUniqueWindow = KVUniqueResource<HWND, &detail::DestroyWindowNoResult>;
+using KVUniqueRegKey = KVUniqueResource<HKEY, &detail::RegCloseKeyNoResult>;
+// Text that the system allocated with the COM task allocator (SHGetKnownFolderPath and the like).
+using KVUniqueCoTaskMemString = KVUniqueResource<wchar_t*, &detail::CoTaskMemFreeNoResult>;
 
 // A critical section with scoped locking.
 class KVCriticalSection {

@@ -68,6 +68,10 @@ TEST(AppRun, UIActionErrorEndsTheLoopWithItsCode) {
   ::Sleep(600);  // the abandoned worker finishes on its own references
 }
 
+TEST(AppRun, TasksSeeTheNativeSystemFolder) {
+  EXPECT_EQ(RunPlan("system32").exitCode, static_cast<std::uint32_t>(IMAGE_FILE_MACHINE_AMD64));
+}
+
 TEST(AppRun, MinimumDurationHoldsAfterASuccessfulTask) {
   EXPECT_GE(RunPlan("+ok@700").elapsedMs, 700u);  // with the progress dialog shown
 }

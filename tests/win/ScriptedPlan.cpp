@@ -8,6 +8,7 @@
 #include "app/win32/UIActionQueue.h"
 #include "commands/Parameters.h"
 #include "support/Text.h"
+#include "tests/win/PeMachine.h"
 
 using namespace kestrova;
 
@@ -90,6 +91,8 @@ class ScriptedTask final : public Task {
       action.RunOnMainThread(*uiActions, messageWindow);
     } else if (kind_ == "cmdline") {
       WriteCommandLineValues(argument_);
+    } else if (kind_ == "system32") {
+      parameters->Set(u"SfxExitCode", Utf8ToUtf16(std::to_string(SystemKernel32Machine())));
     } else if (kind_ == "crash") {
       ::RaiseException(EXCEPTION_ACCESS_VIOLATION, EXCEPTION_NONCONTINUABLE, 0, nullptr);
     }

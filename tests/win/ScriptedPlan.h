@@ -2,7 +2,7 @@
 //   items separated by ";", each [!][+]kind[:argument][@minimum-ms]
 //   ! always run, + shows the progress dialog (tasks are hidden otherwise); kinds: ok, fail:<code>, set:<name>=<value>, unset:<name>, sleep:<ms>, ui:<code> (a UI action on
 //   the main thread that returns <code>), cmdline:<file> (writes the parsed command line there), crash (an access violation on the worker), planfail:<code> (the
-//   planning itself fails).
+//   planning itself fails), system32 (SfxExitCode := the machine of the kernel32.dll the task sees in System32).
 #pragma once
 #include <memory>
 #include <mutex>

@@ -1,31 +1,20 @@
-// Facts about the system that the worker relies on.
+// Facts about the running system: the worker's process machine and redirection guard, the configuration's facts.
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <string>
+#include <vector>
+
+#include "config/win32/NativeProcessorArch.h"
 #include "config/win32/ProcessMachine.h"
+#include "config/win32/UserAdmin.h"
+#include "config/win32/Win32SystemFacts.h"
 #include "config/win32/Wow64FsRedirectionGuard.h"
+#include "support/Text.h"
+#include "support/win32/UniqueResource.h"
+#include "tests/win/PeMachine.h"
 
-namespace {
-
-// The machine field of the PE header of the kernel32.dll that this thread sees in the system folder.
-WORD SystemKernel32Machine() {
-  wchar_t path[MAX_PATH] = {};
-  ::ExpandEnvironmentStringsW(L"%SystemRoot%\\System32\\kernel32.dll", path, MAX_PATH);
-  const HANDLE file = ::CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return 0;
-  IMAGE_DOS_HEADER dos = {};
-  IMAGE_FILE_HEADER header = {};
-  DWORD read = 0;
-  DWORD signature = 0;
-  ::ReadFile(file, &dos, sizeof(dos), &read, nullptr);
-  ::SetFilePointer(file, dos.e_lfanew, nullptr, FILE_BEGIN);
-  ::ReadFile(file, &signature, sizeof(signature), &read, nullptr);
-  ::ReadFile(file, &header, sizeof(header), &read, nullptr);
-  ::CloseHandle(file);
-  return header.Machine;
-}
-
-}  // namespace
+using namespace kestrova;
 
 TEST(ProcessMachine, ThirtyTwoBitProcessOnA64BitSystem) {
   ProcessMachines machines;
@@ -40,7 +29,80 @@ TEST(Wow64FsRedirectionGuard, TurnsRedirectionOffForItsLifetime) {
     const Wow64FsRedirectionGuard guard;
     ASSERT_EQ(guard.Error(), 0u);
     EXPECT_TRUE(guard.IsWow64());
+    EXPECT_TRUE(guard.Disabled());
     EXPECT_EQ(SystemKernel32Machine(), IMAGE_FILE_MACHINE_AMD64);
   }
   EXPECT_EQ(SystemKernel32Machine(), IMAGE_FILE_MACHINE_I386);
+}
+
+TEST(SystemFacts, NativeArchitectureAndAdministratorUnderWine) {
+  EXPECT_EQ(GetNativeProcessorArch(), ProcessorArch::X64);
+
+  bool admin = false;
+  EXPECT_EQ(IsUserAdmin(admin), 0u);  // the thread's effective token
+  EXPECT_TRUE(admin);
+  // A primary token cannot be asked directly (ERROR_NO_IMPERSONATION_TOKEN): it is asked through a copy.
+  KVUniqueHandle token;
+  ASSERT_TRUE(::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY | TOKEN_DUPLICATE, token.put()));
+  admin = false;
+  EXPECT_EQ(IsUserAdmin(admin, token.get()), 0u);
+  EXPECT_TRUE(admin);
+}
+
+TEST(SystemFacts, FoldersAndNamesOfARun) {
+  Win32SystemFacts facts;
+  std::u16string text;
+  wchar_t expected[MAX_PATH + 1] = {};
+
+  ASSERT_EQ(facts.GetExecutablePath(text), 0u);
+  EXPECT_EQ(text.substr(1, 2), u":\\");
+  EXPECT_EQ(text.substr(text.find_last_of(u'\\') + 1), u"kvsfx_win_tests.exe");
+
+  ASSERT_EQ(facts.GetTempFolder(text), 0u);
+  EXPECT_EQ(text.back(), u'\\');
+  const DWORD attributes = ::GetFileAttributesW(AsWide(text));
+  EXPECT_TRUE(attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0);
+
+  ASSERT_EQ(facts.GetWindowsFolder(text), 0u);
+  ::GetWindowsDirectoryW(expected, MAX_PATH);
+  EXPECT_TRUE(EqualsAsciiNoCase(text, FromWide(expected))) << Utf16ToUtf8(text);
+
+  std::u16string other;
+  ASSERT_EQ(facts.NewGuidText(text), 0u);
+  ASSERT_EQ(facts.NewGuidText(other), 0u);
+  EXPECT_NE(text, other);
+  const std::u16string_view pattern = u"{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}";  // X: 0-9 or A-F
+  ASSERT_EQ(text.size(), pattern.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char16_t c = text[i];
+    const bool hex = (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'F');
+    EXPECT_TRUE(pattern[i] == u'X' ? hex : c == pattern[i]) << Utf16ToUtf8(text);
+  }
+}
+
+// The current directory as the default extract target: relative "." made absolute, with no length limit of
+// its own (a folder deeper than MAX_PATH still reads; the limit belongs to where the path is used).
+TEST(SystemFacts, CurrentDirectoryFullPath) {
+  wchar_t saved[MAX_PATH] = {};
+  ASSERT_NE(::GetCurrentDirectoryW(MAX_PATH, saved), 0u);
+  std::u16string folder;
+  ASSERT_EQ(Win32SystemFacts().GetTempFolder(folder), 0u);
+  folder += u"kvsfx-cwd-" + Utf8ToUtf16(std::to_string(::GetCurrentProcessId()));
+  std::vector<std::u16string> created;
+  for (std::u16string path = folder; path.size() < 300; path += u"\\" + std::u16string(60, u'd')) {
+    ASSERT_TRUE(::CreateDirectoryW(AsWide(path), nullptr)) << ::GetLastError();
+    created.push_back(path);
+  }
+
+  std::u16string text;
+  for (const std::u16string& path : {created.front(), created.back()}) {
+    if (!::SetCurrentDirectoryW(AsWide(path))) {
+      ADD_FAILURE() << "cannot enter a folder of " << path.size() << " characters";
+      continue;
+    }
+    EXPECT_EQ(Win32SystemFacts().GetCurrentDirectoryFullPath(text), 0u);
+    EXPECT_EQ(text, path);
+  }
+  ::SetCurrentDirectoryW(saved);
+  for (auto it = created.rbegin(); it != created.rend(); ++it) ::RemoveDirectoryW(AsWide(*it));
 }

@@ -1,0 +1,121 @@
+#include "config/win32/WindowsVersion.h"
+
+#include <windows.h>
+
+#include <string_view>
+#include <vector>
+
+#include "support/win32/UniqueResource.h"
+
+using namespace kestrova;
+namespace wv = windows_version;
+
+namespace {
+
+static_assert(sizeof(OSVERSIONINFOEXW) == 284, "version tests use the 284-byte structure");
+
+// One VerifyVersionInfoW test. ERROR_OLD_WIN_VERSION is the answer "no"; other failures end detection.
+class VersionTest {
+ public:
+  VersionTest() { info_.dwOSVersionInfoSize = sizeof(info_); }
+  OSVERSIONINFOEXW& Info() { return info_; }
+  void Require(DWORD typeBit, BYTE condition) {
+    typeMask_ |= typeBit;
+    conditions_ = ::VerSetConditionMask(conditions_, typeBit, condition);
+  }
+  KVResult Run(bool& yes) {
+    yes = false;
+    if (::VerifyVersionInfoW(&info_, typeMask_, conditions_)) {
+      yes = true;
+      return KV_OK;
+    }
+    const DWORD error = ::GetLastError();
+    return error == ERROR_OLD_WIN_VERSION ? KV_OK : KVLastError();
+  }
+
+ private:
+  OSVERSIONINFOEXW info_ = {};
+  DWORD typeMask_ = 0;
+  DWORDLONG conditions_ = 0;
+};
+
+KVResult IsWorkstation(bool& yes) {
+  VersionTest test;
+  test.Info().wProductType = VER_NT_WORKSTATION;
+  test.Require(VER_PRODUCT_TYPE, VER_EQUAL);
+  return test.Run(yes);
+}
+
+KVResult IsHomeServer(bool& yes) {
+  VersionTest test;
+  test.Info().wSuiteMask = VER_SUITE_WH_SERVER;
+  test.Require(VER_SUITENAME, VER_OR);
+  return test.Run(yes);
+}
+
+KVResult IsVersion(DWORD major, DWORD minor, bool& yes) {
+  VersionTest test;
+  test.Info().dwMajorVersion = major;
+  test.Info().dwMinorVersion = minor;
+  test.Require(VER_MAJORVERSION, VER_EQUAL);
+  test.Require(VER_MINORVERSION, VER_EQUAL);
+  return test.Run(yes);
+}
+
+// The value's text up to its first NUL (registry strings need not be terminated).
+std::u16string_view RegistryText(const std::vector<BYTE>& data, DWORD size) {
+  const std::u16string_view text(reinterpret_cast<const char16_t*>(data.data()), size / sizeof(char16_t));
+  return text.substr(0, text.find(u'\0'));
+}
+
+}  // namespace
+
+KVResult ReadCurrentBuildNumber(std::uint32_t& build) {
+  build = 0;
+  KVUniqueRegKey key;
+  LSTATUS status = ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", 0,
+                                   KEY_READ, key.put());
+  if (status != ERROR_SUCCESS) return static_cast<KVResult>(status);
+
+  std::vector<BYTE> data(512);
+  DWORD type = REG_NONE;
+  DWORD size = static_cast<DWORD>(data.size());
+  while ((status = ::RegQueryValueExW(key.get(), L"CurrentBuildNumber", nullptr, &type, data.data(), &size)) ==
+         ERROR_MORE_DATA) {
+    data.resize(size + 2);
+    size = static_cast<DWORD>(data.size());
+  }
+  if (status != ERROR_SUCCESS) return static_cast<KVResult>(status);
+  if (type != REG_SZ && type != REG_EXPAND_SZ) return KV_E_REGISTRY_TYPE;
+  return ParseBuildNumber(RegistryText(data, size), build);
+}
+
+KVResult GetWindowsVersion(WindowsVersion& version) {
+  version = wv::OtherWindows;
+  bool workstation = false;
+  bool homeServer = false;
+  if (const KVResult r = IsWorkstation(workstation); r != KV_OK) return r;
+  if (const KVResult r = IsHomeServer(homeServer); r != KV_OK) return r;
+
+  struct NamedRelease {
+    DWORD major, minor;
+    WindowsVersion workstation, server;
+  };
+  static constexpr NamedRelease kReleases[] = {
+      {6, 1, wv::W7, wv::S2008R2}, {6, 2, wv::W8, wv::S2012}, {6, 3, wv::W8_1, wv::S2012R2}};
+  bool matches = false;
+  for (const NamedRelease& release : kReleases) {
+    if (const KVResult r = IsVersion(release.major, release.minor, matches); r != KV_OK) return r;
+    if (!matches) continue;
+    if (workstation) version = release.workstation;
+    else if (release.server == wv::S2008R2 && homeServer) version = wv::HS2011;
+    else version = release.server;
+    return KV_OK;
+  }
+
+  if (const KVResult r = IsVersion(10, 0, matches); r != KV_OK || !matches) return r;
+  std::uint32_t build = 0;
+  if (const KVResult r = ReadCurrentBuildNumber(build); r != KV_OK) return r;
+  version = workstation ? WorkstationVersionFromBuild(build) : ServerVersionFromBuild(build);
+  return KV_OK;
+}

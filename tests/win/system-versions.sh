@@ -1,0 +1,88 @@
+#!/usr/bin/env bash
+# Windows version detection per prefix version and registry build number, one fresh probe process per case
+# (Wine settles the version at process start). Changes the prefix's version settings and restores them on exit.
+#   system-versions.sh SYSINFO_PROBE
+set -uo pipefail
+. "$(dirname "$0")/../e2e/lib.sh"
+in_wine_session "$@"
+probe=$1
+
+key='HKLM\Software\Microsoft\Windows NT\CurrentVersion'
+product_key='HKLM\System\CurrentControlSet\Control\ProductOptions'
+
+reg_value() {  # KEY NAME VIEW: the value's text, empty when absent
+  wine reg query "$1" /v "$2" /reg:"$3" 2>/dev/null | tr -d '\r' | sed -n "s/^ *$2 *REG_[A-Z_]* *//p"
+}
+settings() {  # every value the cases touch, as one comparable text
+  local view name
+  for view in 64 32; do
+    for name in CurrentVersion CurrentBuild CurrentBuildNumber CurrentMajorVersionNumber CurrentMinorVersionNumber \
+                CSDVersion ProductName; do
+      printf '%s/%s=%s\n' "$view" "$name" "$(reg_value "$key" "$name" "$view")"
+    done
+  done
+  printf 'ProductType=%s\n' "$(reg_value "$product_key" ProductType 64)"
+}
+
+original_version=$(wine winecfg /v 2>/dev/null | tr -d '\r')
+original_product=$(reg_value "$product_key" ProductType 64)
+original_settings=$(settings)
+had_major=$(reg_value "$key" CurrentMajorVersionNumber 64)
+
+restore() {
+  wine winecfg /v "$original_version" >/dev/null 2>&1
+  wine reg add "$product_key" /v ProductType /t REG_SZ /d "$original_product" /f >/dev/null 2>&1
+  if [ -z "$had_major" ]; then  # winecfg leaves the 10.0-style numbers behind
+    local view
+    for view in 64 32; do
+      wine reg delete "$key" /v CurrentMajorVersionNumber /f /reg:$view >/dev/null 2>&1
+      wine reg delete "$key" /v CurrentMinorVersionNumber /f /reg:$view >/dev/null 2>&1
+    done
+  fi
+}
+trap restore EXIT
+
+set_build() {  # TYPE VALUE: CurrentBuildNumber and CurrentBuild in both registry views
+  local view
+  for view in 64 32; do
+    wine reg add "$key" /v CurrentBuildNumber /t "$1" /d "$2" /f /reg:$view >/dev/null 2>&1
+    wine reg add "$key" /v CurrentBuild /t REG_SZ /d "$2" /f /reg:$view >/dev/null 2>&1
+  done
+}
+set_product() { wine reg add "$product_key" /v ProductType /t REG_SZ /d "$1" /f >/dev/null 2>&1; }
+detected() {  # "version result" as the probe prints them
+  wine "$probe" 2>/dev/null | tr -d '\r' | sed -n 's/^version=//p; s/^version_result=//p' | paste -sd' '
+}
+
+expect_eq "prefix default (Windows 7): W7" "1 0x00000000" "$(detected)"
+for case in vista:0 win2008:0 win8:4 win81:6 win2008r2:2; do
+  wine winecfg /v "${case%%:*}" >/dev/null 2>&1
+  expect_eq "winecfg ${case%%:*}" "${case#*:} 0x00000000" "$(detected)"
+done
+
+wine winecfg /v win10 >/dev/null 2>&1
+expect_eq "winecfg win10 (build 18362): W10_1903" "17 0x00000000" "$(detected)"
+for case in 19045:24 19046:98 22000:100 22621:101 22631:102 22632:1000 0x4A65:24 " 0x4a65 ":24; do
+  set_build REG_SZ "${case%:*}"
+  expect_eq "workstation build '${case%:*}'" "${case##*:} 0x00000000" "$(detected)"
+done
+set_build REG_SZ 19045x
+expect_eq "build text with trailing characters" "0 0xEE000051" "$(detected)"
+set_build REG_SZ 4294967296
+expect_eq "build above 32 bits" "0 0xEE000067" "$(detected)"
+set_build REG_DWORD 19045
+expect_eq "build value not a string" "0 0xEE000046" "$(detected)"
+
+set_product ServerNT
+for case in 17763:16 20348:22 20349:99 26100:1001; do
+  set_build REG_SZ "${case%:*}"
+  expect_eq "server build ${case%:*}" "${case#*:} 0x00000000" "$(detected)"
+done
+set_product LanmanNT
+expect_eq "domain controller counts as server" "1001 0x00000000" "$(detected)"
+
+restore
+trap - EXIT
+expect_eq "prefix settings restored" "$original_settings" "$(settings)"
+expect_eq "detection after restoring" "1 0x00000000" "$(detected)"
+finish
