@@ -217,29 +217,4 @@ TEST(CfgConditionModelTest, TreeActionsAndMessageDefaults) {
   EXPECT_EQ(copy.TrueActions[1], root.TrueActions[1]);
 }
 
-TEST(MessageKeywordTest, DefaultResultsOfEachButtonSet) {
-  struct Case {
-    const char16_t* buttons;
-    const char16_t* result;
-    bool accepted;
-    MessageResult expected;
-  };
-  const Case cases[] = {
-      {u"ok", u"", true, MessageResult::Ok},           {u"OkCancel", u"cancel", true, MessageResult::Cancel},
-      {u"OkCancel", u"Retry", false, MessageResult::Ok}, {u"RetryCancel", u"", true, MessageResult::Retry},
-      {u"CancelRetryContinue", u"", true, MessageResult::Cancel},
-      {u"YesNo", u"NO", true, MessageResult::No},      {u"YesNo", u"Cancel", false, MessageResult::Ok},
-      {u"YesNoCancel", u"Cancel", true, MessageResult::Cancel}, {u"Ok", u"Ok ", false, MessageResult::Ok},
-  };
-  for (const Case& c : cases) {
-    MessageButtons buttons = MessageButtons::Ok;
-    ASSERT_TRUE(MessageButtonsFromName(c.buttons, buttons));
-    MessageResult result = MessageResult::Ok;
-    EXPECT_EQ(MessageDefaultResultFromName(buttons, c.result, result), c.accepted);
-    if (c.accepted) {
-      EXPECT_EQ(MessageResultName(result), MessageResultName(c.expected));
-    }
-  }
-}
-
 }  // namespace
