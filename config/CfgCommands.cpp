@@ -58,6 +58,16 @@ KVResult ReadCondition(XmlElementRef parent, const char* name, CfgSubCommand* st
 
 }  // namespace
 
+std::string_view CommandTypeName(CommandType type) {
+  switch (type) {
+    case CommandType::ShellExecuteCommand: return "ShellExecute";
+    case CommandType::CreateProcessCommand: return "CreateProcess";
+    case CommandType::CommandSequence: return "CommandSequence";
+    case CommandType::None: return "None";
+    default: return {};
+  }
+}
+
 bool CfgCommandManager::AddCommand(const std::shared_ptr<CfgCommand>& command) {
   return command && CommandsById.emplace(command->Id, command).second;
 }

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -18,6 +19,9 @@ enum class CommandType : std::uint32_t {
   CommandSequence = 3,
   None = 4,  // no action element: choosing it to run fails
 };
+
+// "ShellExecute", "CreateProcess", "CommandSequence", "None"; empty for Unset.
+std::string_view CommandTypeName(CommandType type);
 
 class CfgCommand;
 class CfgSubCommand;

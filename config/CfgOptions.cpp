@@ -59,7 +59,6 @@ KVResult CfgOptions::Parse(XmlElementRef element, CfgReadContext& context) {
   std::vector<XmlElementRef> entries;
   KVResult result = context.Children(element, "Option", entries);
   if (result != KV_OK) return result;
-  std::vector<std::u16string> documentOrder;
   for (const XmlElementRef& entry : entries) {
     std::u16string id;
     if ((result = context.Id(entry, id)) != KV_OK) return result;
@@ -68,17 +67,17 @@ KVResult CfgOptions::Parse(XmlElementRef element, CfgReadContext& context) {
     if (!OptionsById.emplace(id, std::move(option)).second) {
       return context.Fail(KV_E_INVALID_DATA, entry, "another Option has this Id (letter case does not count)", "Id");
     }
-    documentOrder.push_back(std::move(id));
+    OptionIds.push_back(std::move(id));
   }
 
-  if ((result = FindCandidates(documentOrder, context.facts)) != KV_OK) {
+  if ((result = FindCandidates(context.facts)) != KV_OK) {
     return context.Fail(result, element, "the Windows version could not be detected");
   }
   std::size_t culprit = 0;
   if ((result = CheckCandidateLanguages(culprit)) != KV_OK) {
     const std::u16string& id = CandidateIds[culprit];
-    for (std::size_t i = 0; i < documentOrder.size(); ++i) {
-      if (documentOrder[i] == id) {
+    for (std::size_t i = 0; i < OptionIds.size(); ++i) {
+      if (OptionIds[i] == id) {
         return context.Fail(result, entries[i],
                             "the language is ambiguous: a fitting option shares a tag with another, or a "
                             "language-neutral option fits next to another");
@@ -88,12 +87,12 @@ KVResult CfgOptions::Parse(XmlElementRef element, CfgReadContext& context) {
   return result;
 }
 
-KVResult CfgOptions::FindCandidates(const std::vector<std::u16string>& documentOrder, SystemFacts& facts) {
+KVResult CfgOptions::FindCandidates(SystemFacts& facts) {
   WindowsVersion version = 0;
   const KVResult result = facts.GetWindowsVersion(version);
   if (result != KV_OK) return result;
   const ProcessorArch arch = facts.GetNativeProcessorArch();
-  for (const std::u16string& id : documentOrder) {
+  for (const std::u16string& id : OptionIds) {
     if (FindOption(*this, id)->FitsSystem(version, arch)) CandidateIds.push_back(id);
   }
   return KV_OK;

@@ -34,12 +34,13 @@ class CfgOptions final : public CfgObject {
   kestrova::KVResult SelectOption(const std::u16string& tag, std::shared_ptr<CfgOption>& option) const;
 
   std::unordered_map<std::u16string, std::shared_ptr<CfgOption>> OptionsById;
+  std::vector<std::u16string> OptionIds;        // every option's Id in document order (for listings)
   std::vector<std::u16string> CandidateIds;     // in document order
   std::shared_ptr<CfgLanguageTagSet> LanguageTags;  // the union of the candidates' tags, offered to the user
   bool LanguageNeutral = false;                 // the single candidate has no tags
 
  private:
-  kestrova::KVResult FindCandidates(const std::vector<std::u16string>& documentOrder, SystemFacts& facts);
-  // The index into `documentOrder` of the candidate that makes the languages ambiguous, through `culprit`.
+  kestrova::KVResult FindCandidates(SystemFacts& facts);
+  // The index into CandidateIds of the candidate that makes the languages ambiguous, through `culprit`.
   kestrova::KVResult CheckCandidateLanguages(std::size_t& culprit);
 };

@@ -140,6 +140,7 @@ TEST(CandidateTest, OptionsThatFitTheSystemAndTheirLanguages) {
     EXPECT_EQ(candidates, c.candidates) << c.options;
     EXPECT_EQ(tags, c.tags) << c.options;
     EXPECT_EQ(loaded.Options().LanguageNeutral, c.neutral) << c.options;
+    EXPECT_EQ(loaded.Options().OptionIds.size(), loaded.Options().OptionsById.size());
   }
 }
 
