@@ -14,7 +14,13 @@ for target in "${targets[@]}"; do
   corpus="build/fuzz/corpus/$target"
   mkdir -p "$corpus"
   echo "fuzz: $target for ${seconds}s"
-  "build/fuzz/fuzz/$target" -max_total_time="$seconds" -print_final_stats=1 "$corpus" 2>&1 \
+  # Optional dictionary (fuzz/<target>.dict) and read-only seeds (fuzz/seeds/<target>/): new inputs go to
+  # the first corpus directory only.
+  flags=()
+  seeds=()
+  [ -f "fuzz/$target.dict" ] && flags+=(-dict="fuzz/$target.dict")
+  [ -d "fuzz/seeds/$target" ] && seeds+=("fuzz/seeds/$target/")
+  "build/fuzz/fuzz/$target" -max_total_time="$seconds" -print_final_stats=1 "${flags[@]}" "$corpus" "${seeds[@]}" 2>&1 \
     | grep -E '^(stat::number_of_executed_units|stat::peak_rss_mb)|ERROR|SUMMARY' || true
   # libFuzzer leaves crash-* files in the working directory when it finds something.
   if ls crash-* leak-* timeout-* >/dev/null 2>&1; then echo "fuzz: $target found a failing input" >&2; exit 1; fi

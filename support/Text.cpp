@@ -91,6 +91,10 @@ std::string Utf16ToUtf8(std::u16string_view utf16) {
 bool EqualsAsciiNoCase(std::u16string_view a, std::u16string_view b) { return EqualsFolded(a, b); }
 bool EqualsAsciiNoCase(std::string_view a, std::string_view b) { return EqualsFolded(a, b); }
 
+void FoldAsciiLower(std::u16string& text) {
+  for (char16_t& c : text) c = FoldAscii(c);
+}
+
 std::u16string_view TrimBlanks(std::u16string_view text) {
   constexpr std::u16string_view kBlanks = u" \t\r\n";
   const auto first = text.find_first_not_of(kBlanks);

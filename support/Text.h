@@ -13,6 +13,9 @@ std::string Utf16ToUtf8(std::u16string_view utf16);
 bool EqualsAsciiNoCase(std::u16string_view a, std::u16string_view b);
 bool EqualsAsciiNoCase(std::string_view a, std::string_view b);
 
+// Folds the ASCII letters A to Z to lower case in place; other characters are kept.
+void FoldAsciiLower(std::u16string& text);
+
 // Removes blanks, tabs, carriage returns and line feeds from both ends.
 std::u16string_view TrimBlanks(std::u16string_view text);
 

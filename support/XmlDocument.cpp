@@ -50,12 +50,6 @@ bool IsValidUtf8(std::string_view s) {
   return true;
 }
 
-void FoldAsciiLower(std::u16string& text) {
-  for (char16_t& c : text) {
-    if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c + (u'a' - u'A'));
-  }
-}
-
 KVResult CollectChildElements(const tinyxml2::XMLNode* parent, const char* name,
                               std::vector<XmlElementRef>& elements) {
   elements.clear();
@@ -116,6 +110,34 @@ std::string_view XmlElementRef::Name() const {
 
 bool XmlElementRef::HasAttribute(const char* name) const {
   return element_ != nullptr && FindAttribute(element_, name) != nullptr;
+}
+
+XmlElementRef XmlElementRef::Parent() const {
+  return XmlElementRef(element_ != nullptr && element_->Parent() != nullptr ? element_->Parent()->ToElement()
+                                                                             : nullptr);
+}
+
+int XmlElementRef::LineNumber(const char* attributeName) const {
+  if (element_ == nullptr) return 0;
+  const tinyxml2::XMLAttribute* attribute = FindAttribute(element_, attributeName);
+  return attribute != nullptr ? attribute->GetLineNum() : element_->GetLineNum();
+}
+
+std::string XmlElementRef::Path() const {
+  std::string path;
+  for (const tinyxml2::XMLElement* e = element_; e != nullptr;
+       e = e->Parent() != nullptr ? e->Parent()->ToElement() : nullptr) {
+    const char* name = e->Name();
+    std::size_t position = 1;
+    for (const tinyxml2::XMLElement* s = e->PreviousSiblingElement(name); s != nullptr;
+         s = s->PreviousSiblingElement(name)) {
+      ++position;
+    }
+    std::string step = name;
+    if (position > 1 || e->NextSiblingElement(name) != nullptr) step += "[" + std::to_string(position) + "]";
+    path = path.empty() ? step : step + "/" + path;
+  }
+  return path;
 }
 
 KVResult XmlElementRef::GetChildElements(const char* name, std::vector<XmlElementRef>& elements) const {
@@ -190,26 +212,37 @@ KVXmlDocument::~KVXmlDocument() = default;
 
 KVResult KVXmlDocument::LoadFile(const std::u16string& path) {
   document_->Clear();
+  errorLine_ = 0;
+  errorName_.clear();
   errno = 0;
   const FilePtr file(OpenForReading(path));
   if (!file) return OpenFailure("KVXmlDocument::LoadFile");
   if (document_->LoadFile(file.get()) != tinyxml2::XML_SUCCESS) {
-    document_->Clear();
+    ClearAfterError();
     return KV_E_XML_LOAD;
   }
   return KV_OK;
 }
 
 KVResult KVXmlDocument::Parse(const char* text) {
+  errorLine_ = 0;
+  errorName_.clear();
   if (text == nullptr || *text == '\0') {
     document_->Clear();
+    errorName_ = tinyxml2::XMLDocument::ErrorIDToName(tinyxml2::XML_ERROR_EMPTY_DOCUMENT);
     return KV_E_XML_MALFORMED;
   }
   if (document_->Parse(text) != tinyxml2::XML_SUCCESS) {
-    document_->Clear();
+    ClearAfterError();
     return KV_E_XML_MALFORMED;
   }
   return KV_OK;
+}
+
+void KVXmlDocument::ClearAfterError() {
+  errorLine_ = document_->ErrorLineNum();
+  errorName_ = document_->ErrorName();
+  document_->Clear();
 }
 
 KVResult KVXmlDocument::SaveFile(const std::u16string& path, std::uint8_t shareFlag) {

@@ -34,6 +34,15 @@ class XmlElementRef {
   std::string_view Name() const;
   bool HasAttribute(const char* name) const;
 
+  // The enclosing element; null for a top-level element and for a null handle.
+  XmlElementRef Parent() const;
+  // 1-based source line of the element's start tag, or of its attribute `name` when that is present;
+  // 0 for a null handle.
+  int LineNumber(const char* attributeName = nullptr) const;
+  // Names from the top-level element down to this one, joined by "/". A name carries its 1-based position
+  // among the same-named siblings ("Option[2]") exactly when its parent has several children of that name.
+  std::string Path() const;
+
   // Child elements named `name` in document order; a null or empty name takes every child element.
   // Text, comments and other nodes are skipped. `elements` is cleared first; none found is success.
   KVResult GetChildElements(const char* name, std::vector<XmlElementRef>& elements) const;
@@ -75,6 +84,10 @@ class KVXmlDocument {
   virtual KVResult LoadFile(const std::u16string& path);
   // Parses NUL-terminated UTF-8 text; null, empty or not well-formed: KV_E_XML_MALFORMED.
   virtual KVResult Parse(const char* text);
+  // After a failed LoadFile or Parse: the parser's line of the error (0 when it gave none) and its error
+  // name ("XML_ERROR_MISMATCHED_ELEMENT"); 0 and empty after success.
+  int ErrorLineNumber() const { return errorLine_; }
+  const std::string& ErrorName() const { return errorName_; }
   // Inserts an XML declaration as the first node and writes the document indented. On Windows the file is
   // opened with the sharing mode (shareFlag + 1) * 16: 0 denies reading and writing, 1 denies writing.
   // Opening fails: KVFromErrno(errno & 0xFFFF); no declaration: KV_E_FAIL; writing fails: KV_E_XML_SAVE.
@@ -89,7 +102,12 @@ class KVXmlDocument {
   const tinyxml2::XMLDocument& Native() const { return *document_; }
 
  private:
+  // Keeps the parser's error (Clear forgets it) and empties the document.
+  void ClearAfterError();
+
   std::unique_ptr<tinyxml2::XMLDocument> document_;
+  int errorLine_ = 0;
+  std::string errorName_;
 };
 
 }  // namespace kestrova
