@@ -49,7 +49,7 @@ PlannedTask LaunchTask(const CfgCommand& command, const std::u16string& name, co
   task.target = target;
   task.hidden = true;
   LaunchTaskPlan& launch = task.launch;
-  launch.useCreateProcess = command.Type == CommandType::CreateProcess;
+  launch.useCreateProcess = command.Type == CommandType::CreateProcessCommand;
   if (launch.useCreateProcess) {
     launch.hide = command.Hide;
   } else {
@@ -64,17 +64,17 @@ PlannedTask LaunchTask(const CfgCommand& command, const std::u16string& name, co
 }
 
 bool IsRunnable(const CfgCommand& command) {
-  return command.Type == CommandType::ShellExecute || command.Type == CommandType::CreateProcess;
+  return command.Type == CommandType::ShellExecuteCommand || command.Type == CommandType::CreateProcessCommand;
 }
 
 // One launch task per command to run; `deleteAfterwards` says whether the extracted files go afterwards.
 KVResult PlanLaunchTasks(const CfgCommand& command, const std::u16string& target, const std::u16string& language,
                          const CmdLineData& cmdLine, std::vector<PlannedTask>& tasks, bool& deleteAfterwards) {
   switch (command.Type) {
-    case CommandType::ShellExecute:
-    case CommandType::CreateProcess:
+    case CommandType::ShellExecuteCommand:
+    case CommandType::CreateProcessCommand:
       tasks.push_back(LaunchTask(command, command.Id, target, language, cmdLine));
-      deleteAfterwards = command.Type == CommandType::CreateProcess || command.Wait;
+      deleteAfterwards = command.Type == CommandType::CreateProcessCommand || command.Wait;
       return kestrova::KV_OK;
     case CommandType::CommandSequence:
       deleteAfterwards = true;
@@ -86,7 +86,7 @@ KVResult PlanLaunchTasks(const CfgCommand& command, const std::u16string& target
         if (step->BeforeCommand) task.launch.beforeCommand = step->BeforeCommand->Condition;
         if (step->AfterCommand) task.launch.afterCommand = step->AfterCommand->Condition;
         task.launch.resultName = step->ResultName;
-        if (stepCommand->Type == CommandType::ShellExecute && !stepCommand->Wait) deleteAfterwards = false;
+        if (stepCommand->Type == CommandType::ShellExecuteCommand && !stepCommand->Wait) deleteAfterwards = false;
         tasks.push_back(std::move(task));
       }
       return kestrova::KV_OK;

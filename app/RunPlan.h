@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "app/CmdLine.h"
-#include "commands/Conditional.h"
+#include "config/CfgConditional.h"
 #include "support/ErrorCodes.h"
 #include "support/UiLanguageMgr.h"
 

@@ -50,7 +50,7 @@ Cfg& GlobalCfg() {
 
 KVResult DefaultExtractorTitle(SystemFacts& facts, std::u16string& title) {
   std::u16string path;
-  const KVResult result = facts.GetModuleFileName(path);
+  const KVResult result = facts.GetExecutablePath(path);
   if (result != KV_OK) return result;
   title.assign(FileNameWithoutExtension(path));
   title += u" Self Extractor";

@@ -29,7 +29,7 @@ KVResult SimulatedSystemFacts::IsUserAdmin(bool& admin) {
   return KV_OK;
 }
 
-KVResult SimulatedSystemFacts::GetModuleFileName(std::u16string& path) {
+KVResult SimulatedSystemFacts::GetExecutablePath(std::u16string& path) {
   return Give(failures.moduleFileName, modulePath, path);
 }
 

@@ -34,7 +34,7 @@ class SimulatedSystemFacts final : public SystemFacts {
   kestrova::KVResult GetWindowsVersion(WindowsVersion& version) override;
   ProcessorArch GetNativeProcessorArch() override { return nativeArch; }
   kestrova::KVResult IsUserAdmin(bool& admin) override;
-  kestrova::KVResult GetModuleFileName(std::u16string& path) override;
+  kestrova::KVResult GetExecutablePath(std::u16string& path) override;
   kestrova::KVResult GetCurrentDirectoryFullPath(std::u16string& path) override;
   kestrova::KVResult GetTempFolder(std::u16string& path) override;
   kestrova::KVResult GetWindowsFolder(std::u16string& path) override;
