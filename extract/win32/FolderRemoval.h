@@ -13,8 +13,9 @@ struct DeletionCounts {
 
 enum class FileDeletion { Gone, Pending };
 
-// Deletes one file, clearing its read-only attribute first. A file that is already gone counts as deleted.
-// 0 (with the outcome), 0xEE000001 when the file can still be opened after its deletion, or the system error.
+// Deletes one file, clearing its read-only attribute first. A file that is already gone counts as deleted; one
+// that is still there after its deletion is pending (someone holds it open with delete sharing). 0 with the
+// outcome, or the system error.
 kestrova::KVResult DeleteOneFile(const std::u16string& path, FileDeletion& outcome);
 
 // Deletes the folder with everything in it. Entries with the system attribute stay (0xEE000094), and so do their
