@@ -1,0 +1,12 @@
+// A configured target path turned into the absolute folder the tasks work in.
+#pragma once
+#include <string>
+
+#include "commands/VariableFacts.h"
+#include "support/ErrorCodes.h"
+
+// ${SfxPath}, ${ProgramFilesPath} and known folders, then environment variables, then made absolute against the
+// current directory. An absolute path longer than kMaxTargetPathLength is KV_E_TARGET_TOO_LONG. absolutePath is
+// set only on success.
+kestrova::KVResult ResolvePath(std::u16string& absolutePath, const std::u16string& configuredPath,
+                               VariableFacts& facts);

@@ -1,0 +1,92 @@
+#include "commands/win32/SystemVariableFacts.h"
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include <cstring>
+
+#include "app/ProcessValues.h"
+#include "config/win32/ProcessMachine.h"
+#include "support/Text.h"
+#include "support/win32/UniqueResource.h"
+
+using namespace kestrova;
+
+namespace {
+
+void CoTaskMemFreeNoResult(PWSTR p) noexcept { ::CoTaskMemFree(p); }
+using UniqueCoTaskString = KVUniqueResource<PWSTR, &CoTaskMemFreeNoResult>;
+
+GUID ToGuid(const KnownFolderId& id) {
+  GUID guid;
+  guid.Data1 = id.data1;
+  guid.Data2 = id.data2;
+  guid.Data3 = id.data3;
+  std::memcpy(guid.Data4, id.data4, sizeof guid.Data4);
+  return guid;
+}
+
+// A failed GetFullPathNameW; a path beyond what the system can take is the too-long target path.
+KVResult FullPathError() {
+  const DWORD error = ::GetLastError();
+  if (error == ERROR_FILENAME_EXCED_RANGE) return KV_E_TARGET_TOO_LONG;
+  return error != 0 ? error : KV_E_FAIL;
+}
+
+// The text up to its first zero.
+std::u16string UpToZero(const std::u16string& buffer) { return buffer.substr(0, buffer.find(u'\0')); }
+
+}  // namespace
+
+std::u16string SystemVariableFacts::ProgramFolder() const { return ::ProgramFolder(); }
+
+KVResult SystemVariableFacts::QueryProcessMachine(std::uint16_t& processMachine) {
+  ProcessMachines machines;
+  const KVResult result = QueryProcessMachines(machines);
+  if (result != KV_OK) return result;
+  processMachine = machines.process;
+  return KV_OK;
+}
+
+KVResult SystemVariableFacts::KnownFolderPath(const KnownFolderId& id, std::u16string& path) {
+  UniqueCoTaskString folder;
+  // The string is task memory even when the call fails.
+  const HRESULT hr = ::SHGetKnownFolderPath(ToGuid(id), static_cast<DWORD>(KF_FLAG_CREATE | KF_FLAG_INIT), nullptr,
+                                            folder.put());
+  if (FAILED(hr)) return static_cast<KVResult>(hr);
+  path = FromWide(folder.get());
+  return KV_OK;
+}
+
+KVResult SystemVariableFacts::ExpandEnvironment(const std::u16string& text, std::u16string& expanded) {
+  // Measure, then expand; the environment may grow in between, so measure again when it did.
+  DWORD needed = ::ExpandEnvironmentStringsW(AsWide(text), nullptr, 0);
+  for (;;) {
+    if (needed == 0) return KVLastError();
+    std::u16string buffer(needed + 1, u'\0');
+    const DWORD written = ::ExpandEnvironmentStringsW(AsWide(text), AsWide(buffer), static_cast<DWORD>(buffer.size()));
+    if (written == 0) return KVLastError();
+    if (written <= buffer.size()) {
+      expanded = UpToZero(buffer);
+      return KV_OK;
+    }
+    needed = written;
+  }
+}
+
+KVResult SystemVariableFacts::AbsolutePath(const std::u16string& path, std::u16string& absolute) {
+  // Measure, then convert; the current directory may change in between, so measure again when it did.
+  DWORD needed = ::GetFullPathNameW(AsWide(path), 0, nullptr, nullptr);
+  for (;;) {
+    if (needed == 0) return FullPathError();
+    std::u16string buffer(needed, u'\0');
+    const DWORD written = ::GetFullPathNameW(AsWide(path), needed, AsWide(buffer), nullptr);
+    if (written == 0) return FullPathError();
+    if (written < needed) {
+      buffer.resize(written);
+      absolute = std::move(buffer);
+      return KV_OK;
+    }
+    needed = written;
+  }
+}

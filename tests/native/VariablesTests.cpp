@@ -1,0 +1,149 @@
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+
+#include "commands/KnownFolders.h"
+#include "commands/Parameters.h"
+#include "commands/ResolvePath.h"
+#include "commands/Variables.h"
+#include "support/Text.h"
+
+using namespace kestrova;
+using K = VariableKind;
+
+namespace {
+
+std::uint32_t Id(const char16_t* name) { return FindKnownFolder(name)->id.data1; }
+
+// A 32-bit process under WOW64; %TEMP% is the only environment variable, relative paths are under C:\Work.
+struct FakeFacts final : VariableFacts {
+  std::u16string programFolder = u"C:\\Downloads\\";
+  std::uint16_t machine = 0x014C;
+  KVResult machineResult = KV_OK, folderResult = KV_OK, environmentResult = KV_OK, absoluteResult = KV_OK;
+  std::map<std::uint32_t, std::u16string> folders = {{Id(u"FOLDERID_Fonts"), u"C:\\Windows\\Fonts"},
+                                                     {Id(u"FOLDERID_Templates"), u"C:\\${FOLDERID_Templates}"}};
+  int folderQueries = 0;
+
+  std::u16string ProgramFolder() const override { return programFolder; }
+  KVResult QueryProcessMachine(std::uint16_t& m) override { return m = machine, machineResult; }
+  KVResult KnownFolderPath(const KnownFolderId& id, std::u16string& path) override {
+    ++folderQueries;
+    return path = folders[id.data1], folderResult;
+  }
+  KVResult ExpandEnvironment(const std::u16string& text, std::u16string& expanded) override {
+    expanded = text;
+    if (const auto pos = text.find(u"%TEMP%"); pos != std::u16string::npos) expanded.replace(pos, 6, u"C:\\Temp");
+    return environmentResult;
+  }
+  KVResult AbsolutePath(const std::u16string& path, std::u16string& absolute) override {
+    absolute = path.find(u':') == 1 ? path : u"C:\\Work\\" + path;
+    return absoluteResult;
+  }
+};
+
+struct Case {
+  const char16_t* text;
+  VariableKinds kinds;
+  const char16_t* expected;
+  const char16_t* targetPath = u"";
+};
+
+void ExpectExpansions(std::initializer_list<Case> cases, FakeFacts& facts, const ParameterStore* store = nullptr) {
+  for (const auto& c : cases) {
+    std::u16string text = c.text;
+    EXPECT_EQ(ExpandVariables(text, c.kinds, c.targetPath, store, facts), KV_OK) << Utf16ToUtf8(c.text);
+    EXPECT_EQ(Utf16ToUtf8(text), Utf16ToUtf8(c.expected));
+  }
+}
+
+}  // namespace
+
+TEST(ExpandVariables, FolderVariables) {
+  FakeFacts facts;
+  ExpectExpansions(
+      {
+          {u"/i ${SfxPath}\\setup.msi", {K::SfxPath}, u"/i C:\\Downloads\\setup.msi"},
+          {u"${TargetPath}|${TargetPath}", {K::TargetPath}, u"C:\\Temp\\Setup|C:\\Temp\\Setup", u"C:\\Temp\\Setup\\\\"},
+          // An inserted target path is seen by later kinds only.
+          {u"${TargetPath}", kCommandVariables, u"${SfxPath}", u"${SfxPath}"},
+          {u"${TargetPath}", {K::TargetPath, K::SfxPath}, u"C:\\Downloads", u"${SfxPath}"},
+          {u"${SfxPath} ${sfxpath} ${SfxPath", {K::TargetPath}, u"${SfxPath} ${sfxpath} ${SfxPath"},
+          {u"${FOLDERID_Fonts}\\a ${FOLDERID_desktop} ${A} ${B}", {K::KnownFolder},
+           u"C:\\Windows\\Fonts\\a ${FOLDERID_desktop} ${A} ${B}"},
+          {u"${FOLDERID_Templates}!${FOLDERID_Fonts", {K::KnownFolder}, u"C:\\${FOLDERID_Templates}!${FOLDERID_Fonts"},
+          // The identifier ends at the first "}".
+          {u"${x ${FOLDERID_Fonts}} ${FOLDERID_Fonts}", {K::KnownFolder}, u"${x ${FOLDERID_Fonts}} C:\\Windows\\Fonts"},
+          {u"${ProgramFilesPath}\\V ${ProgramFilesPath}", {K::ProgramFilesPath}, u"%ProgramW6432%\\V %ProgramW6432%"},
+      },
+      facts);
+  EXPECT_EQ(facts.folderQueries, 3);  // names outside the table are never looked up
+
+  facts.machine = 0;  // not under WOW64
+  facts.programFolder = u"C:\\${SfxPath}\\\\";
+  ExpectExpansions({{u"${ProgramFilesPath} ${SfxPath}.", {K::ProgramFilesPath, K::SfxPath},
+                     u"%ProgramFiles% C:\\${SfxPath}."}},
+                   facts);
+}
+
+TEST(ExpandVariables, ParametersInMessages) {
+  FakeFacts facts;
+  ParameterStore store;
+  for (const auto& [name, value] : {std::pair{u"ResultInstall", u"1603"}, {u"Text", u"abc"}, {u"Hex", u" 0x1A "},
+                                    {u"Minus", u"-1"}, {u"X", u"${X}"}, {u"Empty", u""}}) {
+    store.Set(name, value);
+  }
+  ExpectExpansions(
+      {
+          {u"Code ${ResultInstall}", kMessageVariables, u"Code 0x00000643"},
+          {u"${Text} ${Hex} ${Minus} [${Empty}] ${X}${X}", {K::Parameter}, u"abc 0x0000001A 0xFFFFFFFF [] ${X}${X}"},
+          {u"${A} and ${Text}, ${resultinstall} ${ProgramFilesPath}", kMessageVariables,
+           u"${A} and abc, ${resultinstall} %ProgramW6432%"},
+      },
+      facts, &store);
+}
+
+TEST(ExpandVariables, FailuresEndTheExpansionWithTheirCode) {
+  ParameterStore store;
+  const struct {
+    VariableKinds kinds;
+    KVResult machineResult, folderResult;
+    const ParameterStore* store;
+    KVResult expected;
+  } cases[] = {
+      {{K::Parameter}, KV_OK, KV_OK, nullptr, KV_E_FAIL},
+      {{static_cast<K>(5)}, KV_OK, KV_OK, &store, KV_E_FAIL},
+      {{K::SfxPath, K::ProgramFilesPath, K::Parameter}, 0x7F, KV_OK, nullptr, 0x7F},  // fails without the variable
+      {{K::KnownFolder, K::Parameter}, KV_OK, 0x80070005, nullptr, 0x80070005},
+  };
+  for (const auto& c : cases) {
+    FakeFacts facts;
+    facts.machineResult = c.machineResult;
+    facts.folderResult = c.folderResult;
+    std::u16string text = u"${FOLDERID_Fonts}";
+    EXPECT_EQ(ExpandVariables(text, c.kinds, u"", c.store, facts), c.expected);
+  }
+}
+
+TEST(ResolvePath, VariablesThenEnvironmentThenAbsoluteWithinTheLimit) {
+  FakeFacts facts;
+  std::u16string absolute;
+  for (const auto& [configured, expected] :
+       {std::pair{u"${SfxPath}\\%TEMP%", u"C:\\Downloads\\C:\\Temp"}, {u"${FOLDERID_Fonts}\\x", u"C:\\Windows\\Fonts\\x"},
+        {u"${ProgramFilesPath}", u"C:\\Work\\%ProgramW6432%"}, {u"${TargetPath}", u"C:\\Work\\${TargetPath}"}}) {
+    EXPECT_EQ(ResolvePath(absolute, configured, facts), KV_OK);
+    EXPECT_EQ(Utf16ToUtf8(absolute), Utf16ToUtf8(expected));
+  }
+  EXPECT_EQ(ResolvePath(absolute, u"C:\\" + std::u16string(245, u'a'), facts), KV_OK);
+  EXPECT_EQ(absolute.size(), 248u);
+
+  absolute = u"unchanged";
+  EXPECT_EQ(ResolvePath(absolute, u"C:\\" + std::u16string(246, u'a'), facts), KV_E_TARGET_TOO_LONG);
+  facts.absoluteResult = 123;
+  EXPECT_EQ(ResolvePath(absolute, u"x", facts), 123u);
+  facts.environmentResult = 203;
+  EXPECT_EQ(ResolvePath(absolute, u"x", facts), 203u);
+  facts.machineResult = 0x7F;
+  EXPECT_EQ(ResolvePath(absolute, u"x", facts), 0x7Fu);
+  EXPECT_EQ(absolute, u"unchanged");
+}
