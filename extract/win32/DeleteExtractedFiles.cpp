@@ -5,7 +5,7 @@
 #include "extract/CleanupRetry.h"
 #include "extract/FullPath.h"
 #include "extract/win32/FolderRemoval.h"
-#include "extract/win32/TargetFolder.h"
+#include "commands/win32/SystemVariables.h"
 #include "support/Text.h"
 
 using namespace kestrova;
@@ -59,7 +59,7 @@ KVResult DeleteExtractedFiles::Run() {
 
 void DeleteExtractedFiles::DeleteTarget() {
   std::u16string resolved;
-  if (ResolveTargetFolder(resolved, target) != KV_OK || IsRootFolder(resolved)) return;
+  if (ResolvePath(resolved, target) != KV_OK || IsRootFolder(resolved)) return;
   // The extended-length form reaches items deeper than 260 characters, which the extraction can write.
   const std::u16string folder = ToExtendedLengthPath(WithoutTrailingSeparators(resolved));
   if (::GetFileAttributesW(AsWide(folder)) == INVALID_FILE_ATTRIBUTES) return;  // gone, or out of reach

@@ -7,7 +7,7 @@
 
 #include <windows.h>
 
-#include "extract/win32/TargetFolder.h"
+#include "commands/win32/SystemVariables.h"
 #include "support/Diagnostics.h"
 #include "support/Text.h"
 #include "support/win32/ModuleFileName.h"
@@ -56,7 +56,7 @@ KVResult ExtractFiles::Extract() {
     if (result != KV_OK) return Failed("KVWinGetModulePathAndFileName", result);
   }
   std::u16string folder;
-  const KVResult resolved = ResolveTargetFolder(folder, target);
+  const KVResult resolved = ResolvePath(folder, target);
   if (resolved != KV_OK) return Failed("ResolvePath", resolved);
 
   NFile::NFind::CFileInfo executableInfo;  // its time is the time of items that store none

@@ -166,6 +166,14 @@ sibling_case "setup.bin tries nothing" "$sib/setup.bin" "0xEE000001 "
 # --- target folders ------------------------------------------------------------------------------------------
 expect_eq "target with a character not allowed in a folder name" 0xEE002005 \
   "$(result "$(run "$work/one.exe" 'C:\kvsfx|invalid')")"
+expect_eq "target over 248 characters" 0xEE002007 \
+  "$(result "$(run "$work/one.exe" "C:\\kvsfx\\$(printf 'x%.0s' $(seq 1 240))")")"
+temp=$(winepath -u "$(wine cmd /c echo %TEMP% 2>/dev/null | tr -d '\r')" 2>/dev/null)
+rm -rf "$temp/kvsfx-e2e-$$"
+out=$(run "$work/one.exe" "%TEMP%\\kvsfx-e2e-$$")
+expect_eq "target with an environment variable is expanded" "0x00000000 found" \
+  "$(result "$out") $(cat "$temp/kvsfx-e2e-$$/found.txt" 2>/dev/null)"
+rm -rf "$temp/kvsfx-e2e-$$"
 
 # --- item paths that would leave the target ------------------------------------------------------------------
 for name in '../evil.txt' 'sub/../../evil.txt' '..' 'C:/evil.txt' 'C:evil.txt' '/evil.txt' '//?/C:/evil.txt' \
