@@ -27,10 +27,12 @@ KVResult CreateTargetFolder(const std::u16string& folder) {
   return error == ERROR_INVALID_NAME ? KV_E_INVALID_TARGET : error;
 }
 
-KVResult Failed(const char* step, KVResult result) {
-  KVDiagnostic("ERROR: %s: %s failed, st=0x%08x\n", "ExtractFiles::Run", step, static_cast<unsigned>(result));
+// Reports the failed step with the code behind it; returns the task's result.
+KVResult Failed(const char* step, KVResult result, std::uint32_t cause) {
+  KVDiagnostic("ERROR: %s: %s failed, st=0x%08x\n", "ExtractFiles::Run", step, static_cast<unsigned>(cause));
   return result;
 }
+KVResult Failed(const char* step, KVResult result) { return Failed(step, result, result); }
 
 }  // namespace
 
@@ -63,10 +65,12 @@ KVResult ExtractFiles::Extract() {
   if (!executableInfo.Find(AsWide(executable))) return Failed("Find", KV_E_FAIL);
 
   PayloadArchive payload;
-  if (payload.LoadRegistry() != S_OK) return Failed("LoadRegistry", KV_E_FAIL);
+  const HRESULT loaded = payload.LoadRegistry();
+  if (loaded != S_OK) return Failed("LoadRegistry", KV_E_FAIL, static_cast<std::uint32_t>(loaded));
   ExtractCallback* callbackSpec = new ExtractCallback;
   CMyComPtr<IArchiveExtractCallback> callback = callbackSpec;
-  if (payload.Open(executable) != S_OK) return Failed("Open", KV_E_FAIL);
+  const HRESULT opened = payload.Open(executable);
+  if (opened != S_OK) return Failed("Open", KV_E_FAIL, static_cast<std::uint32_t>(opened));
 
   const KVResult created = CreateTargetFolder(folder);
   if (created != KV_OK) return Failed("CreateTargetFolder", created);

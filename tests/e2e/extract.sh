@@ -162,6 +162,10 @@ sibling_case "Setup.EXE without payload uses Setup.7z.001" "$sib/Setup.EXE" "0x0
 rm "$sib/Setup.7z.001" && mkdir "$sib/Setup.7z.001"
 sibling_case "... then Setup.7z (a folder named Setup.7z.001 is skipped)" "$sib/Setup.EXE" "0x00000000 from-7z.txt "
 sibling_case "setup.bin tries nothing" "$sib/setup.bin" "0xEE000001 "
+installer "$sib/Broken.exe" "$work/one.7z"
+printf 'X' | dd of="$sib/Broken.exe" bs=1 seek=$(( $(stat -c %s "$sib/Broken.exe") - 3 )) conv=notrunc status=none
+cp "$sib/Setup.7z" "$sib/Broken.7z"
+sibling_case "a payload that is found but damaged fails; no sibling is tried" "$sib/Broken.exe" "0xEE000001 "
 
 # --- target folders ------------------------------------------------------------------------------------------
 expect_eq "target with a character not allowed in a folder name" 0xEE002005 \
@@ -187,6 +191,15 @@ for name in '../evil.txt' 'sub/../../evil.txt' '..' 'C:/evil.txt' 'C:evil.txt' '
     "$(cd "$work/jail" && find . -mindepth 1 -path ./target -prune -o -print; ls "$work/jail/target" | tr '\n' ' ' | sed 's/ $//')"
 done
 expect_eq "nothing written to the drive root" "" "$(ls "$WINEPREFIX/drive_c" | grep -i evil)"
+
+# --- paths beyond 260 characters -----------------------------------------------------------------------------
+long="l/$(printf 'd%.0s' $(seq 1 100))/$(printf 'e%.0s' $(seq 1 100))/$(printf 'f%.0s' $(seq 1 100)).txt"
+make7z "$work/long.7z" "$long,data=far down"
+installer "$work/long.exe" "$work/long.7z"
+out=$(run --delete "$work/long.exe" "$(winpath "$work/long")")
+expect_eq "item path of 300 characters: extracted, then deleted with the target" \
+  "0x00000000 delete=0x00000000 tree=0x00000000 absent" \
+  "$(result "$out") $(grep -o '^delete=0x[0-9A-F]* tree=0x[0-9A-F]*' <<<"$out") $([ -e "$work/long" ] && echo present || echo absent)"
 
 # --- cleanup of what was extracted ---------------------------------------------------------------------------
 make7z "$work/clean.7z" 'ro.txt,data=r,attrib=0x21' 'sub/deep/x.txt,data=x' 'sys/keep.txt,data=s,attrib=0x24' 'sys/gone.txt,data=g'
