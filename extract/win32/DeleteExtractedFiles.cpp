@@ -1,0 +1,76 @@
+#include "extract/win32/DeleteExtractedFiles.h"
+
+#include <windows.h>
+
+#include "extract/CleanupRetry.h"
+#include "extract/FullPath.h"
+#include "extract/win32/FolderRemoval.h"
+#include "commands/win32/SystemVariables.h"
+#include "support/Text.h"
+
+using namespace kestrova;
+
+namespace {
+
+// The retry on the performance counter and the real folders.
+class FolderRetryHost final : public CleanupRetryHost {
+ public:
+  explicit FolderRetryHost(const std::u16string& folder) : folder_(folder) {
+    LARGE_INTEGER frequency;
+    ::QueryPerformanceFrequency(&frequency);  // never fails on XP and later
+    frequency_ = static_cast<std::uint64_t>(frequency.QuadPart);
+  }
+
+  std::uint64_t NowMs() override {
+    LARGE_INTEGER counter;
+    ::QueryPerformanceCounter(&counter);
+    const auto ticks = static_cast<std::uint64_t>(counter.QuadPart);
+    return ticks / frequency_ * 1000 + ticks % frequency_ * 1000 / frequency_;
+  }
+  void Sleep(std::uint32_t milliseconds) override { ::Sleep(milliseconds); }
+  KVResult RemoveEmptyFolders(std::uint32_t& remaining) override {
+    remaining = 0;
+    return ::RemoveEmptyFolders(folder_, &remaining);
+  }
+
+ private:
+  const std::u16string& folder_;
+  std::uint64_t frequency_ = 1;
+};
+
+}  // namespace
+
+DeleteExtractedFiles::DeleteExtractedFiles(ParameterStore* parameterStore, HWND__* messageWindowHandle,
+                                           UIActionQueue* uiActionQueue)
+    : Task(kDeleteExtractedFilesName, parameterStore, messageWindowHandle, uiActionQueue) {
+  statusText = kDeleteExtractedFilesStatus;
+  hidden = true;
+  alwaysRun = true;
+}
+
+KVResult DeleteExtractedFiles::Run() {
+  report_ = Report{};
+  try {
+    DeleteTarget();
+  } catch (...) {  // out of memory: what is left stays
+  }
+  return KV_OK;
+}
+
+void DeleteExtractedFiles::DeleteTarget() {
+  std::u16string resolved;
+  if (ResolvePath(resolved, target) != KV_OK || IsRootFolder(resolved)) return;
+  // The extended-length form reaches items deeper than 260 characters, which the extraction can write.
+  const std::u16string folder = ToExtendedLengthPath(WithoutTrailingSeparators(resolved));
+  if (::GetFileAttributesW(AsWide(folder)) == INVALID_FILE_ATTRIBUTES) return;  // gone, or out of reach
+
+  DeletionCounts counts;
+  report_.treeResult = DeleteDirectoryTree(folder, &counts);
+  report_.pendingFiles = counts.pendingFiles;
+  report_.failedFiles = counts.failedFiles;
+  report_.failedFolders = counts.failedFolders;
+  if (report_.treeResult != KV_E_FOLDER_NOT_EMPTY) return;
+
+  FolderRetryHost host(folder);
+  report_.retryPasses = RetryRemovingFolders(host);
+}

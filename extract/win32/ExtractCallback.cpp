@@ -1,0 +1,200 @@
+#include "extract/win32/ExtractCallback.h"
+
+#include "7zip/PropID.h"
+#include "Common/ComTry.h"
+#include "Windows/FileDir.h"
+#include "Windows/FileFind.h"
+#include "Windows/PropVariant.h"
+
+#include <windows.h>
+
+#include "extract/ItemPath.h"
+#include "support/Text.h"
+
+using namespace NWindows;
+using kestrova::AsWide;
+using kestrova::FromWide;
+
+namespace {
+
+constexpr char16_t kSeparator = u'\\';
+
+bool FullPathName(const std::u16string& path, std::u16string& fullPath) {
+  const DWORD size = ::GetFullPathNameW(AsWide(path), 0, nullptr, nullptr);
+  if (size == 0) return false;
+  fullPath.assign(size, u'\0');
+  const DWORD length = ::GetFullPathNameW(AsWide(path), size, AsWide(fullPath), nullptr);
+  if (length == 0 || length >= size) return false;
+  fullPath.resize(length);
+  return true;
+}
+
+}  // namespace
+
+void ExtractCallback::Init(IInArchive* archive, const std::u16string& directoryPath, std::u16string defaultName,
+                           const FILETIME& defaultTime, UInt32 defaultAttributes) {
+  message_.clear();
+  corrupt_ = false;
+  folderTimes_.clear();
+  defaultName_ = std::move(defaultName);
+  defaultTime_ = defaultTime;
+  defaultAttributes_ = defaultAttributes;
+  archive_ = archive;
+  directoryPath_ = directoryPath;
+  if (directoryPath_.empty() || directoryPath_.back() != kSeparator) directoryPath_ += kSeparator;
+}
+
+Z7_COM7F_IMF(ExtractCallback::SetTotal(UInt64)) { return S_OK; }
+
+Z7_COM7F_IMF(ExtractCallback::SetCompleted(const UInt64*)) { return S_OK; }
+
+Z7_COM7F_IMF(ExtractCallback::PrepareOperation(Int32 askExtractMode)) {
+  extractMode_ = askExtractMode == NArchive::NExtract::NAskMode::kExtract;
+  return S_OK;
+}
+
+HRESULT ExtractCallback::ReadItemProperties(UInt32 index) {
+  NCOM::CPropVariant attributes;
+  RINOK(archive_->GetProperty(index, kpidAttrib, &attributes))
+  if (attributes.vt == VT_EMPTY) {
+    itemAttributes_ = defaultAttributes_;
+  } else if (attributes.vt == VT_UI4) {
+    itemAttributes_ = attributes.ulVal;
+  } else {
+    return E_FAIL;
+  }
+
+  NCOM::CPropVariant isDirectory;
+  RINOK(archive_->GetProperty(index, kpidIsDir, &isDirectory))
+  itemIsDirectory_ = isDirectory.vt == VT_BOOL && isDirectory.boolVal != VARIANT_FALSE;
+
+  NCOM::CPropVariant isAnti;
+  RINOK(archive_->GetProperty(index, kpidIsAnti, &isAnti))
+  itemIsAnti_ = isAnti.vt == VT_BOOL && isAnti.boolVal != VARIANT_FALSE;
+
+  NCOM::CPropVariant time;
+  RINOK(archive_->GetProperty(index, kpidMTime, &time))
+  if (time.vt == VT_EMPTY) {
+    itemTime_ = defaultTime_;
+  } else if (time.vt == VT_FILETIME) {
+    itemTime_ = time.filetime;
+  } else {
+    return E_FAIL;
+  }
+  return S_OK;
+}
+
+// The joined path, folded the way Win32 folds it, still lies below the target folder (no device, no climbing).
+bool ExtractCallback::LandsInsideDirectory() const {
+  std::u16string root;
+  std::u16string item;
+  if (!FullPathName(directoryPath_, root) || !FullPathName(diskPath_, item)) return false;
+  if (root.empty() || root.back() != kSeparator) root += kSeparator;
+  return item.size() > root.size() && item.compare(0, root.size(), root) == 0;
+}
+
+Z7_COM7F_IMF(ExtractCallback::GetStream(UInt32 index, ISequentialOutStream** outStream, Int32 askExtractMode)) {
+  COM_TRY_BEGIN
+  *outStream = nullptr;
+  ReleaseOutput();
+
+  NCOM::CPropVariant path;
+  RINOK(archive_->GetProperty(index, kpidPath, &path))
+  if (path.vt == VT_EMPTY) {
+    itemPath_ = defaultName_;
+  } else if (path.vt == VT_BSTR) {
+    itemPath_ = FromWide(path.bstrVal);
+  } else {
+    return E_FAIL;
+  }
+  if (askExtractMode != NArchive::NExtract::NAskMode::kExtract) return S_OK;
+
+  RINOK(ReadItemProperties(index))
+  std::vector<std::u16string_view> parts = SplitItemPath(itemPath_);
+  if (parts.empty()) return E_FAIL;
+  diskPath_ = directoryPath_ + itemPath_;
+  if (!IsSafeItemPath(itemPath_) || !LandsInsideDirectory()) {
+    message_ = u"Unsafe item path";
+    return E_FAIL;
+  }
+
+  if (!itemIsDirectory_) parts.pop_back();
+  if (!itemIsAnti_) {
+    std::u16string folder = directoryPath_;
+    for (const std::u16string_view part : parts) {
+      folder += part;
+      NFile::NDir::CreateDir(AsWide(folder));  // existing folders are normal
+      folder += kSeparator;
+    }
+  }
+
+  if (itemIsDirectory_) {
+    if (itemIsAnti_) {
+      NFile::NDir::RemoveDir(AsWide(diskPath_));
+    } else {
+      folderTimes_.push_back({diskPath_, itemTime_});
+    }
+    return S_OK;
+  }
+  RINOK(PrepareFile())
+  if (outFile_) {
+    CMyComPtr<ISequentialOutStream> stream = outFile_;
+    *outStream = stream.Detach();
+  }
+  return S_OK;
+  COM_TRY_END
+}
+
+// Replaces whatever is at the disk path: a read-only file loses the attribute first, a folder cannot be replaced.
+HRESULT ExtractCallback::PrepareFile() {
+  NFile::NFind::CFileInfo existing;
+  if (existing.Find(AsWide(diskPath_)) && !NFile::NDir::DeleteFileAlways(AsWide(diskPath_))) {
+    message_ = u"Cannot delete output file";
+    return E_FAIL;
+  }
+  if (itemIsAnti_) return S_OK;
+  outFileSpec_ = new COutFileStream;
+  outFile_ = outFileSpec_;
+  if (!outFileSpec_->Create_ALWAYS(AsWide(diskPath_))) {
+    message_ = u"Cannot open output file";
+    ReleaseOutput();
+    return E_FAIL;
+  }
+  return S_OK;
+}
+
+Z7_COM7F_IMF(ExtractCallback::SetOperationResult(Int32 operationResult)) {
+  COM_TRY_BEGIN
+  switch (operationResult) {
+    case NArchive::NExtract::NOperationResult::kOK:
+      if (outFileSpec_) {
+        outFileSpec_->SetMTime(&itemTime_);  // a file without its time is still a complete file
+        const HRESULT closed = outFileSpec_->Close();
+        ReleaseOutput();
+        if (closed != S_OK) return closed;
+      }
+      // Archives made on other systems keep POSIX mode bits in the high half: only the Windows bits are set.
+      if (extractMode_) NFile::NDir::SetFileAttrib_PosixHighDetect(AsWide(diskPath_), itemAttributes_);
+      return S_OK;
+    case NArchive::NExtract::NOperationResult::kUnsupportedMethod:
+      ReleaseOutput();
+      message_ = u"Unsupported Method";
+      return E_FAIL;
+    default:
+      ReleaseOutput();
+      corrupt_ = true;
+      return E_FAIL;
+  }
+  COM_TRY_END
+}
+
+void ExtractCallback::ApplyFolderTimes() {
+  for (const FolderTime& folder : folderTimes_) {
+    NFile::NDir::SetDirTime(AsWide(folder.path), nullptr, nullptr, &folder.time);
+  }
+}
+
+void ExtractCallback::ReleaseOutput() {
+  outFile_.Release();
+  outFileSpec_ = nullptr;
+}

@@ -1,0 +1,162 @@
+#include "extract/win32/FolderRemoval.h"
+
+#include <windows.h>
+
+#include "support/Text.h"
+#include "support/win32/UniqueResource.h"
+
+using namespace kestrova;
+
+namespace {
+
+// Owns a find handle, whose empty value is INVALID_HANDLE_VALUE.
+class UniqueFind {
+ public:
+  explicit UniqueFind(HANDLE find) noexcept : find_(find) {}
+  UniqueFind(const UniqueFind&) = delete;
+  UniqueFind& operator=(const UniqueFind&) = delete;
+  ~UniqueFind() {
+    if (find_ != INVALID_HANDLE_VALUE) ::FindClose(find_);
+  }
+  HANDLE get() const noexcept { return find_; }
+  explicit operator bool() const noexcept { return find_ != INVALID_HANDLE_VALUE; }
+
+ private:
+  HANDLE find_;
+};
+
+void NoteError(KVResult& firstError, KVResult error) {
+  if (firstError == KV_OK) firstError = error;
+}
+
+bool IsGoneError(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
+
+// Calls `visit(path, attributes)` for every entry of the folder but "." and "..". 0 or the enumeration error.
+template <class Visit>
+KVResult ForEachEntry(const std::u16string& folder, Visit visit) {
+  WIN32_FIND_DATAW entry;
+  const UniqueFind find(::FindFirstFileW(AsWide(folder + u"\\*"), &entry));
+  if (!find) return KVLastError();
+  do {
+    const std::u16string_view name = FromWide(entry.cFileName);
+    if (name == u"." || name == u"..") continue;
+    visit(folder + u'\\' + std::u16string(name), entry.dwFileAttributes);
+  } while (::FindNextFileW(find.get(), &entry));
+  return KV_OK;
+}
+
+bool IsLinkedFolder(DWORD attributes) {
+  return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+}
+
+}  // namespace
+
+KVResult DeleteOneFile(const std::u16string& path, FileDeletion& outcome) {
+  outcome = FileDeletion::Gone;
+  const DWORD attributes = ::GetFileAttributesW(AsWide(path));
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    const DWORD error = ::GetLastError();
+    return IsGoneError(error) ? KV_OK : KVLastError();
+  }
+  if ((attributes & FILE_ATTRIBUTE_READONLY) != 0 && !::SetFileAttributesW(AsWide(path), FILE_ATTRIBUTE_NORMAL)) {
+    const DWORD error = ::GetLastError();
+    if (error != 0) return error;
+  }
+  if (!::DeleteFileW(AsWide(path))) {
+    const DWORD error = ::GetLastError();
+    if (error != 0) return error;
+  }
+
+  // Someone who holds it with delete sharing keeps it until they close it: Windows then refuses access to it,
+  // Wine still shows it. Either way the deletion is done and only pending.
+  if (::GetFileAttributesW(AsWide(path)) != INVALID_FILE_ATTRIBUTES || ::GetLastError() == ERROR_ACCESS_DENIED) {
+    outcome = FileDeletion::Pending;
+  }
+  return KV_OK;
+}
+
+KVResult DeleteDirectoryTree(const std::u16string& folder, DeletionCounts* counts) {
+  DeletionCounts found;
+  KVResult firstError = KV_OK;
+  bool clean = true;  // nothing was left on purpose or by failure
+  const KVResult enumerated = ForEachEntry(folder, [&](const std::u16string& path, DWORD attributes) {
+    KVResult result = KV_OK;
+    if ((attributes & FILE_ATTRIBUTE_SYSTEM) != 0) {
+      result = KV_E_ENTRY_LEFT;
+    } else if (IsLinkedFolder(attributes)) {
+      if (!::RemoveDirectoryW(AsWide(path))) {
+        result = KVLastError();
+        ++found.failedFolders;
+      }
+    } else if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+      result = DeleteDirectoryTree(path, &found);
+      if (result == KV_E_FOLDER_NOT_EMPTY) result = KV_OK;  // only pending files are left in it
+    } else {
+      FileDeletion outcome = FileDeletion::Gone;
+      result = DeleteOneFile(path, outcome);
+      if (result != KV_OK) {
+        ++found.failedFiles;
+      } else if (outcome == FileDeletion::Pending) {
+        ++found.pendingFiles;
+      }
+    }
+    if (result != KV_OK) {
+      clean = false;
+      NoteError(firstError, result);
+    }
+  });
+  if (enumerated != KV_OK) return enumerated;
+
+  KVResult result = firstError;
+  if (!::RemoveDirectoryW(AsWide(folder))) {
+    const DWORD error = ::GetLastError();
+    if (error == ERROR_DIR_NOT_EMPTY && clean) {
+      result = KV_E_FOLDER_NOT_EMPTY;
+    } else if (error != 0) {
+      NoteError(result, error);
+      ++found.failedFolders;
+    }
+  }
+  if (counts) {
+    counts->pendingFiles += found.pendingFiles;
+    counts->failedFiles += found.failedFiles;
+    counts->failedFolders += found.failedFolders;
+  }
+  return result;
+}
+
+KVResult RemoveEmptyFolders(const std::u16string& folder, std::uint32_t* remaining) {
+  if (::GetFileAttributesW(AsWide(folder)) == INVALID_FILE_ATTRIBUTES && IsGoneError(::GetLastError())) {
+    return KV_OK;
+  }
+  KVResult firstError = KV_OK;
+  std::uint32_t below = 0;
+  bool empty = true;
+  const KVResult enumerated = ForEachEntry(folder, [&](const std::u16string& path, DWORD attributes) {
+    if ((attributes & FILE_ATTRIBUTE_SYSTEM) != 0) {
+      NoteError(firstError, KV_E_ENTRY_LEFT);
+      empty = false;
+    } else if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 && !IsLinkedFolder(attributes)) {
+      std::uint32_t left = 0;
+      const KVResult result = RemoveEmptyFolders(path, &left);
+      below += left;
+      if (result != KV_OK || left != 0) empty = false;
+      if (result != KV_OK) NoteError(firstError, result);
+    } else {
+      empty = false;  // files, and links the deletion could not remove
+    }
+  });
+  if (enumerated != KV_OK) return enumerated;
+
+  if (!empty) {
+    ++below;
+  } else if (!::RemoveDirectoryW(AsWide(folder))) {
+    const DWORD error = ::GetLastError();
+    if (error != 0) {
+      NoteError(firstError, error);
+      ++below;
+    }
+  }
+  if (remaining) *remaining += below;
+  return firstError;
+}

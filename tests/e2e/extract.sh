@@ -1,0 +1,218 @@
+#!/usr/bin/env bash
+# Extraction and cleanup end to end: payloads made with 7zz (and make7z.py for items no archiver would store)
+# appended to a copy of the stub, extracted by kv-extract-harness under Wine and compared with `7zz x`.
+#   extract.sh STUB HARNESS
+set -uo pipefail
+. "$(dirname "$0")/lib.sh"
+in_wine_session "$@"
+stub=$1 harness=$2
+make7z() { python3 "$repo/tests/e2e/make7z.py" "$@"; }
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+# run [--list] [--delete] EXECUTABLE TARGET: the harness's output
+run() {
+  local options=()
+  while [ "${1#--}" != "$1" ]; do options+=("$1"); shift; done
+  timeout 120 wine "$harness" "${options[@]}" "$(winpath "$1")" "$2" 2>/dev/null | tr -d '\r'
+}
+attributes_of() { grep -o "^entry $1 attributes=0x[0-9A-F]*" <<<"$2" | sed 's/.*=//'; }  # attributes_of NAME OUTPUT
+result() { sed -n 's/^extract=\(0x[0-9A-F]*\).*/\1/p' <<<"$1"; }
+installer() { cp "$stub" "$1" && cat "$2" >> "$1"; }  # installer OUT ARCHIVE
+same_tree() { diff -r "$1" "$2" >/dev/null && echo same || echo different; }
+
+# --- every codec and filter, byte-identical to 7zz x ---------------------------------------------------------
+src=$work/src
+mkdir -p "$src/sub/dir" "$src/emptydir"
+cp "$stub" "$src/code.exe"
+head -c 300000 /dev/urandom > "$src/random.bin"
+seq 1 100000 > "$src/sub/numbers.txt"
+echo nested > "$src/sub/dir/nested.txt"
+: > "$src/empty.txt"
+echo u > "$src/über-ñ.txt"
+while IFS='|' read -r name switches; do
+  rm -rf "$work/m.7z" "$work/reference" "$work/out"
+  (cd "$src" && 7zz a -bd $switches "$work/m.7z" . >/dev/null) || { expect_eq "$name: archive made" yes no; continue; }
+  7zz x -bd -o"$work/reference" "$work/m.7z" >/dev/null
+  installer "$work/setup.exe" "$work/m.7z"
+  expect_eq "$name: extracts" 0x00000000 "$(result "$(run "$work/setup.exe" "$(winpath "$work/out")")")"
+  expect_eq "$name: byte-identical to 7zz x" same "$(same_tree "$work/reference" "$work/out")"
+done <<'CODECS'
+Copy|-m0=Copy -mf=off
+LZMA|-m0=LZMA -mf=off
+LZMA2 single block|-m0=LZMA2 -mf=off
+LZMA2 multi-block|-m0=LZMA2:d=256k:c=256k -mmt=2 -mf=off
+BCJ|-mf=BCJ
+BCJ2|-mf=BCJ2
+ARM|-mf=ARM
+ARMT|-mf=ARMT
+ARM64|-mf=ARM64
+PPC|-mf=PPC
+SPARC|-mf=SPARC
+IA64|-mf=IA64
+RISCV|-mf=RISCV
+Delta|-mf=Delta:4
+Swap2|-mf=Swap2
+Swap4|-mf=Swap4
+CODECS
+
+# --- items: default name, attributes, times, folders, anti items --------------------------------------------
+exe_time=$(date -u -d '2020-01-02 03:04:05' +%s)
+filetime() { printf '0x%016X' $((($1 + 11644473600) * 10000000)); }
+make7z "$work/items.7z" 'd,dir=1,mtime=0x01D0000000000000' 'd/f.txt,data=in d,attrib=0x20,mtime=0x01D1000000000000' \
+  'ro.txt,data=ro,attrib=0x21' 'hidden.txt,data=h,attrib=0x22' 'plain.txt,data=p' 'a/b/c.txt,data=deep' \
+  'old.txt,anti=1' 'posix.txt,data=x,attrib=0x81A48001'
+installer "$work/items.exe" "$work/items.7z"
+touch -d "@$exe_time" "$work/items.exe"
+mkdir -p "$work/items" && echo stale > "$work/items/old.txt" && echo kept > "$work/items/other.txt"
+out=$(run --list "$work/items.exe" "$(winpath "$work/items")")
+expect_eq "items: extracted" 0x00000000 "$(result "$out")"
+expect_eq "folder item: its time, set after the files in it" "folder d attributes=0x00000010 mtime=0x01D0000000000000" \
+  "$(grep '^folder d ' <<<"$out")"
+expect_eq "file: stored time and attributes" "entry d\\f.txt attributes=0x00000020 mtime=0x01D1000000000000" \
+  "$(grep -F 'entry d\f.txt' <<<"$out")"
+expect_eq "read-only and hidden attributes" "0x00000021 0x00000022" \
+  "$(attributes_of ro.txt "$out") $(attributes_of hidden.txt "$out")"
+expect_eq "no stored attributes or time: 0 (shown as archive) and the executable's time" \
+  "entry plain.txt attributes=0x00000020 mtime=$(filetime "$exe_time")" "$(grep '^entry plain.txt' <<<"$out")"
+expect_eq "POSIX mode bits of a Unix-made archive are dropped, the Windows bits set" 0x00000021 \
+  "$(attributes_of posix.txt "$out")"
+expect_eq "parent folders of a nested item" deep "$(cat "$work/items/a/b/c.txt")"
+expect_eq "anti item deletes the file; unnamed files stay" "absent kept" \
+  "$([ -e "$work/items/old.txt" ] && echo present || echo absent) $(cat "$work/items/other.txt")"
+
+make7z "$work/noname.7z" '-,data=no name stored'
+installer "$work/noname.exe" "$work/noname.7z"
+run "$work/noname.exe" "$(winpath "$work/noname")" >/dev/null
+expect_eq "item without a path is written as Default" "no name stored" "$(cat "$work/noname/Default" 2>/dev/null)"
+
+make7z "$work/empty.7z"
+installer "$work/empty.exe" "$work/empty.7z"
+out=$(run "$work/empty.exe" "$(winpath "$work/new/parents/target")")
+expect_eq "empty archive: success, the target and its parents created" "0x00000000 yes" \
+  "$(result "$out") $([ -d "$work/new/parents/target" ] && echo yes || echo no)"
+
+# --- existing files and folders in the target ----------------------------------------------------------------
+make7z "$work/replace.7z" 'file.txt,data=new'
+installer "$work/replace.exe" "$work/replace.7z"
+mkdir -p "$work/replace" && echo old > "$work/replace/file.txt" && chmod 444 "$work/replace/file.txt"
+out=$(run "$work/replace.exe" "$(winpath "$work/replace")")
+expect_eq "read-only existing file is replaced" "0x00000000 new" "$(result "$out") $(cat "$work/replace/file.txt")"
+mkdir -p "$work/blocked/file.txt"
+out=$(run "$work/replace.exe" "$(winpath "$work/blocked")")
+expect_eq "existing folder where a file goes" "extract=0xEE000001 message=Cannot delete output file" "$out"
+
+# --- damaged, encrypted --------------------------------------------------------------------------------------
+mkdir -p "$work/five"
+for i in 1 2 3 4 5; do yes "item-$i-data" | head -c 4000 > "$work/five/f$i.txt"; done
+(cd "$work/five" && 7zz a -bd -m0=Copy -mf=off "$work/five.7z" f1.txt f2.txt f3.txt f4.txt f5.txt >/dev/null)
+offset=$(grep -abo 'item-3-data' "$work/five.7z" | head -n 1 | cut -d: -f1)
+printf 'X' | dd of="$work/five.7z" bs=1 seek=$((offset + 100)) conv=notrunc status=none
+installer "$work/five.exe" "$work/five.7z"
+out=$(run "$work/five.exe" "$(winpath "$work/five-out")")
+expect_eq "CRC error in the third of five items: fails" 0xEE000001 "$(result "$out")"
+expect_eq "... the first two complete, the third partly written, no more" "same same yes no no" \
+  "$(cmp -s "$work/five/f1.txt" "$work/five-out/f1.txt" && echo same) $(cmp -s "$work/five/f2.txt" "$work/five-out/f2.txt" && echo same) \
+$([ -e "$work/five-out/f3.txt" ] && echo yes || echo no) $([ -e "$work/five-out/f4.txt" ] && echo yes || echo no) \
+$([ -e "$work/five-out/f5.txt" ] && echo yes || echo no)"
+(cd "$src" && 7zz a -bd -pSecret "$work/data-encrypted.7z" sub >/dev/null && 7zz a -bd -pSecret -mhe=on "$work/headers-encrypted.7z" sub >/dev/null)
+for kind in data headers; do
+  installer "$work/$kind.exe" "$work/$kind-encrypted.7z"
+  out=$(run "$work/$kind.exe" "$(winpath "$work/$kind-out")")
+  expect_eq "encrypted $kind: fails without asking for a password" 0xEE000001 "$(result "$out")"
+done
+
+# --- finding the payload -------------------------------------------------------------------------------------
+make7z "$work/one.7z" 'found.txt,data=found'
+installer "$work/one.exe" "$work/one.7z"
+for prefix in 8388607 8388608; do
+  head -c "$prefix" /dev/zero > "$work/far-$prefix.bin" && cat "$work/one.7z" >> "$work/far-$prefix.bin"
+done
+expect_eq "signature header starting at 8 MiB - 1 is found" 0x00000000 \
+  "$(result "$(run "$work/far-8388607.bin" "$(winpath "$work/far1")")")"
+expect_eq "signature header starting at 8 MiB is not" 0xEE000001 \
+  "$(result "$(run "$work/far-8388608.bin" "$(winpath "$work/far2")")")"
+{ cat "$stub"; printf '7z\274\257\047\034'; head -c 26 /dev/zero | tr '\0' 'x'; cat "$work/one.7z"; } > "$work/decoy.exe"
+expect_eq "six signature bytes with a bad header CRC are skipped" "0x00000000 found" \
+  "$(result "$(run "$work/decoy.exe" "$(winpath "$work/decoy")")") $(cat "$work/decoy/found.txt" 2>/dev/null)"
+
+openssl req -x509 -newkey rsa:2048 -nodes -keyout "$work/key.pem" -out "$work/cert.pem" -days 2 -subj "/CN=kv-sfx test" \
+  -addext "extendedKeyUsage=codeSigning" >/dev/null 2>&1
+installer "$work/unsigned.exe" "$work/m.7z"
+osslsigncode sign -certs "$work/cert.pem" -key "$work/key.pem" -h sha256 -in "$work/unsigned.exe" \
+  -out "$work/signed.exe" >/dev/null 2>&1
+expect_eq "Authenticode-signed installer: certificate after the payload" yes \
+  "$(osslsigncode verify -CAfile "$work/cert.pem" "$work/signed.exe" 2>/dev/null | grep -q 'Signature verification: ok' && echo yes || echo no)"
+rm -rf "$work/out"
+expect_eq "Authenticode-signed installer extracts" "0x00000000 same" \
+  "$(result "$(run "$work/signed.exe" "$(winpath "$work/out")")") $(same_tree "$work/reference" "$work/out")"
+
+sib=$work/sibling
+mkdir -p "$sib"
+cp "$stub" "$sib/Setup.EXE" && cp "$stub" "$sib/setup.bin"
+make7z "$sib/Setup.7z.001" 'from-001.txt,data=1'
+make7z "$sib/Setup.7z" 'from-7z.txt,data=2'
+cp "$sib/Setup.7z" "$sib/setup.7z.bak"
+sibling_case() {  # NAME EXECUTABLE EXPECTED
+  rm -rf "$work/sib-out"
+  local out; out=$(run "$2" "$(winpath "$work/sib-out")")
+  expect_eq "$1" "$3" "$(result "$out") $(ls "$work/sib-out" 2>/dev/null | tr '\n' ' ')"
+}
+sibling_case "Setup.EXE without payload uses Setup.7z.001" "$sib/Setup.EXE" "0x00000000 from-001.txt "
+rm "$sib/Setup.7z.001" && mkdir "$sib/Setup.7z.001"
+sibling_case "... then Setup.7z (a folder named Setup.7z.001 is skipped)" "$sib/Setup.EXE" "0x00000000 from-7z.txt "
+sibling_case "setup.bin tries nothing" "$sib/setup.bin" "0xEE000001 "
+installer "$sib/Broken.exe" "$work/one.7z"
+printf 'X' | dd of="$sib/Broken.exe" bs=1 seek=$(( $(stat -c %s "$sib/Broken.exe") - 3 )) conv=notrunc status=none
+cp "$sib/Setup.7z" "$sib/Broken.7z"
+sibling_case "a payload that is found but damaged fails; no sibling is tried" "$sib/Broken.exe" "0xEE000001 "
+
+# --- target folders ------------------------------------------------------------------------------------------
+expect_eq "target with a character not allowed in a folder name" 0xEE002005 \
+  "$(result "$(run "$work/one.exe" 'C:\kvsfx|invalid')")"
+expect_eq "target over 248 characters" 0xEE002007 \
+  "$(result "$(run "$work/one.exe" "C:\\kvsfx\\$(printf 'x%.0s' $(seq 1 240))")")"
+temp=$(winepath -u "$(wine cmd /c echo %TEMP% 2>/dev/null | tr -d '\r')" 2>/dev/null)
+rm -rf "$temp/kvsfx-e2e-$$"
+out=$(run "$work/one.exe" "%TEMP%\\kvsfx-e2e-$$")
+expect_eq "target with an environment variable is expanded" "0x00000000 found" \
+  "$(result "$out") $(cat "$temp/kvsfx-e2e-$$/found.txt" 2>/dev/null)"
+rm -rf "$temp/kvsfx-e2e-$$"
+
+# --- item paths that would leave the target ------------------------------------------------------------------
+for name in '../evil.txt' 'sub/../../evil.txt' '..' 'C:/evil.txt' 'C:evil.txt' '/evil.txt' '//?/C:/evil.txt' \
+            '//server/share/evil.txt' '//./C:/evil.txt' 'sub/ .. /evil.txt' 'CON' 'sub/nul.txt'; do
+  rm -rf "$work/jail" && mkdir -p "$work/jail"
+  make7z "$work/evil.7z" 'first.txt,data=ok' "$name,data=evil"
+  installer "$work/evil.exe" "$work/evil.7z"
+  out=$(run "$work/evil.exe" "$(winpath "$work/jail/target")")
+  expect_eq "item '$name' is refused" "extract=0xEE000001 message=Unsafe item path" "$out"
+  expect_eq "... and nothing lands outside the target" "first.txt" \
+    "$(cd "$work/jail" && find . -mindepth 1 -path ./target -prune -o -print; ls "$work/jail/target" | tr '\n' ' ' | sed 's/ $//')"
+done
+expect_eq "nothing written to the drive root" "" "$(ls "$WINEPREFIX/drive_c" | grep -i evil)"
+
+# --- paths beyond 260 characters -----------------------------------------------------------------------------
+long="l/$(printf 'd%.0s' $(seq 1 100))/$(printf 'e%.0s' $(seq 1 100))/$(printf 'f%.0s' $(seq 1 100)).txt"
+make7z "$work/long.7z" "$long,data=far down"
+installer "$work/long.exe" "$work/long.7z"
+out=$(run --delete "$work/long.exe" "$(winpath "$work/long")")
+expect_eq "item path of 300 characters: extracted, then deleted with the target" \
+  "0x00000000 delete=0x00000000 tree=0x00000000 absent" \
+  "$(result "$out") $(grep -o '^delete=0x[0-9A-F]* tree=0x[0-9A-F]*' <<<"$out") $([ -e "$work/long" ] && echo present || echo absent)"
+
+# --- cleanup of what was extracted ---------------------------------------------------------------------------
+make7z "$work/clean.7z" 'ro.txt,data=r,attrib=0x21' 'sub/deep/x.txt,data=x' 'sys/keep.txt,data=s,attrib=0x24' 'sys/gone.txt,data=g'
+installer "$work/clean.exe" "$work/clean.7z"
+out=$(run --delete "$work/clean.exe" "$(winpath "$work/clean")")
+expect_eq "cleanup: never fails; the system file is left (0xEE000094), no retry" \
+  "delete=0x00000000 tree=0xEE000094 pending=0 failed_files=0 failed_folders=2 retries=0" "$(grep '^delete=' <<<"$out")"
+expect_eq "... only the system file and its folders remain" "sys/keep.txt" \
+  "$(cd "$work/clean" 2>/dev/null && find . -type f | sed 's|^\./||')"
+mkdir -p "$work/outside" && echo precious > "$work/outside/keep.txt"
+mkdir -p "$work/linked" && ln -s "$work/outside" "$work/linked/link"
+out=$(timeout 120 wine "$harness" --delete-only "$(winpath "$work/linked")" 2>/dev/null | tr -d '\r')
+expect_eq "a linked folder in the target is not entered: what it points to stays" precious \
+  "$(cat "$work/outside/keep.txt" 2>/dev/null)"  # (Wine cannot remove the link itself; Windows removes it)
+
+finish

@@ -1,0 +1,93 @@
+// Runs the extraction task, and optionally the cleanup task, on the calling thread and prints what they did:
+//   kv-extract-harness [--list] [--delete] [--stats] EXECUTABLE TARGET
+//   kv-extract-harness --delete-only TARGET
+// Prints "extract=0xXXXXXXXX" (with the failure message, if any), with --list one line per entry of the target
+// ("entry PATH attributes=0xXXXXXXXX mtime=0xXXXXXXXXXXXXXXXX" for files, "folder PATH ..." for folders), then
+// "delete=0xXXXXXXXX" and the cleanup's counts; with --stats the extraction's time and the process's peak memory.
+// The exit code is the extraction's result.
+#include <windows.h>
+#include <psapi.h>
+
+#include <cstdio>
+#include <string>
+
+#include "extract/win32/DeleteExtractedFiles.h"
+#include "extract/win32/ExtractFiles.h"
+#include "support/Text.h"
+
+using namespace kestrova;
+
+namespace {
+
+void List(const std::u16string& folder, const std::u16string& relative) {
+  WIN32_FIND_DATAW entry;
+  const HANDLE find = ::FindFirstFileW(AsWide(folder + u"\\*"), &entry);
+  if (find == INVALID_HANDLE_VALUE) return;
+  do {
+    const std::u16string name(FromWide(entry.cFileName));
+    if (name == u"." || name == u"..") continue;
+    const std::u16string path = relative.empty() ? name : relative + u"\\" + name;
+    const bool isFolder = (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    const unsigned long long time =
+        (static_cast<unsigned long long>(entry.ftLastWriteTime.dwHighDateTime) << 32) | entry.ftLastWriteTime.dwLowDateTime;
+    std::printf("%s %s attributes=0x%08lX mtime=0x%016llX\n", isFolder ? "folder" : "entry",
+                Utf16ToUtf8(path).c_str(), entry.dwFileAttributes, time);
+    if (isFolder) List(folder + u"\\" + name, path);
+  } while (::FindNextFileW(find, &entry));
+  ::FindClose(find);
+}
+
+KVResult Delete(const std::u16string& target) {
+  DeleteExtractedFiles task(nullptr, nullptr, nullptr);
+  task.target = target;
+  const KVResult result = task.Run();
+  const DeleteExtractedFiles::Report& report = task.LastReport();
+  std::printf("delete=0x%08X tree=0x%08X pending=%u failed_files=%u failed_folders=%u retries=%u\n",
+              static_cast<unsigned>(result), static_cast<unsigned>(report.treeResult),
+              static_cast<unsigned>(report.pendingFiles), static_cast<unsigned>(report.failedFiles),
+              static_cast<unsigned>(report.failedFolders), static_cast<unsigned>(report.retryPasses));
+  return result;
+}
+
+void PrintStats(DWORD milliseconds) {
+  PROCESS_MEMORY_COUNTERS memory{};
+  memory.cb = sizeof(memory);
+  ::GetProcessMemoryInfo(::GetCurrentProcess(), &memory, sizeof(memory));
+  std::printf("seconds=%.2f peak_working_set_mib=%.1f\n", milliseconds / 1000.0,
+              static_cast<double>(memory.PeakWorkingSetSize) / 1048576.0);
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  bool list = false;
+  bool remove = false;
+  bool removeOnly = false;
+  bool stats = false;
+  int first = 1;
+  for (; first < argc && argv[first][0] == L'-'; ++first) {
+    const std::u16string_view option = FromWide(argv[first]);
+    list = list || option == u"--list";
+    remove = remove || option == u"--delete";
+    removeOnly = removeOnly || option == u"--delete-only";
+    stats = stats || option == u"--stats";
+  }
+  if (removeOnly && argc - first == 1) return static_cast<int>(Delete(std::u16string(FromWide(argv[first]))));
+  if (argc - first != 2) {
+    std::fprintf(stderr, "usage: kv-extract-harness [--list] [--delete] [--stats] EXECUTABLE TARGET | --delete-only TARGET\n");
+    return 2;
+  }
+  ExtractFiles extract(nullptr, nullptr, nullptr, std::u16string(FromWide(argv[first])));
+  extract.target = FromWide(argv[first + 1]);
+  const DWORD start = ::GetTickCount();
+  const KVResult result = extract.Run();
+  const DWORD elapsed = ::GetTickCount() - start;
+  std::printf("extract=0x%08X", static_cast<unsigned>(result));
+  if (!extract.FailureMessage().empty()) std::printf(" message=%s", Utf16ToUtf8(extract.FailureMessage()).c_str());
+  std::printf("\n");
+  if (stats) PrintStats(elapsed);
+  if (list) List(extract.target, u"");
+  if (remove) Delete(extract.target);
+  std::fflush(stdout);
+  return static_cast<int>(result);
+}
