@@ -14,7 +14,7 @@ class UnsupportedLaunchCommand final : public Task {
  public:
   using Task::Task;
   KVResult Run() override {
-    kestrova::KVDiagnostic("ERROR: %s: launching commands is not supported by this build\n",
+    KVDiagnostic("ERROR: %s: launching commands is not supported by this build\n",
                            "UnsupportedLaunchCommand::Run");
     return kestrova::KV_E_FAIL;
   }
