@@ -13,7 +13,7 @@ packages=(
   g++-mingw-w64-i686-posix mingw-w64-tools binutils-mingw-w64-i686
   wine wine64 wine32:i386
   xvfb xauth fonts-wine xdotool x11-apps imagemagick
-  7zip wixl osslsigncode icoutils
+  7zip wixl osslsigncode openssl icoutils
   googletest libgtest-dev libgmock-dev
   clang llvm libclang-rt-14-dev
 )
