@@ -38,8 +38,12 @@ bool SevenZipStartHeader::ArchiveSize(std::uint64_t& size) const {
   return true;
 }
 
+bool HasSevenZipSignature(const std::uint8_t* data, std::size_t size) {
+  return size >= sizeof kSignature && std::equal(std::begin(kSignature), std::end(kSignature), data);
+}
+
 bool ReadSevenZipStartHeader(const std::uint8_t* data, std::size_t size, SevenZipStartHeader& header) {
-  if (size < kSevenZipHeaderSize || !std::equal(std::begin(kSignature), std::end(kSignature), data)) return false;
+  if (size < kSevenZipHeaderSize || !HasSevenZipSignature(data, size)) return false;
   if (Crc32(data + 12, 20) != Get32(data + 8)) return false;
   header.majorVersion = data[6];
   header.minorVersion = data[7];

@@ -23,6 +23,9 @@ struct SevenZipStartHeader {
   bool ArchiveSize(std::uint64_t& size) const;
 };
 
+// Whether the `size` bytes at `data` begin with the six bytes of the 7z signature.
+bool HasSevenZipSignature(const std::uint8_t* data, std::size_t size);
+
 // Whether the `size` bytes at `data` begin with the 7z signature and a start header whose CRC matches.
 bool ReadSevenZipStartHeader(const std::uint8_t* data, std::size_t size, SevenZipStartHeader& header);
 

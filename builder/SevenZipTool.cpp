@@ -115,10 +115,8 @@ KVResult CheckArchiveAt(const std::string& path, std::uint64_t offset, std::uint
   if (const KVResult r = ReadFileRange(path, offset, kSevenZipHeaderSize, header, error); r != KV_OK) return r;
   SevenZipStartHeader start;
   if (!ReadSevenZipStartHeader(header.data(), header.size(), start)) {
-    const bool signature = header[0] == '7' && header[1] == 'z' && header[2] == 0xBC && header[3] == 0xAF &&
-                           header[4] == 0x27 && header[5] == 0x1C;
     return Fail(error, KV_E_INVALID_DATA,
-                signature ? KVFormat("{}: the 7z start header is damaged (CRC mismatch)", path)
+                HasSevenZipSignature(header.data(), header.size()) ? KVFormat("{}: the 7z start header is damaged (CRC mismatch)", path)
                           : KVFormat("{} is not a 7z archive (no 7z signature)", path));
   }
   if (start.majorVersion != 0) {

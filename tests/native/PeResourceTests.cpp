@@ -176,18 +176,6 @@ TEST(ResourceTable, RoundTripKeepsEveryResourceInLoaderOrder) {
   EXPECT_EQ(german->codePage, 1252u);
 }
 
-TEST(ResourceTable, SetReplacesAndRemoveDropsLanguages) {
-  ResourceTable table = SampleTable();
-  const std::size_t count = table.Items().size();
-  table.Set(TextResource(kRtDialog, 224, "new"));
-  EXPECT_EQ(table.Items().size(), count);
-  EXPECT_EQ(table.Find(ResourceKey::Id(kRtDialog), ResourceKey::Id(224), 1033)->data, Bytes({'n', 'e', 'w'}));
-  EXPECT_EQ(table.Remove(ResourceKey::Id(kRtDialog), ResourceKey::Id(224), 1031), 1u);
-  EXPECT_EQ(table.Remove(ResourceKey::Name(u"AVI"), ResourceKey::Id(3)), 1u);
-  EXPECT_EQ(table.Remove(ResourceKey::Name(u"AVI"), ResourceKey::Id(3)), 0u);
-  EXPECT_EQ(table.Items().size(), count - 2);
-}
-
 TEST(ResourceWriter, PlacesResourcesWhereTheImageStaysValid) {
   ResourceTable grown = SampleTable();
   grown.Set(TextResource(kRtRcData, 222, std::string(5000, 'x')));
