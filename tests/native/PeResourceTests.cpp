@@ -5,6 +5,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "builder/IconFile.h"
 #include "builder/PeImage.h"
 #include "builder/ResourceTable.h"
 #include "tests/native/CraftedPe.h"
@@ -318,6 +319,12 @@ TEST(ResourceWriter, RealStubKeepsItsResources) {
 
   ResourceTable changed = original;
   changed.Set(TextResource(kRtRcData, 222, "<SelfExtractor FormatVersionMajor=\"5\" FormatVersionMinor=\"2\"/>"));
+  IconImage icon;
+  icon.width = icon.height = 16;
+  icon.data = Bytes(40 + 16 * 16 * 4 + 16 * 4, 0);
+  IconChange iconChange;
+  std::string error;
+  ASSERT_EQ(SetApplicationIcon(changed, {icon}, iconChange, error), 0u) << error;
   const Bytes once = Rewrite(stub, changed, ResourcePlacement::Kind::kNewSection);
   ExpectSameItems(changed, ReadResources(once));
   EXPECT_EQ(Parse(once).Sections().size(), Parse(stub).Sections().size() + 1);

@@ -69,6 +69,7 @@ int wmain(int argc, wchar_t** argv) {
     const std::wstring option = argv[i];
     const auto id = static_cast<WORD>(std::wcstoul(argv[i + 1], nullptr, 10));
     if (option == L"--icon") {
+      Report(::LoadIconW(module, MAKEINTRESOURCEW(id)) != nullptr, "LoadIcon finds icon group " + std::to_string(id));
       const HICON icon = static_cast<HICON>(::LoadImageW(module, MAKEINTRESOURCEW(id), IMAGE_ICON, 32, 32, 0));
       Report(icon != nullptr, "LoadImage loads icon group " + std::to_string(id), icon == nullptr ? Error() : "");
       ICONINFO info = {};
