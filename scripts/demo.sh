@@ -11,4 +11,4 @@ echo "stub: $stub ($(stat -c %s "$stub") bytes; $(file -b "$stub" | cut -d, -f1)
 line=$(scripts/wine-session.sh bash -c '. scripts/wine-env.sh; wine build/win32/tools/runexit/kv-runexit.exe "$(winepath -w "$1")" "${@:2}"' \
          _ "$stub" "$@" 2>/dev/null | tr -d '\r' | grep '^exit=') || { echo "the stub could not be run" >&2; exit 1; }
 code=$(sed 's/^exit=\(0x[0-9A-F]*\).*/\1/' <<< "$line")
-echo "exit code: $(build/native/tools/kvsfx/kvsfx explain "$code")"
+echo "exit code: $(build/native/builder/kvsfx explain "$code")"

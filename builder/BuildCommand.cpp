@@ -1,0 +1,79 @@
+// kvsfx build
+#include <cstdio>
+
+#include "builder/Builder.h"
+#include "builder/Cli.h"
+#include "builder/Platform.h"
+#include "support/Formatter.h"
+
+using kestrova::KV_OK;
+using kestrova::KVFormat;
+
+namespace kvsfx {
+
+const char kBuildUsage[] =
+    "usage: kvsfx build (--config FILE | --no-config) --payload DIR|ARCHIVE.7z -o OUTPUT.exe\n"
+    "                   [--stub STUB.exe] [--icon FILE.ico]\n"
+    "\n"
+    "Makes an installer: a copy of the stub with the configuration as its resource RT_RCDATA 222\n"
+    "(language 1033) and the payload, a 7z archive, behind its image.\n"
+    "\n"
+    "  --config FILE       the configuration document to embed; replaces one the stub has\n"
+    "  --no-config         embed none and remove one the stub has: the installer only extracts\n"
+    "  --payload DIR       a folder, whose contents 7-Zip (7zz or 7z on PATH) compresses with LZMA2\n"
+    "  --payload FILE.7z   or a ready 7z archive, appended as it is\n"
+    "  -o, --output FILE   the installer to write; it appears only when complete\n"
+    "  --stub FILE         the stub (default: kv-sfxstub.exe next to kvsfx, else in ../share/kvsfx/)\n"
+    "  --icon FILE.ico     replace the application icon\n"
+    "  -h, --help          show this help\n"
+    "\n"
+    "Sign after building: osslsigncode sign ... -in OUTPUT.exe -out SIGNED.exe, or signtool sign ...\n"
+    "The signature then covers the payload; a signed stub is refused.\n";
+
+int RunBuild(const std::vector<std::string>& arguments) {
+  BuildOptions options;
+  CommandOptions parser("build");
+  parser.Value("", "config", options.configPath)
+      .Flag("no-config", options.noConfig)
+      .Value("", "payload", options.payloadPath)
+      .Value("o", "output", options.outputPath)
+      .Value("", "stub", options.stubPath)
+      .Value("", "icon", options.iconPath);
+  if (const int status = parser.Parse(arguments); status != kExitOk) return status;
+  if (options.noConfig == !options.configPath.empty()) {
+    return parser.UsageError("give either --config FILE or --no-config");
+  }
+  if (options.payloadPath.empty()) return parser.UsageError("--payload DIR|ARCHIVE.7z is missing");
+  if (options.outputPath.empty()) return parser.UsageError("-o OUTPUT.exe is missing");
+  options.progress = IsTerminal(stdout);
+
+  BuildReport report;
+  std::string error;
+  const BuildLog log = [](const std::string& line) {
+    std::fputs((line + "\n").c_str(), stdout);
+    std::fflush(stdout);
+  };
+  if (BuildInstaller(options, report, log, error) != KV_OK) return ReportFailure("build", error);
+
+  std::string text = KVFormat("stub:          {} ({} bytes)\n", report.stubPath, report.stubSize);
+  if (options.noConfig) {
+    text += KVFormat("configuration: none{}\n", report.configAction == "removed" ? " (the stub's was removed)" : "");
+  } else {
+    text += KVFormat("configuration: {}, {} bytes, {} as RT_RCDATA {} (language {})\n", options.configPath,
+                     report.configSize, report.configAction, kConfigResourceId, kConfigLanguage);
+  }
+  if (report.iconSet) {
+    text += KVFormat("icon:          {}, {} images as RT_GROUP_ICON {}, replacing {} old images\n", options.iconPath,
+                     report.iconImages, report.icon.group.ToString(), report.icon.imagesRemoved);
+  }
+  text += KVFormat("resources:     {} (RVA 0x{:x}, {} bytes)\n", report.placement.Describe(), report.placement.rva,
+                   report.placement.size);
+  text += KVFormat("payload:       offset {} (0x{:x}), {} bytes\n", report.payloadOffset, report.payloadOffset,
+                   report.payloadSize);
+  text += KVFormat("output:        {}, {} bytes, checksum {:#x}\n", options.outputPath, report.fileSize,
+                   report.checkSum);
+  std::fputs(text.c_str(), stdout);
+  return kExitOk;
+}
+
+}  // namespace kvsfx

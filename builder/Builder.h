@@ -1,0 +1,64 @@
+// Making an installer: the stub, its configuration resource and icon, and the 7z payload behind the image.
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "builder/Bytes.h"
+#include "builder/ConfigValidation.h"
+#include "builder/IconFile.h"
+#include "builder/PeImage.h"
+#include "builder/ResourceTable.h"
+
+namespace kvsfx {
+
+inline constexpr char kStubFileName[] = "kv-sfxstub.exe";
+// The configuration resource: RT_RCDATA, name 222, language 1033.
+inline constexpr std::uint16_t kConfigResourceId = 222;
+inline constexpr std::uint16_t kConfigLanguage = kLanguageEnglishUs;
+
+struct BuildOptions {
+  std::string configPath;  // empty with noConfig
+  bool noConfig = false;   // the installer carries no configuration (one in the stub is removed)
+  std::string payloadPath;  // a folder to compress, or a 7z archive
+  std::string outputPath;
+  std::string stubPath;  // empty: LocateStub
+  std::string iconPath;  // empty: the stub's icon stays
+  bool progress = false;  // show 7-Zip's progress while compressing
+  ConfigValidator validator = ValidateConfiguration;
+};
+
+struct BuildReport {
+  std::string stubPath;
+  std::uint64_t stubSize = 0;
+  std::string configAction;  // "added", "replaced", "removed" or "none"
+  std::uint64_t configSize = 0;
+  bool iconSet = false;
+  std::size_t iconImages = 0;
+  IconChange icon;
+  ResourcePlacement placement;
+  std::string compressCommand;  // when a folder was compressed
+  std::uint64_t payloadOffset = 0;
+  std::uint64_t payloadSize = 0;
+  std::uint64_t fileSize = 0;
+  std::uint32_t checkSum = 0;
+};
+
+// Receives a line to show while the build runs (the compression command before it starts).
+using BuildLog = std::function<void(const std::string& line)>;
+
+// Builds the installer at options.outputPath through a temporary file beside it: nothing is left there on failure.
+KVResult BuildInstaller(const BuildOptions& options, BuildReport& report, const BuildLog& log, std::string& error);
+
+// The stub next to the program, else in the share/kvsfx folder beside the program's folder (an installation in
+// PREFIX/bin and PREFIX/share/kvsfx).
+KVResult LocateStub(std::string& path, std::string& error);
+
+// Whether `image` (the whole stub file) can become an installer: a 32-bit i386 GUI executable, not a DLL,
+// without a certificate and without data behind its image.
+KVResult CheckStub(const PeImage& image, std::string& error);
+
+// The configuration resource of a table, or null.
+const Resource* FindConfiguration(const ResourceTable& table);
+
+}  // namespace kvsfx

@@ -1,0 +1,5 @@
+// kvsfx: builds and inspects installers (natively, and as a Windows console program).
+#include "builder/Cli.h"
+#include "builder/Platform.h"
+
+int main(int argc, char** argv) { return kvsfx::RunKvsfx(kvsfx::Utf8Arguments(argc, argv)); }

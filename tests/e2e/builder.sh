@@ -1,0 +1,76 @@
+#!/usr/bin/env bash
+# Installers made by kvsfx build, under Wine: resources through the Windows loader, a run, signing after the
+# build, and kvsfx.exe itself.
+#   builder.sh NATIVE_KVSFX KVSFX_EXE STUB RESOURCE_CHECK RUNEXIT
+set -uo pipefail
+native=$1
+if [ ! -x "$native" ]; then
+  echo "SKIP: no native kvsfx at $native (scripts/build.sh native builds it)"
+  exit 77
+fi
+. "$(dirname "$0")/lib.sh"
+in_wine_session "$@"
+kvsfx_exe=$2 stub=$3 check=$4 runexit=$5
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cd "$work"
+
+# check_resources NAME INSTALLER CONFIG ARGS...: the Windows-side program ran its checks and all passed.
+check_resources() {
+  local name=$1 out status; shift
+  out=$(wine "$check" "$@" 2>/dev/null); status=$?
+  out=$(tr -d '\r' <<< "$out")
+  expect_eq "$name: resources through the Windows loader" "exit 0, 0 failed, some passed" \
+    "exit $status, $(grep -c '^FAIL' <<< "$out") failed, $([ "$(grep -c '^ok' <<< "$out")" -ge 4 ] && echo some || echo none) passed"
+  [ $status -eq 0 ] || printf '%s\n' "$out"
+}
+
+mkdir -p payload/bin
+cp "$runexit" payload/bin/tool.exe
+echo "read me" > payload/README.txt
+echo "hidden" > payload/.hidden
+printf '<?xml version="1.0" encoding="utf-8"?>\n<SelfExtractor FormatVersionMajor="5" FormatVersionMinor="2">\n  <Title>Builder test</Title>\n</SelfExtractor>\n' > setup.xml
+convert -size 32x32 xc:red -size 16x16 xc:blue -size 48x48 xc:green app.ico
+
+# Built natively from a folder, with an icon.
+"$native" build --config setup.xml --payload payload --icon app.ico --stub "$stub" -o setup.exe > build.out 2>&1
+expect_eq "native build from a folder" 0 $?
+check_resources "native build" setup.exe setup.xml --icon 1 --dialog 224
+expect_eq "the installer runs (--gui off)" 0x00000000 "$(exit_code "$runexit" setup.exe --gui off)"
+
+# Signed after the build: verifies, keeps its payload, still runs.
+openssl req -x509 -newkey rsa:2048 -nodes -keyout key.pem -out cert.pem -days 2 -subj "/CN=kvsfx test signer" \
+  -addext "extendedKeyUsage=codeSigning" >/dev/null 2>&1
+osslsigncode sign -certs cert.pem -key key.pem -h sha256 -in setup.exe -out signed.exe >/dev/null 2>&1
+expect_eq "osslsigncode signs the installer" 0 $?
+expect_eq "the signature verifies" 1 \
+  "$(osslsigncode verify -CAfile cert.pem -in signed.exe 2>&1 | grep -c '^Signature verification: ok')"
+payload_line=$("$native" inspect setup.exe | grep '^payload:')
+expect_eq "signing keeps the payload where it was" "$payload_line" "$("$native" inspect signed.exe | grep '^payload:')"
+expect_eq "inspect sees the signature" 1 "$("$native" inspect signed.exe | grep -c '^signature: *signed')"
+check_resources "signed installer" signed.exe setup.xml --icon 1 --dialog 224
+expect_eq "the signed installer runs (--gui off)" 0x00000000 "$(exit_code "$runexit" signed.exe --gui off)"
+"$native" build --config setup.xml --payload payload --stub signed.exe -o again.exe > refused.out 2>&1
+expect_eq "a signed file is refused as a stub" "1 1" "$? $(grep -c 'the stub is signed' refused.out)"
+
+# kvsfx.exe, under Wine, with the stub beside it: from a 7z archive; the same bytes as the native tool's.
+7zz a -bso0 -bsp0 payload.7z ./payload/* ./payload/.hidden
+cp "$stub" stub-copy.exe
+wine "$kvsfx_exe" build --config setup.xml --payload payload.7z -o wsetup.exe > wbuild.out 2>&1
+expect_eq "kvsfx.exe builds from a 7z archive" 0 $?
+"$native" build --config setup.xml --payload payload.7z --stub stub-copy.exe -o nsetup.exe >/dev/null 2>&1
+expect_eq "kvsfx.exe and kvsfx write the same installer" same "$(cmp -s wsetup.exe nsetup.exe && echo same)"
+wine "$kvsfx_exe" inspect wsetup.exe --config-out wsetup.xml 2>&1 | tr -d '\r' > winspect.out
+expect_eq "kvsfx.exe inspect finds the configuration" 1 "$(grep -c '^configuration: present' winspect.out)"
+expect_eq "kvsfx.exe inspect finds the payload" "$(stat -c %s payload.7z) bytes" \
+  "$(sed -n 's/^payload: .*, \([0-9]* bytes\)$/\1/p' winspect.out)"
+expect_eq "kvsfx.exe inspect says why it lists no items" 1 "$(grep -c '^items: .*7zz or 7z) is not on PATH' winspect.out)"
+expect_eq "kvsfx.exe writes the configuration out" same "$(cmp -s wsetup.xml setup.xml && echo same)"
+check_resources "kvsfx.exe build" wsetup.exe setup.xml --dialog 224
+expect_eq "the kvsfx.exe installer runs (--gui off)" 0x00000000 "$(exit_code "$runexit" wsetup.exe --gui off)"
+wine "$kvsfx_exe" build --no-config --payload payload.7z --stub "$(winpath "$kvsfx_exe")" -o console.exe \
+  > console.out 2>&1
+expect_eq "kvsfx.exe refuses a console program as stub" "1 1 no" \
+  "$? $(grep -c 'not a Windows GUI program' console.out) $([ -e console.exe ] && echo yes || echo no)"
+
+finish

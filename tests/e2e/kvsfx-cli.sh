@@ -1,0 +1,93 @@
+#!/usr/bin/env bash
+# The native kvsfx command line end to end: usage and exit statuses, a build from a folder with 7-Zip,
+# the resources as wrestool sees them, inspect, the stub's default places, and failures that leave nothing.
+#   kvsfx-cli.sh KVSFX STUB
+set -uo pipefail
+kvsfx=$1 stub=$2
+if [ ! -f "$stub" ]; then
+  echo "SKIP: no stub at $stub (scripts/build.sh win32 builds it)"
+  exit 77
+fi
+. "$(dirname "$0")/lib.sh"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cd "$work"
+
+# run NAME EXPECTED_STATUS COMMAND...: runs with output in out/err and checks the exit status.
+run() {
+  local name=$1 expected=$2; shift 2
+  "$@" > out 2> err
+  expect_eq "$name: exit status" "$expected" $?
+}
+has() { grep -q -- "$2" "$1" && echo yes || echo "no ('$2' not in: $(head -c 300 "$1"))"; }
+
+run "no command" 2 "$kvsfx"
+expect_eq "no command: usage on standard error" yes "$(has err 'usage: kvsfx COMMAND')"
+run "--help" 0 "$kvsfx" --help
+expect_eq "--help lists the commands" yes "$(has out '  inspect ')"
+run "unknown command" 2 "$kvsfx" bogus
+expect_eq "unknown command: message" yes "$(has err "unknown command 'bogus'")"
+run "build --help" 0 "$kvsfx" build --help
+expect_eq "build --help tells the signing order" yes "$(has out 'Sign after building')"
+run "help inspect" 0 "$kvsfx" help inspect
+run "build without configuration choice" 2 "$kvsfx" build --payload x -o y
+expect_eq "message for the missing choice" yes "$(has err 'give either --config FILE or --no-config')"
+run "unknown option" 2 "$kvsfx" build --bogus
+expect_eq "message for the unknown option" yes "$(has err 'Unknown option --bogus')"
+run "inspect without a file" 2 "$kvsfx" inspect
+run "explain" 0 "$kvsfx" explain 0xEE002004
+expect_eq "explain text" "0xEE002004 \"The current system is not supported.\"" "$(cat out)"
+
+# A folder compressed by 7-Zip; an icon; the configuration.
+mkdir -p payload/bin
+cp "$stub" payload/bin/program.exe
+echo "hidden" > payload/.hidden
+echo '<SelfExtractor FormatVersionMajor="5" FormatVersionMinor="2"/>' > setup.xml
+convert -size 32x32 xc:red -size 16x16 xc:blue app.ico
+run "build from a folder" 0 "$kvsfx" build --config setup.xml --payload payload --icon app.ico --stub "$stub" -o setup.exe
+expect_eq "the compression command is shown" yes "$(has out '7z.* a -t7z -m0=LZMA2 .*payload/\*')"
+listing=$(7zz l -slt -t7z setup.exe)
+expect_eq "7-Zip picked the x86 filter for the program" yes \
+  "$(grep -A8 '^Path = bin/program.exe' <<< "$listing" | grep -q '^Method = BCJ LZMA2' && echo yes || echo no)"
+expect_eq "hidden files are in the payload" 1 "$(grep -c '^Path = .hidden$' <<< "$listing")"
+resources=$(wrestool -l setup.exe)
+for entry in "--type=10 --name=222 --language=1033" "--type=14 --name=1 --language=1033" \
+             "--type=3 --name=1 --language=1033" "--type=5 --name=224 --language=1033" "--type=24 --name=1"; do
+  expect_eq "wrestool lists $entry" 1 "$(grep -c -- "^$entry " <<< "$resources")"
+done
+wrestool -x --raw --type=10 --name=222 setup.exe > extracted.xml
+expect_eq "wrestool extracts the configuration" same "$(cmp -s extracted.xml setup.xml && echo same)"
+
+run "inspect" 0 "$kvsfx" inspect setup.exe --config-out back.xml
+expect_eq "inspect: checksum" yes "$(has out '^image: .*checksum 0x[0-9a-f]* (correct)')"
+expect_eq "inspect: configuration" yes "$(has out '^configuration: present, 63 bytes')"
+expect_eq "inspect: items" yes "$(has out ' bin/program.exe$')"
+expect_eq "inspect: folders" yes "$(has out ' -  bin/$')"
+expect_eq "inspect: not signed" yes "$(has out '^signature: *not signed')"
+expect_eq "inspect writes the configuration" same "$(cmp -s back.xml setup.xml && echo same)"
+run "inspect --config-out of a stub without one" 1 "$kvsfx" inspect "$stub" --config-out none.xml
+expect_eq "no configuration file written" no "$([ -e none.xml ] && echo yes || echo no)"
+run "inspect without 7-Zip" 0 env PATH=/nonexistent "$kvsfx" inspect setup.exe
+expect_eq "inspect says 7-Zip is missing" yes "$(has out '^items: .*not on PATH')"
+
+# Failures: a message on standard error, and no output, no temporary file.
+cp setup.exe before.exe
+run "payload that is no archive" 1 "$kvsfx" build --config setup.xml --payload setup.xml --stub "$stub" -o setup.exe
+expect_eq "message names the problem" yes "$(has err '^kvsfx build: setup.xml is not a 7z archive')"
+expect_eq "the old output is untouched" same "$(cmp -s setup.exe before.exe && echo same)"
+run "folder without 7-Zip" 1 env PATH=/nonexistent "$kvsfx" build --no-config --payload payload --stub "$stub" -o new.exe
+expect_eq "message for 7-Zip" yes "$(has err 'neither 7zz nor 7z is on PATH')"
+expect_eq "nothing left behind" "" "$(ls | grep -E '^new\.exe|kvsfx-' || true)"
+
+# The stub's default places: next to kvsfx, else PREFIX/share/kvsfx for kvsfx in PREFIX/bin.
+7zz a -bso0 -bsp0 payload.7z ./payload/*
+mkdir -p next prefix/bin prefix/share/kvsfx bare
+cp "$kvsfx" next/ && cp "$stub" next/kv-sfxstub.exe
+cp "$kvsfx" prefix/bin/ && cp "$stub" prefix/share/kvsfx/kv-sfxstub.exe
+cp "$kvsfx" bare/
+run "stub next to kvsfx" 0 next/kvsfx build --no-config --payload payload.7z -o a.exe
+run "stub in share/kvsfx" 0 prefix/bin/kvsfx build --no-config --payload payload.7z -o b.exe
+run "no stub anywhere" 1 bare/kvsfx build --no-config --payload payload.7z -o c.exe
+expect_eq "message for the missing stub" yes "$(has err 'no stub given and none found')"
+
+finish
