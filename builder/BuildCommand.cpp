@@ -13,7 +13,7 @@ namespace kvsfx {
 
 const char kBuildUsage[] =
     "usage: kvsfx build (--config FILE | --no-config) --payload DIR|ARCHIVE.7z -o OUTPUT.exe\n"
-    "                   [--stub STUB.exe] [--icon FILE.ico]\n"
+    "                   [--stub STUB.exe] [--icon FILE.ico] [--no-check]\n"
     "\n"
     "Makes an installer: a copy of the stub with the configuration as its resource RT_RCDATA 222\n"
     "(language 1033) and the payload, a 7z archive, behind its image.\n"
@@ -25,6 +25,8 @@ const char kBuildUsage[] =
     "  -o, --output FILE   the installer to write; it appears only when complete\n"
     "  --stub FILE         the stub (default: kv-sfxstub.exe next to kvsfx, else in ../share/kvsfx/)\n"
     "  --icon FILE.ico     replace the application icon\n"
+    "  --no-check          embed the configuration even when 'kvsfx check' rejects it (for testing how\n"
+    "                      installers fail)\n"
     "  -h, --help          show this help\n"
     "\n"
     "Sign after building: osslsigncode sign ... -in OUTPUT.exe -out SIGNED.exe, or signtool sign ...\n"
@@ -32,14 +34,17 @@ const char kBuildUsage[] =
 
 int RunBuild(const std::vector<std::string>& arguments) {
   BuildOptions options;
+  bool noCheck = false;
   CommandOptions parser("build");
   parser.Value("", "config", options.configPath)
       .Flag("no-config", options.noConfig)
       .Value("", "payload", options.payloadPath)
       .Value("o", "output", options.outputPath)
       .Value("", "stub", options.stubPath)
-      .Value("", "icon", options.iconPath);
+      .Value("", "icon", options.iconPath)
+      .Flag("no-check", noCheck);
   if (const int status = parser.Parse(arguments); status != kExitOk) return status;
+  if (noCheck) options.validator = AcceptAnyConfiguration;
   if (options.noConfig == !options.configPath.empty()) {
     return parser.UsageError("give either --config FILE or --no-config");
   }

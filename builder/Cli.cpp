@@ -12,6 +12,8 @@ const Subcommand kSubcommands[] = {
     {"build", "make an installer from the stub, a configuration and a payload", kBuildUsage, RunBuild},
     {"inspect", "show what an installer holds: stub, resources, configuration, payload, signature", kInspectUsage,
      RunInspect},
+    {"check", "check a configuration (a document or an installer's) as installers read it", kCheckUsage, RunCheck},
+    {"plan", "tell what an installer would do on a given machine", kPlanUsage, RunPlanCommand},
     {"explain", "tell what an installer's exit code means", kExplainUsage, RunExplain},
 };
 

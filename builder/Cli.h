@@ -46,8 +46,12 @@ int ReportFailure(const char* command, const std::string& message);
 int RunBuild(const std::vector<std::string>& arguments);
 int RunInspect(const std::vector<std::string>& arguments);
 int RunExplain(const std::vector<std::string>& arguments);
+int RunCheck(const std::vector<std::string>& arguments);
+int RunPlanCommand(const std::vector<std::string>& arguments);
 extern const char kBuildUsage[];
 extern const char kInspectUsage[];
 extern const char kExplainUsage[];
+extern const char kCheckUsage[];
+extern const char kPlanUsage[];
 
 }  // namespace kvsfx

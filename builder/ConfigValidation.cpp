@@ -1,7 +1,17 @@
 #include "builder/ConfigValidation.h"
 
+#include "builder/ConfigCheck.h"
+
 namespace kvsfx {
 
-KVResult ValidateConfiguration(const Bytes& /*document*/, std::string& /*error*/) { return kestrova::KV_OK; }
+KVResult ValidateConfiguration(const Bytes& document, std::string& error) {
+  const ConfigCheck check = CheckConfiguration(std::string(document.begin(), document.end()));
+  if (check.Valid()) return kestrova::KV_OK;
+  error = DescribeVerdict(check);
+  if (!error.empty() && error.back() == '\n') error.pop_back();
+  return check.report.code != kestrova::KV_OK ? check.report.code : check.machineFailures.front().report.code;
+}
+
+KVResult AcceptAnyConfiguration(const Bytes& /*document*/, std::string& /*error*/) { return kestrova::KV_OK; }
 
 }  // namespace kvsfx

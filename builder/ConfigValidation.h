@@ -9,8 +9,10 @@ namespace kvsfx {
 // Returns 0 when `document` may go into an installer, else an error code with the reason in `error`.
 using ConfigValidator = KVResult (*)(const Bytes& document, std::string& error);
 
-// The validator `kvsfx build` uses. It accepts every document for now; the configuration reader is meant to
-// take its place, so that an installer never carries a configuration that its stub would refuse.
+// The validator `kvsfx build` uses: the check of `kvsfx check`, so that an installer never carries a
+// configuration that its stub would refuse.
 KVResult ValidateConfiguration(const Bytes& document, std::string& error);
+// Accepts every document (kvsfx build --no-check).
+KVResult AcceptAnyConfiguration(const Bytes& document, std::string& error);
 
 }  // namespace kvsfx

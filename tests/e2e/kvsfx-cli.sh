@@ -9,6 +9,7 @@ if [ ! -f "$stub" ]; then
   exit 77
 fi
 . "$(dirname "$0")/lib.sh"
+src=$(cd "$(dirname "$0")/../.." && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work"
@@ -89,5 +90,31 @@ run "stub next to kvsfx" 0 next/kvsfx build --no-config --payload payload.7z -o 
 run "stub in share/kvsfx" 0 prefix/bin/kvsfx build --no-config --payload payload.7z -o b.exe
 run "no stub anywhere" 1 bare/kvsfx build --no-config --payload payload.7z -o c.exe
 expect_eq "message for the missing stub" yes "$(has err 'no stub given and none found')"
+
+# check and plan: the configuration as installers read it, on a given machine.
+run "check a valid document" 0 "$kvsfx" check "$src/docs/examples/launch.xml"
+expect_eq "check says valid" yes "$(has out 'launch.xml: valid$')"
+run "check an installer" 0 "$kvsfx" check setup.exe
+cat > ambiguous.xml <<'XML'
+<SelfExtractor FormatVersionMajor="5" FormatVersionMinor="2"><Launch><Options>
+  <Option Id="a"><ProcessorArchitectureSet><ProcessorArchitecture>x86</ProcessorArchitecture></ProcessorArchitectureSet>
+    <Commands><Command Id="x"/></Commands></Option>
+  <Option Id="b"><Commands><Command Id="x"/></Commands></Option>
+</Options></Launch></SelfExtractor>
+XML
+run "check a document that fails on x86" 1 "$kvsfx" check ambiguous.xml
+expect_eq "the failing machines are named" "yes yes" "$(has err 'invalid on some machines') $(has err 'W7 x86')"
+sed 's/Id="b"/Id=" b"/' ambiguous.xml > broken.xml
+run "check a broken document" 1 "$kvsfx" check broken.xml
+expect_eq "code, name, path, attribute, line" "yes yes yes" "$(has err '0xEE000051 KV_E_INVALID_DATA') $(has err 'at SelfExtractor/Launch/Options/Option\[2\], attribute Id') $(has err 'line 4')"
+run "build refuses a broken document" 1 "$kvsfx" build --config broken.xml --payload payload.7z --stub "$stub" -o refused.exe
+expect_eq "no installer from a broken document" no "$([ -e refused.exe ] && echo yes || echo no)"
+run "plan on a German x64 machine" 0 "$kvsfx" plan "$src/docs/examples/launch.xml" --ui-language de-AT
+expect_eq "plan: option and tasks" "yes yes" "$(has out '^option: *x64-de$') $(has out '^  3. delete_extracted_files')"
+run "plan on an x86 machine" 0 "$kvsfx" plan "$src/docs/examples/launch.xml" --arch x86
+expect_eq "plan: unsupported system" yes "$(has out 'ends with 0xEE002004 .*The current system is not supported')"
+run "plan with a build number" 0 "$kvsfx" plan "$src/docs/examples/launch.xml" --windows 17763 --server --language en-US
+expect_eq "plan: server build" "yes yes" "$(has out 'Windows S2019 (server') $(has out '^option: *x64-en$')"
+run "plan with a bad version" 2 "$kvsfx" plan setup.xml --windows W12
 
 finish

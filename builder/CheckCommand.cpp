@@ -1,0 +1,40 @@
+// kvsfx check
+#include <cstdio>
+
+#include "builder/Cli.h"
+#include "builder/ConfigCheck.h"
+
+namespace kvsfx {
+
+const char kCheckUsage[] =
+    "usage: kvsfx check FILE\n"
+    "\n"
+    "Reads a configuration document (an XML file, or the configuration inside an installer) as installers read\n"
+    "it and reports the first rule it breaks: the error code and its name, what it means, the element path,\n"
+    "the attribute and the line. A document that reads on a Windows 11 x64 machine is also read for every\n"
+    "other Windows version and processor architecture, since the options that fit a machine may collide in\n"
+    "their language tags there. Exit status 0 when the document is valid everywhere, 1 otherwise.\n"
+    "\n"
+    "  -h, --help   show this help\n";
+
+int RunCheck(const std::vector<std::string>& arguments) {
+  std::string path;
+  CommandOptions parser("check");
+  parser.Positional(path, true);
+  if (const int status = parser.Parse(arguments); status != kExitOk) return status;
+
+  std::string text;
+  bool found = false;
+  std::string error;
+  if (LoadConfigurationText(path, text, found, error) != kestrova::KV_OK) return ReportFailure("check", error);
+  if (!found) {
+    std::printf("%s: no configuration: the installer runs as a plain extractor (folder dialog, progress)\n",
+                path.c_str());
+    return kExitOk;
+  }
+  const ConfigCheck check = CheckConfiguration(text);
+  std::fputs(DescribeCheck(path, check).c_str(), check.Valid() ? stdout : stderr);
+  return check.Valid() ? kExitOk : kExitFailure;
+}
+
+}  // namespace kvsfx
