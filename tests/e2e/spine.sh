@@ -8,7 +8,8 @@ stub=$1 scripted=$2 runexit=$3
 
 expect_eq "stub is a 32-bit GUI PE" "yes" \
   "$(file -b "$stub" | grep -q '^PE32 executable (GUI) Intel 80386' && echo yes || echo no)"
-expect_eq "stub without configuration exits with 0" 0x00000000 "$(exit_code "$runexit" "$stub")"
+expect_eq "stub without configuration or payload: extract mode finds no archive" 0xEE000001 \
+  "$(exit_code "$runexit" "$stub" --gui off)"
 
 export KVSFX_TEST_PLAN='set:SfxExitCode=3010'
 expect_eq "SfxExitCode becomes the exit code" 0x00000BC2 "$(exit_code "$runexit" "$scripted")"
