@@ -39,7 +39,7 @@ KVResult UpdateConfiguration(const BuildOptions& options, ResourceTable& table, 
   if (document.empty()) return Fail(error, KV_E_INVALID_DATA, options.configPath + ": the configuration is empty");
   std::string reason;
   if (const KVResult r = options.validator(document, reason); r != KV_OK) {
-    return Fail(error, r, KVFormat("{}: the configuration is {}", options.configPath, reason));
+    return Fail(error, r, KVFormat("{}: the configuration is not valid: {}", options.configPath, reason));
   }
   report.configAction = table.Find(type, name, kConfigLanguage) != nullptr ? "replaced" : "added";
   report.configSize = document.size();
