@@ -73,4 +73,17 @@ wine "$kvsfx_exe" build --no-config --payload payload.7z --stub "$(winpath "$kvs
 expect_eq "kvsfx.exe refuses a console program as stub" "1 1 no" \
   "$? $(grep -c 'not a Windows GUI program' console.out) $([ -e console.exe ] && echo yes || echo no)"
 
+# kvsfx.exe check and plan: the same verdicts and plans as the native tool's.
+examples="$repo/docs/examples"
+wine "$kvsfx_exe" check wsetup.exe > wcheck.out 2>&1
+expect_eq "kvsfx.exe check of an installer" "0 1" "$? $(tr -d '\r' < wcheck.out | grep -c 'wsetup.exe: valid$')"
+sed 's/FormatVersionMinor="2"/FormatVersionMinor="3"/' "$examples/extract.xml" > minor3.xml
+wine "$kvsfx_exe" check minor3.xml > wcheck.out 2>&1
+expect_eq "kvsfx.exe check of a broken document" "1 1" "$? $(tr -d '\r' < wcheck.out | grep -c '0xEE000051 KV_E_INVALID_DATA')"
+cp "$examples/launch.xml" launch.xml
+wine "$kvsfx_exe" plan launch.xml --ui-language de-AT 2>/dev/null | tr -d '\r' > wplan.out
+"$native" plan launch.xml --ui-language de-AT > nplan.out 2>/dev/null
+expect_eq "kvsfx.exe plan: the same plan as kvsfx" same "$(cmp -s wplan.out nplan.out && echo same)"
+expect_eq "kvsfx.exe plan: the German x64 option" 1 "$(grep -c '^option: *x64-de$' wplan.out)"
+
 finish
