@@ -6,7 +6,6 @@
 #include "builder/Platform.h"
 #include "support/Formatter.h"
 
-using kestrova::KV_OK;
 using kestrova::KVFormat;
 
 namespace kvsfx {

@@ -11,10 +11,7 @@
 #include "support/Formatter.h"
 
 using kestrova::KV_E_FAIL;
-using kestrova::KV_E_INVALID_DATA;
 using kestrova::KV_E_NOT_FOUND;
-using kestrova::KV_E_OUT_OF_RANGE;
-using kestrova::KV_OK;
 using kestrova::KVFormat;
 
 namespace kvsfx {

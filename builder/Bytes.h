@@ -11,6 +11,9 @@
 namespace kvsfx {
 
 using Bytes = std::vector<std::uint8_t>;
+using kestrova::KV_E_INVALID_DATA;
+using kestrova::KV_E_OUT_OF_RANGE;
+using kestrova::KV_OK;
 using kestrova::KVResult;
 
 // Whether [offset, offset + size) lies inside [0, total); no overflow for any input.

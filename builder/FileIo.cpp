@@ -10,8 +10,6 @@
 #include "support/Formatter.h"
 
 using kestrova::KV_E_FAIL;
-using kestrova::KV_E_OUT_OF_RANGE;
-using kestrova::KV_OK;
 using kestrova::KVFormat;
 using kestrova::KVFromErrno;
 

@@ -5,9 +5,6 @@
 
 #include "support/Formatter.h"
 
-using kestrova::KV_E_INVALID_DATA;
-using kestrova::KV_E_OUT_OF_RANGE;
-using kestrova::KV_OK;
 using kestrova::KVFormat;
 
 namespace kvsfx {

@@ -8,7 +8,6 @@
 #include "builder/SevenZipTool.h"
 #include "support/Formatter.h"
 
-using kestrova::KV_OK;
 using kestrova::KVFormat;
 
 namespace kvsfx {

@@ -9,7 +9,6 @@
 #include "builder/SevenZipTool.h"
 #include "support/Formatter.h"
 
-using kestrova::KV_OK;
 using kestrova::KVFormat;
 
 namespace kvsfx {

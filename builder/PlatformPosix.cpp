@@ -13,7 +13,6 @@
 
 extern char** environ;
 
-using kestrova::KV_OK;
 using kestrova::KVFormat;
 using kestrova::KVFromErrno;
 

@@ -8,9 +8,6 @@
 #include "support/Text.h"
 
 using kestrova::KV_E_DUPLICATE;
-using kestrova::KV_E_INVALID_DATA;
-using kestrova::KV_E_OUT_OF_RANGE;
-using kestrova::KV_OK;
 using kestrova::KVFormat;
 
 namespace kvsfx {

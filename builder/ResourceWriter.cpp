@@ -6,9 +6,6 @@
 #include "builder/ResourceTable.h"
 #include "support/Formatter.h"
 
-using kestrova::KV_E_INVALID_DATA;
-using kestrova::KV_E_OUT_OF_RANGE;
-using kestrova::KV_OK;
 using kestrova::KVFormat;
 
 namespace kvsfx {

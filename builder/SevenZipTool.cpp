@@ -12,8 +12,6 @@
 #include "support/Formatter.h"
 
 using kestrova::KV_E_FAIL;
-using kestrova::KV_E_INVALID_DATA;
-using kestrova::KV_OK;
 using kestrova::KVFormat;
 
 namespace kvsfx {

@@ -4,11 +4,8 @@
 #   builder.sh NATIVE_KVSFX KVSFX_EXE STUB RESOURCE_CHECK RUNEXIT
 set -uo pipefail
 native=$1
-if [ ! -x "$native" ]; then
-  echo "SKIP: no native kvsfx at $native (scripts/build.sh native builds it)"
-  exit 77
-fi
 . "$(dirname "$0")/lib.sh"
+require_tool "$native" "scripts/build.sh native"
 in_wine_session "$@"
 kvsfx_exe=$2 stub=$3 check=$4 runexit=$5
 work=$(mktemp -d)

@@ -4,11 +4,8 @@
 #   configured.sh NATIVE_KVSFX STUB RUNEXIT
 set -uo pipefail
 native=$1
-if [ ! -x "$native" ]; then
-  echo "SKIP: no native kvsfx at $native (scripts/build.sh native builds it)"
-  exit 77
-fi
 . "$(dirname "$0")/lib.sh"
+require_tool "$native" "scripts/build.sh native"
 in_wine_session "$@"
 stub=$2 runexit=$3
 work=$(mktemp -d)
@@ -63,23 +60,15 @@ CASES
 
 # The generic message, captioned with the title read before the failure.
 installer titled "$(wrap '<Title>Broken</Title><Extract/><Launch/>')" --no-check
-exit_code "$runexit" titled.exe > out &
-runner=$!
-if confirm_window " Broken" >/dev/null; then shown=yes; else shown=no; kill "$runner" 2>/dev/null; fi
-wait "$runner"
-expect_eq "broken configuration: message box captioned with the title" yes "$shown"
-expect_eq "broken configuration: code after the message" 0xEE000051 "$(cat out)"
+expect_eq "broken configuration: the generic message box captioned with the title, then its code" \
+  "shown 0xEE000051" "$(exit_code_confirming " Broken" "$runexit" titled.exe)"
 
 # Launch mode: the option for the machine (x64 under Wine), the language and the command.
 msi='<Command Id="Install"><CreateProcess><Executable>msiexec.exe</Executable></CreateProcess></Command>'
 option() { printf '<Option Id="%s"><ProcessorArchitectureSet><ProcessorArchitecture>%s</ProcessorArchitecture></ProcessorArchitectureSet><LanguageTagSet><LanguageTag>%s</LanguageTag></LanguageTagSet><Commands>%s</Commands></Option>' "$@"; }
 installer arm "$(wrap "<Launch><Options>$(option a ARM64 en-US "$msi")</Options></Launch>")"
-exit_code "$runexit" arm.exe > out &
-runner=$!
-if confirm_window " Setup" >/dev/null; then shown=yes; else shown=no; kill "$runner" 2>/dev/null; fi
-wait "$runner"
-expect_eq "no option for x64: message box" yes "$shown"
-expect_eq "no option for x64: unsupported system" 0xEE002004 "$(cat out)"
+expect_eq "no option for x64: message box, then unsupported system" \
+  "shown 0xEE002004" "$(exit_code_confirming " Setup" "$runexit" arm.exe)"
 
 installer two "$(wrap "<Launch><Options>$(option en x64 en-US "$msi")$(option de x64 de-DE "$msi")</Options></Launch>")"
 expect_eq "language not offered" 0xEE002003 "$(exit_code "$runexit" two.exe --gui off --language fr-FR)"

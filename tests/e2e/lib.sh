@@ -31,6 +31,27 @@ confirm_window() {
   echo "$id"
 }
 
+# exit_code_confirming TITLE RUNEXIT PROGRAM [ARGS...]: runs the program, confirms its message box titled TITLE
+# and prints "shown CODE" (or "not-shown CODE" when no such box came).
+exit_code_confirming() {
+  local title=$1 out shown=shown runner; shift
+  out=$(mktemp)
+  exit_code "$@" > "$out" &
+  runner=$!
+  confirm_window "$title" >/dev/null || { shown=not-shown; kill "$runner" 2>/dev/null; }
+  wait "$runner"
+  echo "$shown $(cat "$out")"
+  rm -f "$out"
+}
+
+# Ends a script that needs TOOL with the skip status when it is missing.
+require_tool() {  # TOOL HOW_TO_BUILD
+  if [ ! -x "$1" ]; then
+    echo "SKIP: no $1 ($2 builds it)"
+    exit 77
+  fi
+}
+
 finish() {
   if [ "$failures" -ne 0 ]; then echo "$failures case(s) failed"; exit 1; fi
   echo "all cases passed"

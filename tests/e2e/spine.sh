@@ -17,18 +17,8 @@ export KVSFX_TEST_PLAN='fail:0xEE000005;!set:SfxExitCode=1'
 expect_eq "cancelled: silent, its own code" 0xEE000005 "$(exit_code "$runexit" "$scripted")"
 export KVSFX_TEST_PLAN='ok;fail:0xEE002004'
 
-out=$(mktemp)
-exit_code "$runexit" "$scripted" > "$out" &
-runner=$!
-if confirm_window " Self Extractor" >/dev/null; then
-  expect_eq "error message box shown with the application title" yes yes
-else
-  expect_eq "error message box shown with the application title" yes no
-  kill "$runner" 2>/dev/null
-fi
-wait "$runner"
-expect_eq "failing task: its code after the message" 0xEE002004 "$(cat "$out")"
-rm -f "$out"
+expect_eq "failing task: message box with the application title, then its code" "shown 0xEE002004" \
+  "$(exit_code_confirming " Self Extractor" "$runexit" "$scripted")"
 # A program folder of 256 characters or more cannot be split into its parts: the run ends at its first step.
 long=$(mktemp -d)
 deep="$long/$(printf 'd%.0s' $(seq 1 100))/$(printf 'e%.0s' $(seq 1 100))/$(printf 'f%.0s' $(seq 1 100))"
