@@ -20,6 +20,9 @@ constexpr Entry kReadingCodes[] = {
     {KV_E_NO_UNIQUE_MATCH, {"KV_E_NO_UNIQUE_MATCH", "DefaultCommand names no command of its Commands"}},
     {KV_E_EMPTY_HANDLE, {"KV_E_EMPTY_HANDLE", "an element handle is empty"}},
     {KV_E_TARGET_TOO_LONG, {"KV_E_TARGET_TOO_LONG", "the current directory cannot be made absolute"}},
+    {KV_E_REGISTRY_TYPE, {"KV_E_REGISTRY_TYPE", "the Windows build number in the registry is not a string"}},
+    {KV_E_OUT_OF_RANGE, {"KV_E_OUT_OF_RANGE", "the Windows build number in the registry is too large"}},
+    {KV_E_FAIL, {"KV_E_FAIL", "the temporary folder's path is too long"}},
 };
 
 constexpr Entry kSelectionCodes[] = {

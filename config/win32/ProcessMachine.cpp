@@ -16,6 +16,20 @@ Fn LookUp(HMODULE module, const char* name) {
   return reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
 }
 
+// The system's machine as GetNativeSystemInfo tells it.
+USHORT NativeMachineFromSystemInfo() {
+  SYSTEM_INFO info{};
+  ::GetNativeSystemInfo(&info);
+  switch (info.wProcessorArchitecture) {
+    case PROCESSOR_ARCHITECTURE_INTEL: return IMAGE_FILE_MACHINE_I386;
+    case PROCESSOR_ARCHITECTURE_AMD64: return IMAGE_FILE_MACHINE_AMD64;
+    case PROCESSOR_ARCHITECTURE_IA64: return IMAGE_FILE_MACHINE_IA64;
+    case PROCESSOR_ARCHITECTURE_ARM: return 0x01C0;  // IMAGE_FILE_MACHINE_ARM
+    case 12: return 0xAA64;                          // PROCESSOR_ARCHITECTURE_ARM64, IMAGE_FILE_MACHINE_ARM64
+    default: return IMAGE_FILE_MACHINE_UNKNOWN;
+  }
+}
+
 }  // namespace
 
 KVResult QueryProcessMachines(ProcessMachines& machines) {
@@ -37,10 +51,6 @@ KVResult QueryProcessMachines(ProcessMachines& machines) {
   BOOL wow64 = FALSE;
   if (!isWow64Process(::GetCurrentProcess(), &wow64)) return KVLastError();
   machines.process = wow64 ? IMAGE_FILE_MACHINE_I386 : IMAGE_FILE_MACHINE_UNKNOWN;
-#if defined(_M_IX86) || defined(__i386__)
-  machines.native = wow64 ? IMAGE_FILE_MACHINE_AMD64 : IMAGE_FILE_MACHINE_I386;
-#else
-  machines.native = IMAGE_FILE_MACHINE_AMD64;
-#endif
+  machines.native = NativeMachineFromSystemInfo();
   return KV_OK;
 }

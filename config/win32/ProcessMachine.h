@@ -10,6 +10,6 @@ struct ProcessMachines {
 };
 
 // Asks IsWow64Process2 (looked up at run time) about the current process. Where the function does not exist
-// (Windows before 10 version 1511) the answer comes from IsWow64Process: a WOW64 process is then an x86
-// process on an x64 system, the only WOW64 those systems have.
+// (Windows before 10 version 1511) the answer comes from IsWow64Process (a WOW64 process is then an x86
+// process) and GetNativeSystemInfo (the system's machine).
 kestrova::KVResult QueryProcessMachines(ProcessMachines& machines);

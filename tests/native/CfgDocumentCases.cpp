@@ -78,6 +78,8 @@ const std::vector<DocumentGroup>& DocumentGroups() {
            {Document("<Extract>" + Nested(96) + "</Extract>"), KV_OK, kReader},
            {"<Other FormatVersionMajor=\"5\" FormatVersionMinor=\"2\"/>", KV_E_INVALID_DATA, kBoth},
            {"<!--c--><SelfExtractor FormatVersionMajor=\"5\" FormatVersionMinor=\"0\"/>", KV_OK, kBoth},
+           // The parser accepts a processing instruction only at the very start.
+           {Document("<Extract/><?pi x?>"), KV_E_XML_MALFORMED, kReader},
            {Versioned("FormatVersionMinor=\"2\""), KV_E_NOT_FOUND, kBoth},
            {Versioned("FormatVersionMajor=\"5\""), KV_E_NOT_FOUND, kBoth},
            {Versioned("FormatVersionMajor=\"5\" FormatVersionMinor=\"1\""), KV_OK, kBoth},
