@@ -62,7 +62,13 @@ void DeleteExtractedFiles::DeleteTarget() {
   if (ResolvePath(resolved, target) != KV_OK || IsRootFolder(resolved)) return;
   // The extended-length form reaches items deeper than 260 characters, which the extraction can write.
   const std::u16string folder = ToExtendedLengthPath(WithoutTrailingSeparators(resolved));
-  if (::GetFileAttributesW(AsWide(folder)) == INVALID_FILE_ATTRIBUTES) return;  // gone, or out of reach
+  const DWORD attributes = ::GetFileAttributesW(AsWide(folder));
+  if (attributes == INVALID_FILE_ATTRIBUTES) return;  // gone, or out of reach
+  if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+    // A target that is a link: the link goes, what it points to stays.
+    ::RemoveDirectoryW(AsWide(folder));
+    return;
+  }
 
   DeletionCounts counts;
   report_.treeResult = DeleteDirectoryTree(folder, &counts);
