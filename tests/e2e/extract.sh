@@ -121,6 +121,13 @@ for kind in data headers; do
   out=$(run "$work/$kind.exe" "$(winpath "$work/$kind-out")")
   expect_eq "encrypted $kind: fails without asking for a password" 0xEE000001 "$(result "$out")"
 done
+# Methods the payload may not use (not registered): PPMd, BZip2.
+for method in PPMd BZip2; do
+  (cd "$src" && 7zz a -bd -m0=$method "$work/$method.7z" sub >/dev/null)
+  installer "$work/$method.exe" "$work/$method.7z"
+  out=$(run "$work/$method.exe" "$(winpath "$work/$method-out")")
+  expect_eq "$method payload: unsupported method" "extract=0xEE000001 message=Unsupported Method" "$out"
+done
 
 # --- finding the payload -------------------------------------------------------------------------------------
 make7z "$work/one.7z" 'found.txt,data=found'
