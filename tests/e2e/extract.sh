@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Extraction and cleanup end to end: payloads made with 7zz (and make7z.py for items no archiver would store)
-# appended to a copy of the stub, extracted by kv-extract-harness under Wine and compared with `7zz x`.
-#   extract.sh STUB HARNESS
+# built into installers by kvsfx build, extracted by kv-extract-harness (which reports the item messages) and by
+# the installers themselves under Wine, and compared with `7zz x`.
+#   extract.sh STUB HARNESS KVSFX RUNEXIT
 set -uo pipefail
 . "$(dirname "$0")/lib.sh"
 in_wine_session "$@"
-stub=$1 harness=$2
+stub=$1 harness=$2 kvsfx=$3 runexit=$4
+require_tool "$kvsfx" "scripts/build.sh native"
 make7z() { python3 "$repo/tests/e2e/make7z.py" "$@"; }
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -18,7 +20,11 @@ run() {
 }
 attributes_of() { grep -o "^entry $1 attributes=0x[0-9A-F]*" <<<"$2" | sed 's/.*=//'; }  # attributes_of NAME OUTPUT
 result() { sed -n 's/^extract=\(0x[0-9A-F]*\).*/\1/p' <<<"$1"; }
-installer() { cp "$stub" "$1" && cat "$2" >> "$1"; }  # installer OUT ARCHIVE
+installer() {  # OUT ARCHIVE: an installer without configuration (the plain extractor)
+  "$kvsfx" build --no-config --payload "$2" --stub "$stub" -o "$1" >/dev/null 2>&1 || echo "kvsfx build failed for $2" >&2
+}
+# installer_run EXECUTABLE TARGET: the installer itself, silently into TARGET; its exit code
+installer_run() { exit_code "$runexit" "$1" --gui off --target "$(winpath "$2")"; }
 same_tree() { diff -r "$1" "$2" >/dev/null && echo same || echo different; }
 
 # --- every codec and filter, byte-identical to 7zz x ---------------------------------------------------------
@@ -37,6 +43,9 @@ while IFS='|' read -r name switches; do
   installer "$work/setup.exe" "$work/m.7z"
   expect_eq "$name: extracts" 0x00000000 "$(result "$(run "$work/setup.exe" "$(winpath "$work/out")")")"
   expect_eq "$name: byte-identical to 7zz x" same "$(same_tree "$work/reference" "$work/out")"
+  rm -rf "$work/out"
+  expect_eq "$name: the installer itself extracts the same" "0x00000000 same" \
+    "$(installer_run "$work/setup.exe" "$work/out") $(same_tree "$work/reference" "$work/out")"
 done <<'CODECS'
 Copy|-m0=Copy -mf=off
 LZMA|-m0=LZMA -mf=off
@@ -153,6 +162,9 @@ expect_eq "Authenticode-signed installer: certificate after the payload" yes \
 rm -rf "$work/out"
 expect_eq "Authenticode-signed installer extracts" "0x00000000 same" \
   "$(result "$(run "$work/signed.exe" "$(winpath "$work/out")")") $(same_tree "$work/reference" "$work/out")"
+rm -rf "$work/out"
+expect_eq "Authenticode-signed installer runs and extracts by itself" "0x00000000 same" \
+  "$(installer_run "$work/signed.exe" "$work/out") $(same_tree "$work/reference" "$work/out")"
 
 sib=$work/sibling
 mkdir -p "$sib"
@@ -169,6 +181,9 @@ sibling_case "Setup.EXE without payload uses Setup.7z.001" "$sib/Setup.EXE" "0x0
 rm "$sib/Setup.7z.001" && mkdir "$sib/Setup.7z.001"
 sibling_case "... then Setup.7z (a folder named Setup.7z.001 is skipped)" "$sib/Setup.EXE" "0x00000000 from-7z.txt "
 sibling_case "setup.bin tries nothing" "$sib/setup.bin" "0xEE000001 "
+rm -rf "$work/sib-out"
+expect_eq "the stub named Setup.EXE itself takes Setup.7z" "0x00000000 from-7z.txt " \
+  "$(installer_run "$sib/Setup.EXE" "$work/sib-out") $(ls "$work/sib-out" 2>/dev/null | tr '\n' ' ')"
 installer "$sib/Broken.exe" "$work/one.7z"
 printf 'X' | dd of="$sib/Broken.exe" bs=1 seek=$(( $(stat -c %s "$sib/Broken.exe") - 3 )) conv=notrunc status=none
 cp "$sib/Setup.7z" "$sib/Broken.7z"
@@ -179,6 +194,9 @@ expect_eq "target with a character not allowed in a folder name" 0xEE002005 \
   "$(result "$(run "$work/one.exe" 'C:\kvsfx|invalid')")"
 expect_eq "target over 248 characters" 0xEE002007 \
   "$(result "$(run "$work/one.exe" "C:\\kvsfx\\$(printf 'x%.0s' $(seq 1 240))")")"
+expect_eq "the installer itself: invalid target, over-long target" "0xEE002005 0xEE002007" \
+  "$(exit_code "$runexit" "$work/one.exe" --gui off --target 'C:\kvsfx|invalid') $(exit_code "$runexit" "$work/one.exe" \
+     --gui off --target "C:\\kvsfx\\$(printf 'x%.0s' $(seq 1 240))")"
 temp=$(winepath -u "$(wine cmd /c echo %TEMP% 2>/dev/null | tr -d '\r')" 2>/dev/null)
 rm -rf "$temp/kvsfx-e2e-$$"
 out=$(run "$work/one.exe" "%TEMP%\\kvsfx-e2e-$$")
@@ -196,6 +214,9 @@ for name in '../evil.txt' 'sub/../../evil.txt' '..' 'C:/evil.txt' 'C:evil.txt' '
   expect_eq "item '$name' is refused" "extract=0xEE000001 message=Unsafe item path" "$out"
   expect_eq "... and nothing lands outside the target" "first.txt" \
     "$(cd "$work/jail" && find . -mindepth 1 -path ./target -prune -o -print; ls "$work/jail/target" | tr '\n' ' ' | sed 's/ $//')"
+  rm -rf "$work/jail" && mkdir -p "$work/jail"
+  expect_eq "... also when the installer runs by itself" "0xEE000001 first.txt" \
+    "$(installer_run "$work/evil.exe" "$work/jail/target") $(cd "$work/jail" && find . -mindepth 1 -path ./target -prune -o -print; ls "$work/jail/target" | tr '\n' ' ' | sed 's/ $//')"
 done
 expect_eq "nothing written to the drive root" "" "$(ls "$WINEPREFIX/drive_c" | grep -i evil)"
 
