@@ -1,5 +1,6 @@
 #include "app/RunPlan.h"
 
+#include "app/Task.h"
 #include "config/Cfg.h"
 #include "ui/LanguageMgr.h"
 
@@ -18,36 +19,34 @@ bool ProgressHidden(CmdLine::SFXGuiMode gui, bool progressEnabled) {
   return gui == CmdLine::GuiOff || (gui == CmdLine::GuiNotGiven && !progressEnabled);
 }
 
-PlannedTask ExtractTask(const std::u16string& target, bool hidden, std::uint32_t minimumDurationMs) {
+PlannedTask FramedTask(PlannedTaskKind kind, std::u16string name, std::u16string statusText,
+                       const std::u16string& target, bool hidden) {
   PlannedTask task;
-  task.kind = PlannedTaskKind::ExtractFiles;
-  task.name = u"extract_files";
-  task.statusText = u"Files are being extracted. Please wait...";
+  task.kind = kind;
+  task.name = std::move(name);
+  task.statusText = std::move(statusText);
   task.target = target;
   task.hidden = hidden;
+  return task;
+}
+
+PlannedTask ExtractTask(const std::u16string& target, bool hidden, std::uint32_t minimumDurationMs) {
+  PlannedTask task = FramedTask(PlannedTaskKind::ExtractFiles, kExtractFilesName, kExtractFilesStatus, target, hidden);
   task.minimumDurationMs = minimumDurationMs;
   return task;
 }
 
-PlannedTask DeleteTask(const std::u16string& target, bool hidden) {
-  PlannedTask task;
-  task.kind = PlannedTaskKind::DeleteExtractedFiles;
-  task.name = u"delete_extracted_files";
-  task.statusText = u"Extracted files are being deleted. Please wait...";
-  task.target = target;
-  task.hidden = hidden;
+PlannedTask DeleteTask(const std::u16string& target) {
+  PlannedTask task = FramedTask(PlannedTaskKind::DeleteExtractedFiles, kDeleteExtractedFilesName,
+                                kDeleteExtractedFilesStatus, target, true);
   task.alwaysRun = true;
   return task;
 }
 
 PlannedTask LaunchTask(const CfgCommand& command, const std::u16string& name, const std::u16string& target,
                        const std::u16string& language, const CmdLineData& cmdLine) {
-  PlannedTask task;
-  task.kind = PlannedTaskKind::ExecuteLaunchCommand;
-  task.name = name;
-  task.statusText = u"Executing application. Please wait...";
-  task.target = target;
-  task.hidden = true;
+  PlannedTask task =
+      FramedTask(PlannedTaskKind::ExecuteLaunchCommand, name, kExecuteLaunchCommandStatus, target, true);
   LaunchTaskPlan& launch = task.launch;
   launch.useCreateProcess = command.Type == CommandType::CreateProcessCommand;
   if (launch.useCreateProcess) {
@@ -148,7 +147,7 @@ KVResult PlanLaunchMode(const CfgLaunch& launch, const CmdLineData& cmdLine, Run
   bool deleteAfterwards = false;
   r = PlanLaunchTasks(*plan.command, target, plan.language, cmdLine, plan.tasks, deleteAfterwards);
   if (r != kestrova::KV_OK) return r;
-  if (!internal && deleteAfterwards) plan.tasks.push_back(DeleteTask(target, true));
+  if (!internal && deleteAfterwards) plan.tasks.push_back(DeleteTask(target));
   return kestrova::KV_OK;
 }
 

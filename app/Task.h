@@ -38,3 +38,10 @@ class Task {
 };
 
 using TaskList = std::vector<std::shared_ptr<Task>>;
+
+// Names and status texts fixed per kind of task (a launch task is named after its command).
+inline constexpr char16_t kExtractFilesName[] = u"extract_files";
+inline constexpr char16_t kExtractFilesStatus[] = u"Files are being extracted. Please wait...";
+inline constexpr char16_t kDeleteExtractedFilesName[] = u"delete_extracted_files";
+inline constexpr char16_t kDeleteExtractedFilesStatus[] = u"Extracted files are being deleted. Please wait...";
+inline constexpr char16_t kExecuteLaunchCommandStatus[] = u"Executing application. Please wait...";

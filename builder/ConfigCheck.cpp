@@ -25,14 +25,6 @@ ConfigReadReport ReadOn(const std::string& text, const MachineKind& machine) {
   return ReadConfiguration(cfg, text, facts);
 }
 
-std::vector<WindowsVersion> EveryWindowsVersion() {
-  std::vector<WindowsVersion> versions;
-  for (WindowsVersion v = 0; v <= windows_version::S_Future; ++v) {
-    if (!WindowsVersionName(v).empty()) versions.push_back(v);
-  }
-  return versions;
-}
-
 std::string MachineText(const MachineKind& machine) {
   return kestrova::Utf16ToUtf8(WindowsVersionName(machine.version)) + " " +
          kestrova::Utf16ToUtf8(ProcessorArchName(machine.arch));

@@ -87,13 +87,7 @@ class PlanInteraction final : public RunInteraction {
 
 bool ParseWindows(const std::string& text, bool server, WindowsVersion& version) {
   const std::u16string name = Utf8ToUtf16(text);
-  if (WindowsVersionFromName(name, version)) return true;
-  for (WindowsVersion v = 0; v <= windows_version::S_Future; ++v) {
-    if (WindowsVersionName(v) == name) {
-      version = v;
-      return true;
-    }
-  }
+  if (WindowsVersionFromAnyName(name, version)) return true;
   std::uint32_t build = 0;
   if (ParseBuildNumber(name, build) != kestrova::KV_OK) return false;
   version = server ? ServerVersionFromBuild(build) : WorkstationVersionFromBuild(build);
@@ -221,7 +215,10 @@ int Plan(const PlanOptions& options, const MachineKind& machine) {
   Cfg cfg;
   if (!found) {
     std::printf("document:  none: the installer runs as a plain extractor\n");
-    cfg.UseDefaultExtract(u"", facts);
+    if (const KVResult r = cfg.UseDefaultExtract(u"", facts); r != kestrova::KV_OK) {
+      std::fputs(OutcomeText(r).c_str(), stdout);
+      return kExitOk;
+    }
   } else {
     const ConfigReadReport report = ReadConfiguration(cfg, text, facts);
     if (report.code != kestrova::KV_OK) {

@@ -1,5 +1,6 @@
 #include "config/SystemInfo.h"
 
+#include <algorithm>
 #include <array>
 
 #include "support/Text.h"
@@ -89,6 +90,24 @@ std::u16string_view WindowsVersionName(WindowsVersion version) {
     if (entry.value == version) return entry.name;
   }
   return u"";
+}
+
+bool WindowsVersionFromAnyName(std::u16string_view name, WindowsVersion& version) {
+  for (const NamedVersion& entry : kDetectedOnlyVersions) {
+    if (entry.name == name) {
+      version = entry.value;
+      return true;
+    }
+  }
+  return WindowsVersionFromName(name, version);
+}
+
+std::vector<WindowsVersion> EveryWindowsVersion() {
+  std::vector<WindowsVersion> versions;
+  for (const NamedVersion& entry : kDetectedOnlyVersions) versions.push_back(entry.value);
+  for (const NamedVersion& entry : kConfiguredVersions) versions.push_back(entry.value);
+  std::sort(versions.begin(), versions.end());
+  return versions;
 }
 
 WindowsVersion WorkstationVersionFromBuild(std::uint32_t build) {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "support/ErrorCodes.h"
 
@@ -52,6 +53,10 @@ bool IsServerVersion(WindowsVersion version);
 bool WindowsVersionFromName(std::u16string_view name, WindowsVersion& version);
 // The configuration's name, or the catch-all's own name ("W10_Newer", "OtherWindows") for detected values.
 std::u16string_view WindowsVersionName(WindowsVersion version);
+// Also the catch-alls' names, for tools that describe a machine.
+bool WindowsVersionFromAnyName(std::u16string_view name, WindowsVersion& version);
+// Every value detection can give, the named ones and the catch-alls, in ascending order.
+std::vector<WindowsVersion> EveryWindowsVersion();
 
 // Version 10.0 systems: the value of a build number, by kind.
 WindowsVersion WorkstationVersionFromBuild(std::uint32_t build);

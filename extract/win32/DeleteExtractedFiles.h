@@ -2,8 +2,6 @@
 #pragma once
 #include "app/Task.h"
 
-inline constexpr char16_t kDeleteExtractedFilesName[] = u"delete_extracted_files";
-inline constexpr char16_t kDeleteExtractedFilesStatus[] = u"Extracted files are being deleted. Please wait...";
 
 // Deletes the target folder (`target`, configured text resolved when the task runs) with everything in it. When
 // only files that someone still holds open with delete sharing keep the folders, it retries every 50 ms for up

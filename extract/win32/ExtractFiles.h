@@ -4,8 +4,6 @@
 
 #include "app/Task.h"
 
-inline constexpr char16_t kExtractFilesName[] = u"extract_files";
-inline constexpr char16_t kExtractFilesStatus[] = u"Files are being extracted. Please wait...";
 
 // Opens the payload appended to the executable (or the archive beside it) and writes every item into the target
 // folder (`target`, configured text resolved when the task runs), creating the folder first.
