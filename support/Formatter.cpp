@@ -557,7 +557,7 @@ void KVFormatterT<Ch>::Report(Problem problem, std::uint32_t value) const {
       break;
     case Problem::kInvalidIndex:
       KVDiagnosticN(kDiagnosticLine,
-                    "%s: ERROR: %s: Index=%u is an invalid index specification. FormatString follows, %u "
+                    "%s: ERROR: %s: Index=%u is not a valid argument index. FormatString follows, %u "
                     "arguments.\n",
                     kDiagnosticPrefix, name, number, count);
       break;
@@ -569,7 +569,7 @@ void KVFormatterT<Ch>::Report(Problem problem, std::uint32_t value) const {
       break;
     case Problem::kIncompleteSpec:
       KVDiagnosticN(kDiagnosticLine,
-                    "%s: ERROR: %s: Incomplete format specification. FormatString follows, %u arguments.\n",
+                    "%s: ERROR: %s: Incomplete format field. FormatString follows, %u arguments.\n",
                     kDiagnosticPrefix, name, count);
       break;
     case Problem::kUnexpectedCharacter:

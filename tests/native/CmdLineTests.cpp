@@ -50,17 +50,14 @@ TEST_F(CmdLineTest, OptionsStoreTheirValuesAndOtherElementsAreCollected) {
   EXPECT_TRUE(messages.empty());
 }
 
-TEST_F(CmdLineTest, FailuresReportOnceAndKeepEarlierValues) {
-  const std::tuple<std::vector<std::u16string>, KVResult, const char*> cases[] = {
-      {{u"--gui", u"off", u"-gui", u"on"}, KV_E_UNKNOWN_OPTION, "Unknown option -gui."},
-      {{u"--gui", u"off", u"--internal", u"2", u"--gui", u"on"}, KV_E_INVALID_VALUE,
-       "Invalid value 2 for option --internal."},
-      {{u"--gui", u"off", u"--gui", u"yes"}, KV_E_INVALID_VALUE, "Invalid value yes for option --gui."},
-  };
-  for (const auto& [tail, code, message] : cases) {
+TEST_F(CmdLineTest, InvalidValuesReportOnceAndKeepEarlierValues) {
+  for (const auto& [tail, message] :
+       {std::pair{std::vector<std::u16string>{u"--gui", u"off", u"--internal", u"2", u"--gui", u"on"},
+                  "Invalid value 2 for option --internal."},
+        {{u"--gui", u"off", u"--gui", u"yes"}, "Invalid value yes for option --gui."}}) {
     values = CmdLineData();
     messages.clear();
-    EXPECT_EQ(Parse(tail), code) << message;
+    EXPECT_EQ(Parse(tail), KV_E_INVALID_VALUE) << message;
     EXPECT_EQ(messages, std::vector<std::string>{message});
     EXPECT_EQ(Values(), "2 0|||||||") << message;  // parsed before the failure, nothing after it
   }
@@ -73,8 +70,7 @@ TEST(CmdLineSplit, PassthroughSplitAndTail) {
        u"--gui off --passthrough \t/qn REBOOT=0"},
       {u"setup.exe --PASSTHROUGH /qn", nullptr, u"", u"--PASSTHROUGH /qn"},  // case-sensitive
       {u"C:\\passthrough\\setup.exe --gui off", u"C", u"\\setup.exe --gui off", u"--gui off"},  // even in the path
-      {u"\"passthrough.exe\" x", u"", u".exe\" x", u"x"},
-      {u"passthrough", u"", u"", u""},
+      {u"\"passthrough.exe\" x", u"", u".exe\" x", u"x"},  // too near the start for "--": nothing is parsed
       {u"\"C:\\Program Files\\setup.exe\"  --command install ", nullptr, u"", u"--command install"},
       {u"\"C:\\Program Files\\setup.exe\"--command x", nullptr, u"", u"--command x"},
       {u"C:\\setup.exe\t--command install", nullptr, u"", u"--command install"},
@@ -88,22 +84,16 @@ TEST(CmdLineSplit, PassthroughSplitAndTail) {
   }
 }
 
-TEST_F(CmdLineTest, RawCommandLineEndToEnd) {
+TEST_F(CmdLineTest, RawCommandLine) {
   EXPECT_EQ(ParseRaw(u"\"C:\\Setup.exe\" --gui off word --passthrough /qn ALLUSERS=1 "), KV_OK);
   EXPECT_EQ(Values(), "2 0|||||/qn ALLUSERS=1|--gui off word --passthrough /qn ALLUSERS=1|[word]");
-}
-
-TEST_F(CmdLineTest, RawCommandLineFailures) {
   EXPECT_EQ(ParseRaw(u"  "), KV_E_FAIL);  // no elements: no message
   const auto failing = [](std::u16string_view, std::vector<std::u16string>&) -> KVResult { return 87; };
   EXPECT_EQ(ParseRawCommandLine(u"setup.exe", failing, values, capture), 87u);
   EXPECT_EQ(ParseRaw(u"setup.exe --gui off --target"), KV_E_MISSING_VALUE);
   EXPECT_EQ(messages, std::vector<std::string>{"Missing value for option --target."});
-}
-
-TEST(CmdLineErrorOutput, DefaultWritesALineToStandardError) {
-  ::testing::internal::CaptureStderr();
-  WriteCmdLineErrorToStderr("Unknown option --x.");
+  ::testing::internal::CaptureStderr();  // by default a message is a line on standard error
+  EXPECT_EQ(ParseRawCommandLine(u"setup.exe --x", SplitAtBlanks, values), KV_E_UNKNOWN_OPTION);
   EXPECT_EQ(::testing::internal::GetCapturedStderr(), "Unknown option --x.\n");
 }
 

@@ -58,13 +58,13 @@ const std::tuple<const char*, std::uint32_t, const char*, std::vector<std::pair<
     {"{1}{}{ 0 }", 3, "yzx", {}},
     {"{}", 0, "", {{"ERROR", "No argument for {} replacement field"}}},
     {"{} {}", 3, "x y", {kMore}},
-    {"{5}", 2, "x", {{"ERROR", "Index=5 is an invalid index specification"}, kMore}},
-    {"{99999999999}", 1, "x", {{"ERROR", "Index=4294967295 is an invalid index specification"}}},
+    {"{5}", 2, "x", {{"ERROR", "Index=5 is not a valid argument index"}, kMore}},
+    {"{99999999999}", 1, "x", {{"ERROR", "Index=4294967295 is not a valid argument index"}}},
     {"{:b}", 1, "x", {{"WARNING", "Ignoring unsupported format specifier 98"}}},
     {"abc}", 0, "abc", {{"WARNING", "Discarding unexpected closing bracket }"}}},
     {"abc{", 0, "abc", {{"ERROR", "Missing closing bracket }"}}},
     {"{q}", 1, "x", {{"WARNING", "Ignoring unexpected character 113 within {} replacement field"}}},
-    {"{:>3", 1, "", {{"ERROR", "Incomplete format specification"}, kMore, {"ERROR", "Missing closing bracket }"}}},
+    {"{:>3", 1, "", {{"ERROR", "Incomplete format field"}, kMore, {"ERROR", "Missing closing bracket }"}}},
 };
 
 TEST_F(FormatterTest, DiagnosticsNarrowAndWide) {

@@ -2,6 +2,7 @@
 
 #include <map>
 #include <string>
+#include <tuple>
 
 #include "commands/KnownFolders.h"
 #include "commands/Parameters.h"
@@ -19,8 +20,7 @@ std::uint32_t Id(const char16_t* name) { return FindKnownFolder(name)->id.data1;
 // A 32-bit process under WOW64; %TEMP% is the only environment variable, relative paths are under C:\Work.
 struct FakeFacts final : VariableFacts {
   std::u16string programFolder = u"C:\\Downloads\\";
-  std::uint16_t machine = 0x014C;
-  std::uint16_t nativeMachine = 0x8664;
+  std::uint16_t machine = 0x014C, nativeMachine = 0x8664;
   KVResult machineResult = KV_OK, folderResult = KV_OK, environmentResult = KV_OK, absoluteResult = KV_OK;
   std::map<std::uint32_t, std::u16string> folders = {{Id(u"FOLDERID_Fonts"), u"C:\\Windows\\Fonts"},
                                                      {Id(u"FOLDERID_Templates"), u"C:\\${FOLDERID_Templates}"}};
@@ -54,7 +54,7 @@ struct Case {
 };
 
 void ExpectExpansions(std::initializer_list<Case> cases, FakeFacts& facts, const ParameterStore* store = nullptr) {
-  for (const auto& c : cases) {
+  for (const Case& c : cases) {
     std::u16string text = c.text;
     EXPECT_EQ(ExpandVariables(text, c.kinds, c.targetPath, store, facts), KV_OK) << Utf16ToUtf8(c.text);
     EXPECT_EQ(Utf16ToUtf8(text), Utf16ToUtf8(c.expected));
@@ -63,8 +63,13 @@ void ExpectExpansions(std::initializer_list<Case> cases, FakeFacts& facts, const
 
 }  // namespace
 
-TEST(ExpandVariables, FolderVariables) {
+TEST(ExpandVariables, EachKindInTheOrderGiven) {
   FakeFacts facts;
+  ParameterStore store;
+  for (const auto& [name, value] : {std::pair{u"ResultInstall", u"1603"}, {u"Text", u"abc"}, {u"Hex", u" 0x1A "},
+                                    {u"Minus", u"-1"}, {u"X", u"${X}"}, {u"Empty", u""}}) {
+    store.Set(name, value);
+  }
   ExpectExpansions(
       {
           {u"/i ${SfxPath}\\setup.msi", {K::SfxPath}, u"/i C:\\Downloads\\setup.msi"},
@@ -79,55 +84,38 @@ TEST(ExpandVariables, FolderVariables) {
           // The identifier ends at the first "}".
           {u"${x ${FOLDERID_Fonts}} ${FOLDERID_Fonts}", {K::KnownFolder}, u"${x ${FOLDERID_Fonts}} C:\\Windows\\Fonts"},
           {u"${ProgramFilesPath}\\V ${ProgramFilesPath}", {K::ProgramFilesPath}, u"%ProgramFiles%\\V %ProgramFiles%"},
-      },
-      facts);
-  EXPECT_EQ(facts.folderQueries, 3);  // names outside the table are never looked up
-
-  facts.machine = 0;  // a native process on a 64-bit system
-  facts.programFolder = u"C:\\${SfxPath}\\\\";
-  ExpectExpansions({{u"${ProgramFilesPath} ${SfxPath}.", {K::ProgramFilesPath, K::SfxPath},
-                     u"%ProgramW6432% C:\\${SfxPath}."}},
-                   facts);
-  facts.nativeMachine = 0x014C;  // 32-bit Windows has no %ProgramW6432%
-  ExpectExpansions({{u"${ProgramFilesPath}", {K::ProgramFilesPath}, u"%ProgramFiles%"}}, facts);
-}
-
-TEST(ExpandVariables, ParametersInMessages) {
-  FakeFacts facts;
-  ParameterStore store;
-  for (const auto& [name, value] : {std::pair{u"ResultInstall", u"1603"}, {u"Text", u"abc"}, {u"Hex", u" 0x1A "},
-                                    {u"Minus", u"-1"}, {u"X", u"${X}"}, {u"Empty", u""}}) {
-    store.Set(name, value);
-  }
-  ExpectExpansions(
-      {
+          // Parameter names compare exactly; numbers are inserted as 0x{:08X}.
           {u"Code ${ResultInstall}", kMessageVariables, u"Code 0x00000643"},
           {u"${Text} ${Hex} ${Minus} [${Empty}] ${X}${X}", {K::Parameter}, u"abc 0x0000001A 0xFFFFFFFF [] ${X}${X}"},
           {u"${A} and ${Text}, ${resultinstall} ${ProgramFilesPath}", kMessageVariables,
            u"${A} and abc, ${resultinstall} %ProgramFiles%"},
       },
       facts, &store);
+  EXPECT_EQ(facts.folderQueries, 3);  // names outside the table are never looked up
+
+  facts.machine = 0;  // a native process on a 64-bit system
+  facts.programFolder = u"C:\\${SfxPath}\\\\";
+  ExpectExpansions({{u"${ProgramFilesPath} ${SfxPath}.", {K::ProgramFilesPath, K::SfxPath},
+                     u"%ProgramW6432% C:\\${SfxPath}."}}, facts);
+  facts.nativeMachine = 0x014C;  // 32-bit Windows has no %ProgramW6432%
+  ExpectExpansions({{u"${ProgramFilesPath}", {K::ProgramFilesPath}, u"%ProgramFiles%"}}, facts);
 }
 
 TEST(ExpandVariables, FailuresEndTheExpansionWithTheirCode) {
   ParameterStore store;
-  const struct {
-    VariableKinds kinds;
-    KVResult machineResult, folderResult;
-    const ParameterStore* store;
-    KVResult expected;
-  } cases[] = {
+  // The kinds, the results of the machine query and the folder lookup, the store, and the result.
+  const std::tuple<VariableKinds, KVResult, KVResult, const ParameterStore*, KVResult> cases[] = {
       {{K::Parameter}, KV_OK, KV_OK, nullptr, KV_E_FAIL},
       {{static_cast<K>(5)}, KV_OK, KV_OK, &store, KV_E_FAIL},
       {{K::SfxPath, K::ProgramFilesPath, K::Parameter}, 0x7F, KV_OK, nullptr, 0x7F},  // fails without the variable
       {{K::KnownFolder, K::Parameter}, KV_OK, 0x80070005, nullptr, 0x80070005},
   };
-  for (const auto& c : cases) {
+  for (const auto& [kinds, machineResult, folderResult, parameters, expected] : cases) {
     FakeFacts facts;
-    facts.machineResult = c.machineResult;
-    facts.folderResult = c.folderResult;
+    facts.machineResult = machineResult;
+    facts.folderResult = folderResult;
     std::u16string text = u"${FOLDERID_Fonts}";
-    EXPECT_EQ(ExpandVariables(text, c.kinds, u"", c.store, facts), c.expected);
+    EXPECT_EQ(ExpandVariables(text, kinds, u"", parameters, facts), expected);
   }
 }
 
@@ -143,6 +131,7 @@ TEST(ResolvePath, VariablesThenEnvironmentThenAbsoluteWithinTheLimit) {
   EXPECT_EQ(ResolvePath(absolute, u"C:\\" + std::u16string(245, u'a'), facts), KV_OK);
   EXPECT_EQ(absolute.size(), 248u);
 
+  // Failures leave the path as it was; the earliest step's failure wins.
   absolute = u"unchanged";
   EXPECT_EQ(ResolvePath(absolute, u"C:\\" + std::u16string(246, u'a'), facts), KV_E_TARGET_TOO_LONG);
   facts.absoluteResult = 123;

@@ -1,8 +1,6 @@
 // The worker's rules with a simulated clock: which tasks run, which result wins, how long it waits.
 #include <gtest/gtest.h>
 
-#include <functional>
-
 #include "app/WorkerBody.h"
 #include "commands/Parameters.h"
 
@@ -26,103 +24,74 @@ class FakeHost final : public WorkerHost {
   void ShowProgress(bool visible) override { shown.push_back(visible); }
 };
 
+// A task's result, the Abort value it sets (null: none), and its settings.
+struct TaskSetup {
+  KVResult result = KV_OK;
+  const char16_t* abort = nullptr;
+  std::uint32_t minimumDurationMs = 0;
+  bool alwaysRun = false;
+  bool hidden = false;
+};
+
 class FakeTask final : public Task {
  public:
-  FakeTask(ParameterStore& store, KVResult result, std::function<void(ParameterStore&)> effect = {})
-      : Task(u"fake", &store, nullptr, nullptr), result_(result), effect_(std::move(effect)) {}
+  FakeTask(ParameterStore& store, const TaskSetup& setup) : Task(u"fake", &store, nullptr, nullptr), setup_(setup) {
+    minimumDurationMs = setup.minimumDurationMs;
+    alwaysRun = setup.alwaysRun;
+    hidden = setup.hidden;
+  }
   KVResult Run() override {
     ++runs;
-    if (effect_) effect_(*parameters);
-    return result_;
+    if (setup_.abort != nullptr) parameters->Set(kAbortName, setup_.abort);
+    return setup_.result;
   }
   int runs = 0;
 
  private:
-  KVResult result_;
-  std::function<void(ParameterStore&)> effect_;
-};
-
-struct Fixture {
-  ParameterStore store;
-  FakeHost host;
-  TaskList tasks;
-  std::vector<FakeTask*> raw;
-
-  FakeTask& Add(KVResult result, std::function<void(ParameterStore&)> effect = {}) {
-    auto task = std::make_shared<FakeTask>(store, result, std::move(effect));
-    raw.push_back(task.get());
-    tasks.push_back(task);
-    return *task;
-  }
-  KVResult Run() { return RunTaskList(tasks, store, host); }
-  std::vector<int> Runs() const {
-    std::vector<int> runs;
-    for (const FakeTask* t : raw) runs.push_back(t->runs);
-    return runs;
-  }
+  TaskSetup setup_;
 };
 
 }  // namespace
 
-TEST(WorkerBody, FailureSkipsLaterTasksButNotAlwaysRunAndTheFirstFailureWins) {
-  Fixture f;
-  f.Add(KV_OK);
-  f.Add(1603);
-  f.Add(KV_OK);
-  f.Add(5).alwaysRun = true;
-  f.Add(KV_OK).alwaysRun = true;
-  EXPECT_EQ(f.Run(), 1603u);
-  EXPECT_EQ(f.Runs(), (std::vector<int>{1, 1, 0, 1, 1}));
-  EXPECT_EQ(f.host.indexes, (std::vector<int>{0, 1, 3, 4}));
-}
-
-TEST(WorkerBody, AbortInAnyLetterCaseStopsLaterTasksAndIsNoFailure) {
-  Fixture f;
-  f.Add(KV_OK, [](ParameterStore& s) { s.Set(kAbortName, u"tRuE"); });
-  f.Add(KV_OK);
-  f.Add(KV_OK).alwaysRun = true;
-  EXPECT_EQ(f.Run(), KV_OK);
-  EXPECT_EQ(f.Runs(), (std::vector<int>{1, 0, 1}));
-}
-
-TEST(WorkerBody, AbortWithOtherTextOrAfterAFailedTaskIsIgnored) {
-  Fixture other;
-  other.Add(KV_OK, [](ParameterStore& s) { s.Set(kAbortName, u"yes"); });
-  other.Add(KV_OK);
-  EXPECT_EQ(other.Run(), KV_OK);
-  EXPECT_EQ(other.Runs(), (std::vector<int>{1, 1}));
-
-  Fixture failed;  // the abort is looked at only after a success; the failure already skips the rest
-  failed.Add(7, [](ParameterStore& s) { s.Set(kAbortName, u"true"); });
-  failed.Add(KV_OK).alwaysRun = true;
-  EXPECT_EQ(failed.Run(), 7u);
-  EXPECT_EQ(failed.Runs(), (std::vector<int>{1, 1}));
-}
-
-TEST(WorkerBody, MinimumDurationIsWaitedOutOnlyAfterSuccess) {
-  Fixture ok;
-  ok.Add(KV_OK).minimumDurationMs = 1000;
-  EXPECT_EQ(ok.Run(), KV_OK);
-  EXPECT_EQ(ok.host.slept, 1000u);  // ten steps of 100 ms across the tick-count wrap
-
-  Fixture failing;
-  failing.Add(2).minimumDurationMs = 1000;
-  EXPECT_EQ(failing.Run(), 2u);
-  EXPECT_EQ(failing.host.slept, 0u);
-
-  Fixture aborting;
-  aborting.Add(KV_OK, [](ParameterStore& s) { s.Set(kAbortName, u"true"); }).minimumDurationMs = 1000;
-  aborting.Add(KV_OK).alwaysRun = true;
-  aborting.raw[1]->minimumDurationMs = 1000;
-  EXPECT_EQ(aborting.Run(), KV_OK);
-  EXPECT_EQ(aborting.host.slept, 0u);
-}
-
-TEST(WorkerBody, ProgressIsShownExactlyForTasksThatAreNotHidden) {
-  Fixture f;
-  f.Add(KV_OK);
-  f.Add(KV_OK).hidden = true;
-  f.Add(KV_OK);
-  f.Run();
-  EXPECT_EQ(f.host.shown, (std::vector<bool>{true, false, true}));
+TEST(WorkerBody, WhichTasksRunWhichResultWinsAndHowLongItWaits) {
+  const TaskSetup always{KV_OK, nullptr, 0, true};
+  const struct {
+    std::vector<TaskSetup> tasks;
+    KVResult result;
+    std::vector<int> runs;
+    std::uint32_t slept;
+  } cases[] = {
+      // The first failure wins and skips later tasks, but not those that always run.
+      {{{}, {1603}, {}, {5, nullptr, 0, true, true}, always}, 1603, {1, 1, 0, 1, 1}, 0},
+      // "true" in any letter case stops later tasks and is no failure; other text is ignored.
+      {{{KV_OK, u"tRuE"}, {}, always}, KV_OK, {1, 0, 1}, 0},
+      {{{KV_OK, u"yes"}, {}}, KV_OK, {1, 1}, 0},
+      // The abort is looked at only after a success; the failure already skips the rest.
+      {{{7, u"true"}, always}, 7, {1, 1}, 0},
+      // The minimum duration is waited out in steps across the tick-count wrap, only after a success without abort.
+      {{{KV_OK, nullptr, 1000, false, true}}, KV_OK, {1}, 1000},
+      {{{2, nullptr, 1000}}, 2, {1}, 0},
+      {{{KV_OK, u"true", 1000}, {KV_OK, nullptr, 1000, true}}, KV_OK, {1, 1}, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(&c - cases);  // the case number
+    ParameterStore store;
+    FakeHost host;
+    TaskList tasks;
+    for (const TaskSetup& setup : c.tasks) tasks.push_back(std::make_shared<FakeTask>(store, setup));
+    EXPECT_EQ(RunTaskList(tasks, store, host), c.result);
+    EXPECT_EQ(host.slept, c.slept);
+    // Each task that runs is made current and shows progress unless hidden.
+    std::vector<int> runs, indexes;
+    std::vector<bool> shown;
+    for (std::size_t i = 0; i < tasks.size(); ++i) {
+      runs.push_back(static_cast<const FakeTask&>(*tasks[i]).runs);
+      if (runs.back() == 0) continue;
+      indexes.push_back(static_cast<int>(i));
+      shown.push_back(!c.tasks[i].hidden);
+    }
+    EXPECT_EQ(runs, c.runs);
+    EXPECT_EQ(host.indexes, indexes);
+    EXPECT_EQ(host.shown, shown);
+  }
 }

@@ -27,13 +27,14 @@ std::string Nested(int depth, const std::string& innermost) {
 }
 
 TEST(XmlValueTest, ValidUtf8ConvertsInvalidWidensWholeValueAsSignedBytes) {
-  EXPECT_EQ(XmlValueToUtf16("a\xC3\xA4\xE2\x82\xAC\xF0\x9F\x98\x80"), u"a\u00E4\u20AC\U0001F600");
-  EXPECT_EQ(XmlValueToUtf16("a\xC3\xA4\x80\x7F\xFF"), u"a\uFFC3\uFFA4\uFF80\u007F\uFFFF");
-  // Overlong, encoded surrogate, above U+10FFFF, truncated.
-  EXPECT_EQ(XmlValueToUtf16("\xC0\xAF"), u"\uFFC0\uFFAF");
-  EXPECT_EQ(XmlValueToUtf16("\xED\xA0\x80"), u"\uFFED\uFFA0\uFF80");
-  EXPECT_EQ(XmlValueToUtf16("\xF4\x90\x80\x80"), u"\uFFF4\uFF90\uFF80\uFF80");
-  EXPECT_EQ(XmlValueToUtf16("x\xE2\x82"), u"x\uFFE2\uFF82");
+  const std::pair<const char*, std::u16string> cases[] = {
+      {"a\xC3\xA4\xE2\x82\xAC\xF0\x9F\x98\x80", u"a\u00E4\u20AC\U0001F600"},
+      {"a\xC3\xA4\x80\x7F\xFF", u"a\uFFC3\uFFA4\uFF80\u007F\uFFFF"},
+      // Overlong, encoded surrogate, above U+10FFFF, truncated.
+      {"\xC0\xAF", u"\uFFC0\uFFAF"}, {"\xED\xA0\x80", u"\uFFED\uFFA0\uFF80"},
+      {"\xF4\x90\x80\x80", u"\uFFF4\uFF90\uFF80\uFF80"}, {"x\xE2\x82", u"x\uFFE2\uFF82"},
+  };
+  for (const auto& [utf8, utf16] : cases) EXPECT_EQ(XmlValueToUtf16(utf8), utf16) << utf8;
 }
 
 TEST(XmlParseTest, MalformedEmptyAndTooDeepDocuments) {
@@ -54,44 +55,35 @@ TEST(XmlParseTest, MalformedEmptyAndTooDeepDocuments) {
   EXPECT_TRUE(top.size() == 2 && top[0] == document.RootElement());
 }
 
-// Each case: the element, and the result and value of the reading operation.
-using ReadCase = std::tuple<const char*, KVResult, std::u16string>;
-
-TEST(XmlTextTest, OneTextOrCdataNodeOrNothing) {
-  const ReadCase cases[] = {
-      {"<E/>", KV_OK, u""},  // no child gives empty text, not the default
-      {"<E> \r\n\t </E>", KV_OK, u""},
-      {"<E>\n  <![CDATA[ setup.exe ]]>\n  </E>", KV_OK, u" setup.exe "},
-      {"<E>  a &lt;&amp;&quot; &#x41;&#66;  </E>", KV_OK, u"  a <&\" AB  "},
-      {"<E>Gr\xFC\xDF \xC3\xA4</E>", KV_OK, u"Gr\uFFFC\uFFDF \uFFC3\uFFA4"},
-      {"<E>text<!--c--></E>", KV_E_INVALID_DATA, u"default"}, {"<E><!--c--></E>", KV_E_INVALID_DATA, u"default"},
-      {"<E><![CDATA[a]]><![CDATA[b]]></E>", KV_E_INVALID_DATA, u"default"},
-      {"<E> <![CDATA[a]]> x </E>", KV_E_INVALID_DATA, u"default"}, {"<E><C/></E>", KV_E_INVALID_DATA, u"default"},
+TEST(XmlReadTest, TextIsOneTextOrCdataNodeOrNothingIdFoldsAsciiAndRejectsOuterWhiteSpace) {
+  using Read = KVResult (*)(const XmlElementRef&, std::u16string&);
+  const Read text = [](const XmlElementRef& e, std::u16string& value) { return e.GetText(value, u"default"); };
+  const Read id = [](const XmlElementRef& e, std::u16string& value) { return e.ReadId(value); };
+  const KVResult invalid = KV_E_INVALID_DATA;
+  // The reading operation, the element, and the result and value.
+  const std::tuple<Read, const char*, KVResult, std::u16string> cases[] = {
+      {text, "<E/>", KV_OK, u""},  // no child gives empty text, not the default
+      {text, "<E> \r\n\t </E>", KV_OK, u""},
+      {text, "<E>\n  <![CDATA[ setup.exe ]]>\n  </E>", KV_OK, u" setup.exe "},
+      {text, "<E>  a &lt;&amp;&quot; &#x41;&#66;  </E>", KV_OK, u"  a <&\" AB  "},
+      {text, "<E>Gr\xFC\xDF \xC3\xA4</E>", KV_OK, u"Gr\uFFFC\uFFDF \uFFC3\uFFA4"},
+      {text, "<E>text<!--c--></E>", invalid, u"default"}, {text, "<E><!--c--></E>", invalid, u"default"},
+      {text, "<E><![CDATA[a]]><![CDATA[b]]></E>", invalid, u"default"},
+      {text, "<E> <![CDATA[a]]> x </E>", invalid, u"default"}, {text, "<E><C/></E>", invalid, u"default"},
+      {id, "<E Id=\"Install-X64 \xC3\x84Z\"/>", KV_OK, u"install-x64 \u00C4z"},
+      {id, "<E/>", KV_E_NOT_FOUND, u""}, {id, "<E Id=\"\"/>", KV_E_NOT_FOUND, u""},
+      {id, "<E Id=\" a\"/>", invalid, u""}, {id, "<E Id=\"a&#9;\"/>", invalid, u""},
+      {id, "<E Id=\"&#10;a\"/>", invalid, u""}, {id, "<E Id=\"a&#13;\"/>", invalid, u""},
   };
   KVXmlDocument document;
-  for (const auto& [xml, code, expected] : cases) {
+  for (const auto& [read, xml, code, expected] : cases) {
     std::u16string value = u"unset";
-    EXPECT_EQ(ParseRoot(document, xml).GetText(value, u"default"), code) << xml;
+    EXPECT_EQ(read(ParseRoot(document, xml), value), code) << xml;
     EXPECT_EQ(value, expected) << xml;
   }
 }
 
-TEST(XmlAttributeTest, ReadIdFoldsAsciiAndRejectsOuterWhiteSpace) {
-  const ReadCase cases[] = {
-      {"<E Id=\"Install-X64 \xC3\x84Z\"/>", KV_OK, u"install-x64 \u00C4z"},
-      {"<E/>", KV_E_NOT_FOUND, u""}, {"<E Id=\"\"/>", KV_E_NOT_FOUND, u""},
-      {"<E Id=\" a\"/>", KV_E_INVALID_DATA, u""}, {"<E Id=\"a&#9;\"/>", KV_E_INVALID_DATA, u""},
-      {"<E Id=\"&#10;a\"/>", KV_E_INVALID_DATA, u""}, {"<E Id=\"a&#13;\"/>", KV_E_INVALID_DATA, u""},
-  };
-  KVXmlDocument document;
-  for (const auto& [xml, code, expected] : cases) {
-    std::u16string id = u"unset";
-    EXPECT_EQ(ParseRoot(document, xml).ReadId(id), code) << xml;
-    EXPECT_EQ(id, expected) << xml;
-  }
-}
-
-TEST(XmlAttributeTest, StringUnsignedAndBoolean) {
+TEST(XmlReadTest, AttributeStringUnsignedAndBoolean) {
   KVXmlDocument document;
   const XmlElementRef e = ParseRoot(document,
       "<E S=\" a &amp; b\xE9tc\" u1=\" 5\" u2=\"5.7\" u3=\"+12\" u4=\"-1\" u5=\"0x1A\" n1=\"five\" n2=\"\" "
@@ -118,7 +110,7 @@ TEST(XmlAttributeTest, StringUnsignedAndBoolean) {
   }
 }
 
-TEST(XmlChildrenTest, ElementsInDocumentOrderSkippingTextAndComments) {
+TEST(XmlChildrenTest, ElementsInDocumentOrderAndTheNullHandle) {
   KVXmlDocument document;
   const XmlElementRef root =
       ParseRoot(document, "<R>text<A n=\"1\"/><!--c--><B/>more<A n=\"2\"><A/></A><![CDATA[x]]><a/></R>");
@@ -131,9 +123,8 @@ TEST(XmlChildrenTest, ElementsInDocumentOrderSkippingTextAndComments) {
     return out;
   };
   EXPECT_EQ(names("A") + "|" + names(nullptr) + "|" + names("") + "|" + names("Missing"), "A+A+|A+BA+a|A+BA+a|");
-}
 
-TEST(XmlChildrenTest, NullHandleIsAnEmptyHandleEverywhere) {
+  // A null handle reads nothing, and sets the defaults.
   const XmlElementRef none;
   std::vector<XmlElementRef> list(1);
   std::u16string text = u"unset", attribute = u"unset", id = u"unset";
@@ -150,7 +141,7 @@ TEST(XmlChildrenTest, NullHandleIsAnEmptyHandleEverywhere) {
 }
 
 TEST(XmlFileTest, SaveAddsDeclarationAndIndentsLoadReadsItBackAndErrors) {
-  // Removed at the end, and at the start should a failed check have ended a run early.
+  // Removed at the start too, should a failed check have ended an earlier run early.
   const std::filesystem::path dir = std::filesystem::temp_directory_path() / "kvsfx-xml-file-test";
   std::filesystem::remove_all(dir);
   std::filesystem::create_directories(dir);
