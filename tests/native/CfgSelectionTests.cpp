@@ -13,59 +13,40 @@ namespace {
 using namespace kestrova;
 namespace wv = windows_version;
 
-std::string Set(const char* element, const char* entry, const std::vector<std::string>& entries) {
-  std::string xml = std::string("<") + element + ">";
-  for (const std::string& e : entries) {
-    const bool excluded = e[0] == '!';
-    xml += std::string("<") + entry + (excluded ? " Exclude=\"true\">" : ">") + e.substr(excluded ? 1 : 0) + "</" +
-           entry + ">";
-  }
-  return xml + "</" + element + ">";
-}
-
-// OSVersion entries; "!" in front marks an excluded one.
-std::string Versions(const std::vector<std::string>& entries) { return Set("OSVersionSet", "OSVersion", entries); }
-std::string Archs(const std::vector<std::string>& entries) {
-  return Set("ProcessorArchitectureSet", "ProcessorArchitecture", entries);
-}
-std::string Tags(const std::vector<std::string>& entries) { return Set("LanguageTagSet", "LanguageTag", entries); }
-
+// A launch document with these options, read on the given system.
 struct Loaded {
   SimulatedSystemFacts facts;
   Cfg cfg;
   KVResult code = KV_OK;
+  Loaded(const std::string& options, WindowsVersion version = wv::W10_22H2, ProcessorArch arch = ProcessorArch::X64) {
+    facts.windowsVersion = version;
+    facts.nativeArch = arch;
+    code = cfg.Load(LaunchDocument(options).c_str(), facts);
+  }
   const CfgOptions& Options() const { return *cfg.Launch->Options; }
 };
 
-void Load(Loaded& loaded, const std::string& options, WindowsVersion version, ProcessorArch arch) {
-  loaded.facts.windowsVersion = version;
-  loaded.facts.nativeArch = arch;
-  loaded.code = loaded.cfg.Load(LaunchDocument(options).c_str(), loaded.facts);
-}
-
 TEST(OSVersionSetTest, MatchesIncludedExcludedAndLaterEntriesOfTheSystemsKind) {
-  struct Case {
+  const struct {
     std::vector<std::string> entries;
-    std::vector<WindowsVersion> matching;
-    std::vector<WindowsVersion> notMatching;
-  };
-  const Case cases[] = {
+    std::vector<WindowsVersion> matching, notMatching;
+  } cases[] = {
       {{"W10_1809+"}, {wv::W10_1809, wv::W10_22H2, wv::W10_Newer, wv::W11_21H2, wv::W11_23H2, wv::W_Future},
        {wv::W10_1803, wv::S2019, wv::S2022, wv::S_Future, wv::OtherWindows}},
       {{"W10_1809+", "!W11_21H2"}, {wv::W10_1809, wv::W11_22H2, wv::W_Future}, {wv::W11_21H2, wv::W10_1607}},
-      {{"S2016+", "W7"}, {wv::S2016, wv::S2022, wv::S_Newer, wv::S_Future, wv::W7}, {wv::S2012R2, wv::W8, wv::W10_1607}},
+      {{"S2016+", "W7"}, {wv::S2016, wv::S2022, wv::S_Newer, wv::S_Future, wv::W7},
+       {wv::S2012R2, wv::W8, wv::W10_1607}},
       {{"W7+", "!W10_1507+"}, {wv::W7, wv::W8_1}, {wv::W10_1507, wv::W11_23H2, wv::W_Future, wv::S2008R2}},
       {{"!W7", "!S2016+"}, {}, {wv::W7, wv::W8, wv::S2012, wv::S2019, wv::OtherWindows}},
       {{"W8", "!W8"}, {}, {wv::W8}},
       {{"HS2011+"}, {wv::HS2011, wv::S2012, wv::S_Future}, {wv::S2008R2, wv::W8}},
   };
-  for (const Case& c : cases) {
-    Loaded loaded;
-    Load(loaded, OptionElement("o", Versions(c.entries)), wv::W10_22H2, ProcessorArch::X64);
-    ASSERT_EQ(loaded.code, KV_OK) << Versions(c.entries);
+  for (const auto& c : cases) {
+    const Loaded loaded(OptionElement("o", VersionSet(c.entries)));
+    ASSERT_EQ(loaded.code, KV_OK) << VersionSet(c.entries);
     const CfgOSVersionSet& set = *loaded.Options().OptionsById.at(u"o")->OSVersionSet;
-    for (WindowsVersion v : c.matching) EXPECT_TRUE(set.Matches(v)) << Versions(c.entries) << " " << v;
-    for (WindowsVersion v : c.notMatching) EXPECT_FALSE(set.Matches(v)) << Versions(c.entries) << " " << v;
+    for (WindowsVersion v : c.matching) EXPECT_TRUE(set.Matches(v)) << VersionSet(c.entries) << " " << v;
+    for (WindowsVersion v : c.notMatching) EXPECT_FALSE(set.Matches(v)) << VersionSet(c.entries) << " " << v;
   }
 }
 
@@ -96,113 +77,96 @@ TEST(SystemInfoTest, BuildNumbersServerKindsAndBuildText) {
   EXPECT_EQ(ParseBuildNumber(u"4294967296", build), KV_E_OUT_OF_RANGE);
 }
 
+std::u16string Joined(const std::vector<std::u16string>& ids) {
+  std::u16string text;
+  for (const std::u16string& id : ids) text += (text.empty() ? u"" : u" ") + id;
+  return text;
+}
+
 TEST(CandidateTest, OptionsThatFitTheSystemAndTheirLanguages) {
-  const std::string fourOptions =
-      OptionElement("x64-en", Archs({"x64"}) + Tags({"en-US"})) + OptionElement("x64-de", Archs({"x64"}) + Tags({"de-DE"})) +
-      OptionElement("arm-en", Archs({"ARM64"}) + Tags({"en-US"})) + OptionElement("arm-de", Archs({"arm64"}) + Tags({"de-DE"}));
-  const std::string neutralBesideTagged = OptionElement("any", Versions({"W10_1809+"})) +
-                                          OptionElement("old", Versions({"W7"}) + Tags({"en-US"}));
-  struct Case {
+  const std::string fourOptions = OptionElement("x64-en", ArchitectureSet({"x64"}) + TagSet({"en-US"})) +
+                                  OptionElement("x64-de", ArchitectureSet({"x64"}) + TagSet({"de-DE"})) +
+                                  OptionElement("arm-en", ArchitectureSet({"ARM64"}) + TagSet({"en-US"})) +
+                                  OptionElement("arm-de", ArchitectureSet({"arm64"}) + TagSet({"de-DE"}));
+  const std::string tagged = OptionElement("old", VersionSet({"W7"}) + TagSet({"en-US"}));
+  const std::string neutralBesideTagged = OptionElement("any", VersionSet({"W10_1809+"})) + tagged;
+  const struct {
     std::string options;
     WindowsVersion version;
     ProcessorArch arch;
     KVResult code;
-    std::u16string candidates;  // Ids in document order, joined by blanks
-    std::u16string tags;
-    bool neutral;
-  };
-  const Case cases[] = {
+    std::u16string candidates = u"", tags = u"";  // candidate Ids in document order; the tags they offer
+    bool neutral = false;
+  } cases[] = {
       {fourOptions, wv::W11_23H2, ProcessorArch::X64, KV_OK, u"x64-en x64-de", u"de-DE en-US", false},
       {fourOptions, wv::W11_23H2, ProcessorArch::ARM64, KV_OK, u"arm-en arm-de", u"de-DE en-US", false},
-      {fourOptions, wv::W11_23H2, ProcessorArch::X86, KV_OK, u"", u"", false},
-      {OptionElement("a", Tags({"en-US"})) + OptionElement("b", Tags({"en-US"})), wv::W7, ProcessorArch::X86,
-       KV_E_INVALID_DATA, u"", u"", false},
+      {fourOptions, wv::W11_23H2, ProcessorArch::X86, KV_OK},
       {neutralBesideTagged, wv::W7, ProcessorArch::X64, KV_OK, u"old", u"en-US", false},
       {neutralBesideTagged, wv::W10_22H2, ProcessorArch::X64, KV_OK, u"any", u"", true},
-      {OptionElement("old", Versions({"W7"}) + Tags({"en-US"})) + OptionElement("any"), wv::W7, ProcessorArch::X64,
-       KV_E_INVALID_DATA, u"", u"", false},
-      {OptionElement("a") + OptionElement("b"), wv::W7, ProcessorArch::X64, KV_E_INVALID_DATA, u"", u"", false},
-      {OptionElement("x86", Archs({"x86"})) + OptionElement("never", Versions({"!W10_22H2"})), wv::W10_22H2,
-       ProcessorArch::X64, KV_OK, u"", u"", false},
-      {OptionElement("o", Versions({"W10_1809+", "S2019+"})), wv::OtherWindows, ProcessorArch::X64, KV_OK, u"", u"",
-       false},
+      // Fitting options that share a tag, or a neutral one beside another.
+      {OptionElement("a", TagSet({"en-US"})) + OptionElement("b", TagSet({"en-US"})), wv::W7, ProcessorArch::X86,
+       KV_E_INVALID_DATA},
+      {tagged + OptionElement("any"), wv::W7, ProcessorArch::X64, KV_E_INVALID_DATA},
+      {OptionElement("a") + OptionElement("b"), wv::W7, ProcessorArch::X64, KV_E_INVALID_DATA},
   };
-  for (const Case& c : cases) {
-    Loaded loaded;
-    Load(loaded, c.options, c.version, c.arch);
+  for (const auto& c : cases) {
+    const Loaded loaded(c.options, c.version, c.arch);
     ASSERT_EQ(loaded.code, c.code) << c.options;
     EXPECT_EQ(loaded.facts.windowsVersionQueries, 1u);
     if (c.code != KV_OK) continue;
-    std::u16string candidates;
-    for (const std::u16string& id : loaded.Options().CandidateIds) candidates += (candidates.empty() ? u"" : u" ") + id;
-    std::u16string tags;
-    for (const std::u16string& tag : loaded.Options().LanguageTags->Tags) tags += (tags.empty() ? u"" : u" ") + tag;
-    EXPECT_EQ(candidates, c.candidates) << c.options;
-    EXPECT_EQ(tags, c.tags) << c.options;
-    EXPECT_EQ(loaded.Options().LanguageNeutral, c.neutral) << c.options;
-    EXPECT_EQ(loaded.Options().OptionIds.size(), loaded.Options().OptionsById.size());
+    const CfgOptions& options = loaded.Options();
+    EXPECT_EQ(Joined(options.CandidateIds), c.candidates) << c.options;
+    EXPECT_EQ(Joined({options.LanguageTags->Tags.begin(), options.LanguageTags->Tags.end()}), c.tags) << c.options;
+    EXPECT_EQ(options.LanguageNeutral, c.neutral) << c.options;
   }
 }
 
 TEST(SelectOptionTest, ExactTagOrTheNeutralCandidate) {
-  Loaded tagged;
-  Load(tagged,
-       OptionElement("x64-en", Archs({"x64"}) + Tags({"en-US", "en-GB"})) +
-           OptionElement("x64-de", Archs({"x64"}) + Tags({"de-DE"})) + OptionElement("arm-fr", Archs({"ARM64"}) + Tags({"fr-FR"})),
-       wv::W10_22H2, ProcessorArch::X64);
-  ASSERT_EQ(tagged.code, KV_OK);
-  const std::pair<std::u16string, KVResult> requests[] = {
-      {u"de-DE", KV_OK}, {u"en-GB", KV_OK}, {u"en-us", KV_E_NO_UNIQUE_MATCH}, {u"de", KV_E_NO_UNIQUE_MATCH},
-      {u"fr-FR", KV_E_NO_UNIQUE_MATCH}, {u"", KV_E_INVALID_VALUE}};
-  for (const auto& [tag, code] : requests) {
+  const Loaded tagged(OptionElement("x64-en", ArchitectureSet({"x64"}) + TagSet({"en-US", "en-GB"})) +
+                      OptionElement("x64-de", ArchitectureSet({"x64"}) + TagSet({"de-DE"})) +
+                      OptionElement("arm-fr", ArchitectureSet({"ARM64"}) + TagSet({"fr-FR"})));
+  const Loaded neutral(OptionElement("only", ArchitectureSet({"x64"})) +
+                       OptionElement("arm", ArchitectureSet({"ARM64"}) + TagSet({"en-US"})));
+  const Loaded none(OptionElement("arm", ArchitectureSet({"ARM64"})));
+  const struct {
+    const Loaded& loaded;
+    std::u16string tag;
+    KVResult code;
+    std::u16string id = u"";
+  } cases[] = {
+      {tagged, u"de-DE", KV_OK, u"x64-de"}, {tagged, u"en-GB", KV_OK, u"x64-en"},
+      {tagged, u"en-us", KV_E_NO_UNIQUE_MATCH}, {tagged, u"de", KV_E_NO_UNIQUE_MATCH},
+      {tagged, u"fr-FR", KV_E_NO_UNIQUE_MATCH},  // offered, but not by a candidate
+      {tagged, u"", KV_E_INVALID_VALUE},
+      {neutral, u"en-US", KV_OK, u"only"},  // the tag is not looked at
+      {none, u"en-US", KV_E_NO_UNIQUE_MATCH},
+  };
+  for (const auto& c : cases) {
+    ASSERT_EQ(c.loaded.code, KV_OK);
     std::shared_ptr<CfgOption> option = std::make_shared<CfgOption>(nullptr, u"stale");
-    EXPECT_EQ(tagged.Options().SelectOption(tag, option), code);
-    EXPECT_EQ(option != nullptr, code == KV_OK);
-    if (option) {
-      EXPECT_EQ(option->LanguageTagSet->Tags.count(tag), 1u);
-    }
+    EXPECT_EQ(c.loaded.Options().SelectOption(c.tag, option), c.code);
+    EXPECT_EQ(option ? option->Id : u"", c.id);
   }
-
-  Loaded neutral;
-  Load(neutral, OptionElement("only", Archs({"x64"})) + OptionElement("arm", Archs({"ARM64"}) + Tags({"en-US"})),
-       wv::W10_22H2, ProcessorArch::X64);
-  ASSERT_EQ(neutral.code, KV_OK);
-  std::shared_ptr<CfgOption> option;
-  EXPECT_EQ(neutral.Options().SelectOption(u"en-US", option), KV_OK);  // the tag is not looked at
-  EXPECT_EQ(option->Id, u"only");
-
-  Loaded none;
-  Load(none, OptionElement("arm", Archs({"ARM64"})), wv::W10_22H2, ProcessorArch::X64);
-  ASSERT_EQ(none.code, KV_OK);
-  EXPECT_EQ(none.Options().SelectOption(u"en-US", option), KV_E_NO_UNIQUE_MATCH);
 }
 
 TEST(GetCommandTest, NamedDefaultOrOnlyCommand) {
-  struct Case {
+  const std::string two = "<Command Id='Install'/><Command Id='Repair'/>";
+  const struct {
     std::string commands;
     std::u16string name;
     KVResult code;
-    std::u16string id;
+    std::u16string id = u"";
+  } cases[] = {
+      {two, u"install", KV_OK, u"install"}, {two, u"Install", KV_E_NOT_FOUND}, {two, u"", KV_E_MISSING_ARGUMENT},
+      {two + "<DefaultCommand>REPAIR</DefaultCommand>", u"", KV_OK, u"repair"},
+      {two + "<DefaultCommand>REPAIR</DefaultCommand>", u"install", KV_OK, u"install"},
+      {"<Command Id='Only'/>", u"", KV_OK, u"only"}, {"<Command Id='Only'/><DefaultCommand/>", u"", KV_OK, u"only"},
   };
-  const Case cases[] = {
-      {"<Command Id=\"Install\"/><Command Id=\"Repair\"/>", u"install", KV_OK, u"install"},
-      {"<Command Id=\"Install\"/><Command Id=\"Repair\"/>", u"Install", KV_E_NOT_FOUND, u""},
-      {"<Command Id=\"Install\"/><Command Id=\"Repair\"/>", u"", KV_E_MISSING_ARGUMENT, u""},
-      {"<Command Id=\"Install\"/><Command Id=\"Repair\"/><DefaultCommand>REPAIR</DefaultCommand>", u"", KV_OK,
-       u"repair"},
-      {"<Command Id=\"Install\"/><Command Id=\"Repair\"/><DefaultCommand>REPAIR</DefaultCommand>", u"install", KV_OK,
-       u"install"},
-      {"<Command Id=\"Only\"/>", u"", KV_OK, u"only"},
-      {"<Command Id=\"Only\"/><DefaultCommand/>", u"", KV_OK, u"only"},
-  };
-  for (const Case& c : cases) {
-    SimulatedSystemFacts facts;
-    Cfg cfg;
-    ASSERT_EQ(cfg.Load(CommandsDocument(c.commands).c_str(), facts), KV_OK) << c.commands;
-    std::shared_ptr<CfgOption> option;
-    ASSERT_EQ(cfg.Launch->Options->SelectOption(u"", option), KV_OK);
+  for (const auto& c : cases) {
+    const Loaded loaded(OptionElement("o", "", c.commands));
+    ASSERT_EQ(loaded.code, KV_OK) << c.commands;
     std::shared_ptr<CfgCommand> command;
-    EXPECT_EQ(option->Commands->GetCommand(c.name, command), c.code) << c.commands;
+    EXPECT_EQ(loaded.Options().OptionsById.at(u"o")->Commands->GetCommand(c.name, command), c.code) << c.commands;
     EXPECT_EQ(command ? command->Id : u"", c.id) << c.commands;
   }
 }

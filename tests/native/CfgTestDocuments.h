@@ -12,7 +12,7 @@ enum class Schema { Agrees, ReaderOnly };
 struct DocumentCase {
   std::string document;
   kestrova::KVResult code;
-  Schema schema;
+  Schema schema = Schema::Agrees;
 };
 
 struct DocumentGroup {
@@ -23,16 +23,20 @@ struct DocumentGroup {
 // Every group of cases, by element.
 const std::vector<DocumentGroup>& DocumentGroups();
 
-// <SelfExtractor FormatVersionMajor="5" FormatVersionMinor="2">content</SelfExtractor>
+// <SelfExtractor FormatVersionMajor='5' FormatVersionMinor='2'>content</SelfExtractor>
 std::string Document(const std::string& content);
 // A Launch with these Option elements.
 std::string LaunchDocument(const std::string& options);
 // An Option with Id `id` and this content; `commands` defaults to one runnable command.
 std::string OptionElement(const std::string& id, const std::string& content = "",
-                          const std::string& commands = "<Command Id=\"run\"/>");
+                          const std::string& commands = "<Command Id='run'/>");
 // One option whose Commands holds `commands`.
 std::string CommandsDocument(const std::string& commands);
 // A sequence command "seq" with one SubCommand holding `subCommand`.
 std::string StepDocument(const std::string& subCommand);
 // A step running "run" with `condition` as its BeforeCommand.
 std::string ConditionDocument(const std::string& condition);
+// An option's sets with one entry per text; "!" in front marks an excluded OSVersion.
+std::string VersionSet(const std::vector<std::string>& entries);
+std::string ArchitectureSet(const std::vector<std::string>& entries);
+std::string TagSet(const std::vector<std::string>& entries);

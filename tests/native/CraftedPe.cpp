@@ -17,60 +17,38 @@ CraftedPe CraftedPe::WithResources(const ResourceTable& resources, bool resource
 }
 
 Bytes CraftedPe::Build() const {
-  constexpr std::uint32_t kFileAlignment = 0x200;
-  constexpr std::uint32_t kSectionAlignment = 0x1000;
-  constexpr std::size_t kPe = 0x40;
-  constexpr std::size_t kOpt = kPe + 24;
-  constexpr std::size_t kTable = kOpt + 224;
-  Bytes out(sizeOfHeaders, 0);
-  out[0] = 'M';
-  out[1] = 'Z';
-  Put32(out, 0x3C, kPe);
-  Put32(out, kPe, 0x00004550);
-  Put16(out, kPe + 4, machine);
-  Put16(out, kPe + 6, static_cast<std::uint16_t>(sections.size()));
-  Put16(out, kPe + 20, 224);
-  Put16(out, kPe + 22, characteristics);
-  Put16(out, kOpt, 0x010B);
-  Put32(out, kOpt + 16, SectionRva(0));  // entry point
-  Put32(out, kOpt + 28, 0x00400000);     // image base
-  Put32(out, kOpt + 32, kSectionAlignment);
-  Put32(out, kOpt + 36, kFileAlignment);
-  Put16(out, kOpt + 40, 4);  // operating system version
-  Put16(out, kOpt + 48, 4);  // subsystem version
-  Put32(out, kOpt + 60, sizeOfHeaders);
-  Put16(out, kOpt + 68, subsystem);
-  Put32(out, kOpt + 92, 16);
-  Put32(out, kOpt + kOptDataDirectories + 8 * kDirectorySecurity, certificateOffset);
-  Put32(out, kOpt + kOptDataDirectories + 8 * kDirectorySecurity + 4, certificateSize);
-
+  constexpr std::uint32_t kFileAlignment = 0x200, kSectionAlignment = 0x1000;
+  constexpr std::size_t kPe = 0x40, kOpt = kPe + 24, kTable = kOpt + 224, kDirs = kOpt + kOptDataDirectories;
+  const auto count = static_cast<std::uint32_t>(sections.size());
+  // MZ, PE signature, file header; optional header: magic, entry point, image base, alignments, OS and subsystem
+  // versions, SizeOfHeaders, subsystem, directory count; the security directory.
+  Bytes out = Patched(Bytes(sizeOfHeaders, 0),
+                      {{0, 0x5A4D, 2}, {0x3C, kPe}, {kPe, 0x4550}, {kPe + 4, machine, 2}, {kPe + 6, count, 2},
+                       {kPe + 20, 224, 2}, {kPe + 22, characteristics, 2}, {kOpt, 0x10B, 2},
+                       {kOpt + 16, SectionRva(0)}, {kOpt + 28, 0x400000}, {kOpt + 32, kSectionAlignment},
+                       {kOpt + 36, kFileAlignment}, {kOpt + 40, 4, 2}, {kOpt + 48, 4, 2}, {kOpt + 60, sizeOfHeaders},
+                       {kOpt + 68, subsystem, 2}, {kOpt + 92, 16}, {kDirs + 8 * kDirectorySecurity, certificateOffset},
+                       {kDirs + 8 * kDirectorySecurity + 4, certificateSize}});
+  const auto patch = [&out](const std::vector<Patch>& patches) { out = Patched(std::move(out), patches); };
   std::uint32_t rva = kSectionAlignment;
   std::uint32_t initialized = 0;
   for (std::size_t i = 0; i < sections.size(); ++i) {
     const CraftedSection& s = sections[i];
     const bool isResources = static_cast<int>(i) == resourceSection;
     const Bytes data = !isResources ? s.data : !rawResources.empty() ? rawResources : resources.Serialize(rva);
-    const auto raw = static_cast<std::uint32_t>(AlignUp(data.size(), kFileAlignment));
-    const std::uint32_t virtualSize = s.virtualSize != 0 ? s.virtualSize : static_cast<std::uint32_t>(data.size());
+    const auto size = static_cast<std::uint32_t>(data.size());
+    const auto raw = static_cast<std::uint32_t>(AlignUp(size, kFileAlignment));
     const std::size_t h = kTable + i * kSectionHeaderSize;
-    std::copy(s.name.begin(), s.name.begin() + static_cast<std::ptrdiff_t>(std::min<std::size_t>(s.name.size(), 8)),
-              out.begin() + static_cast<std::ptrdiff_t>(h));
-    Put32(out, h + 8, virtualSize);
-    Put32(out, h + 12, rva);
-    Put32(out, h + 16, raw);
-    Put32(out, h + 20, raw != 0 ? static_cast<std::uint32_t>(out.size()) : 0);
-    Put32(out, h + 36, s.characteristics);
-    if (isResources) {
-      Put32(out, kOpt + kOptDataDirectories + 8 * kDirectoryResource, rva);
-      Put32(out, kOpt + kOptDataDirectories + 8 * kDirectoryResource + 4, static_cast<std::uint32_t>(data.size()));
-    }
+    std::copy_n(s.name.begin(), std::min<std::size_t>(s.name.size(), 8), out.begin() + static_cast<std::ptrdiff_t>(h));
+    const auto pointer = static_cast<std::uint32_t>(raw != 0 ? out.size() : 0);
+    patch({{h + 8, size}, {h + 12, rva}, {h + 16, raw}, {h + 20, pointer}, {h + 36, s.characteristics}});
+    if (isResources) patch({{kDirs + 8 * kDirectoryResource, rva}, {kDirs + 8 * kDirectoryResource + 4, size}});
     if ((s.characteristics & 0x40) != 0) initialized += raw;
     out.insert(out.end(), data.begin(), data.end());
-    out.resize(out.size() + (raw - data.size()), 0);
-    rva += static_cast<std::uint32_t>(AlignUp(std::max<std::uint32_t>(virtualSize, 1), kSectionAlignment));
+    out.resize(out.size() + (raw - size), 0);
+    rva += static_cast<std::uint32_t>(AlignUp(std::max<std::uint32_t>(size, 1), kSectionAlignment));
   }
-  Put32(out, kOpt + kOptSizeOfInitializedData, initialized);
-  Put32(out, kOpt + kOptSizeOfImage, rva);
+  patch({{kOpt + kOptSizeOfInitializedData, initialized}, {kOpt + kOptSizeOfImage, rva}});
   out.insert(out.end(), overlay.begin(), overlay.end());
   Put32(out, kOpt + kOptCheckSum, ComputePeChecksum(out, kOpt + kOptCheckSum));
   return out;
@@ -78,6 +56,13 @@ Bytes CraftedPe::Build() const {
 
 Resource TextResource(std::uint16_t type, std::uint16_t name, const std::string& text) {
   return {ResourceKey::Id(type), ResourceKey::Id(name), kLanguageEnglishUs, 0, Bytes(text.begin(), text.end())};
+}
+
+Bytes Patched(Bytes bytes, const std::vector<Patch>& patches) {
+  for (const Patch& p : patches) {
+    for (std::size_t i = 0; i < p.width; ++i) bytes[p.at + i] = static_cast<std::uint8_t>(p.value >> 8 * i);
+  }
+  return bytes;
 }
 
 }  // namespace kvsfx::testing

@@ -13,7 +13,6 @@ struct CraftedSection {
   std::string name;
   Bytes data;
   std::uint32_t characteristics = 0x40000040;  // initialised data, readable
-  std::uint32_t virtualSize = 0;               // 0: the size of `data`
 };
 
 struct CraftedPe {
@@ -24,10 +23,9 @@ struct CraftedPe {
   std::vector<CraftedSection> sections;  // at RVA 0x1000, 0x2000, ... (one page each unless larger)
   int resourceSection = -1;              // the section whose data is `resources`, serialised at its RVA
   ResourceTable resources;
-  Bytes rawResources;                     // when not empty: the resource section's bytes as they are
-  Bytes overlay;                          // bytes behind the image
-  std::uint32_t certificateOffset = 0;   // security directory entry
-  std::uint32_t certificateSize = 0;
+  Bytes rawResources;  // when not empty: the resource section's bytes as they are
+  Bytes overlay;       // bytes behind the image
+  std::uint32_t certificateOffset = 0, certificateSize = 0;  // the security directory
 
   // A program with a code section and the resources in a section of their own (the last one by default).
   static CraftedPe WithResources(const ResourceTable& resources, bool resourcesLast = true);
@@ -39,5 +37,13 @@ constexpr std::uint32_t SectionRva(std::size_t index) { return 0x1000u * static_
 
 // A resource of the given type and name (language 1033) holding `text`.
 Resource TextResource(std::uint16_t type, std::uint16_t name, const std::string& text);
+
+// A little-endian value of `width` bytes at `at`.
+struct Patch {
+  std::size_t at;
+  std::uint32_t value;
+  std::size_t width = 4;
+};
+Bytes Patched(Bytes bytes, const std::vector<Patch>& patches);
 
 }  // namespace kvsfx::testing

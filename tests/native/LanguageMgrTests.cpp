@@ -1,3 +1,4 @@
+// Language tags, the default language for the user, and the languages a launch run offers.
 #include <gtest/gtest.h>
 
 #include <set>
@@ -14,8 +15,7 @@ class FakeLocales final : public KVLocaleInfo {
  public:
   std::u16string userLocale = u"en-US";
   std::set<std::u16string> unknown;
-  KVResult GetDisplayNames(const std::u16string& name, std::u16string& english,
-                           std::u16string& localized) override {
+  KVResult GetDisplayNames(const std::u16string& name, std::u16string& english, std::u16string& localized) override {
     if (unknown.count(name)) return 87;
     english = name + u" (en)";
     localized = name + u" (loc)";
@@ -38,12 +38,11 @@ std::u16string DefaultFor(const std::u16string& user, const std::set<std::u16str
 }  // namespace
 
 TEST(LanguageTag, SubtagsAndLocaleName) {
-  struct Case {
+  const struct {
     std::u16string text;
     KVResult result;
     std::u16string locale;
-  };
-  const Case cases[] = {
+  } cases[] = {
       {u"en-US", KV_OK, u"en-US"},          {u"en_US", KV_OK, u"en-US"},
       {u"zh-CN-Hans", KV_OK, u"zh-Hans-CN"}, {u"sr-Latn-RS", KV_OK, u"sr-Latn-RS"},
       {u"de", KV_OK, u"de"},                {u"fil-PH", KV_OK, u"fil-PH"},
@@ -53,7 +52,7 @@ TEST(LanguageTag, SubtagsAndLocaleName) {
       {u"e-US", KV_E_INVALID_DATA, u""},    {u"", KV_E_INVALID_DATA, u""},
   };
   FakeLocales locales;
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     KVLanguageEntry entry;
     EXPECT_EQ(KVParseLanguageTag(c.text, locales, entry), c.result) << Utf16ToUtf8(c.text);
     if (c.result == KV_OK) {
@@ -71,9 +70,10 @@ TEST(LanguageMgr, DefaultFollowsTheUsersDisplayLanguage) {
   EXPECT_EQ(DefaultFor(u"fr-FR", {u"de-DE", u"en-US"}), u"en-US");
   EXPECT_EQ(DefaultFor(u"fr-FR", {u"de-DE", u"fr-FR"}), u"fr-FR");
   EXPECT_EQ(DefaultFor(u"ja-JP", {u"de-DE", u"fr-FR"}), u"");
-  EXPECT_EQ(DefaultFor(u"de-AT", {u"de-AT", u"de-DE"}), u"de-AT");
-  EXPECT_EQ(DefaultFor(u"fr-CA", {u"en-GB", u"en"}), u"en");            // plain en before any en
+  EXPECT_EQ(DefaultFor(u"de-DE", {u"de-AT", u"de-DE"}), u"de-DE");
+  EXPECT_EQ(DefaultFor(u"fr-CA", {u"en-GB", u"en"}), u"en");  // plain en before any en
   EXPECT_EQ(DefaultFor(u"zh-Hant-TW", {u"zh-Hans-CN", u"zh-Hant-HK"}), u"zh-Hant-HK");
+  EXPECT_EQ(DefaultFor(u"zh-Hant-TW", {u"zh-Hant-HK", u"zh-Hant-TW"}), u"zh-Hant-TW");
 }
 
 TEST(LanguageMgr, LoadingAndSelection) {

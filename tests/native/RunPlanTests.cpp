@@ -1,5 +1,7 @@
+// Planning a run: the dialogs asked for per gui mode, the language step, and the task list per command.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -7,247 +9,182 @@
 #include "config/Cfg.h"
 #include "config/SimulatedSystemFacts.h"
 #include "support/Text.h"
+#include "tests/native/CfgTestDocuments.h"
 #include "ui/LanguageMgr.h"
 
 using namespace kestrova;
 
 namespace {
 
-class AnyLocale final : public KVLocaleInfo {
+// Records the dialogs it is asked to show and answers them as scripted; every locale is known, the user's is en-US.
+class ScriptedInteraction final : public RunInteraction, public KVLocaleInfo {
  public:
-  std::u16string user = u"en-US";
+  std::intptr_t folderAnswer = -1;  // 1: "D:\chosen", another positive value: cancelled, -1: cannot be shown
+  std::u16string languageAnswer;
+  std::string shown;
+
+  KVLocaleInfo& Locales() override { return *this; }
+  void ShowLanguageDialog(LanguageMgr& languages) override {
+    shown += "language; ";
+    if (!languageAnswer.empty()) languages.SelectByTag(languageAnswer);
+  }
+  std::intptr_t ShowFolderDialog(std::u16string& folder) override {
+    shown += "folder " + Utf16ToUtf8(folder) + "; ";
+    if (folderAnswer == 1) folder = u"D:\\chosen";
+    return folderAnswer;
+  }
   KVResult GetDisplayNames(const std::u16string& name, std::u16string& english, std::u16string& localized) override {
     english = localized = name;
     return KV_OK;
   }
   KVResult GetUserUiLocaleName(std::u16string& name) override {
-    name = user;
+    name = u"en-US";
     return KV_OK;
   }
 };
 
-// Records the dialogs; the language dialog picks `languageChoice`, the folder dialog answers `folderResult`.
-class ScriptedInteraction final : public RunInteraction {
- public:
-  AnyLocale locales;
-  std::u16string languageChoice;
-  std::intptr_t folderResult = -1;
-  std::u16string folderChoice;
-  std::vector<std::string> shown;
-
-  KVLocaleInfo& Locales() override { return locales; }
-  void ShowLanguageDialog(LanguageMgr& languages) override {
-    shown.push_back("language");
-    if (!languageChoice.empty()) languages.SelectByTag(languageChoice);
-  }
-  std::intptr_t ShowFolderDialog(std::u16string& folder) override {
-    shown.push_back("folder:" + Utf16ToUtf8(folder));
-    if (folderResult == 1) folder = folderChoice;
-    return folderResult;
-  }
-};
-
-std::string Wrap(const std::string& body) {
-  return "<SelfExtractor FormatVersionMajor='5' FormatVersionMinor='2'>" + body + "</SelfExtractor>";
-}
-
-std::string Option(const std::string& id, const std::string& arch, const std::string& tag,
-                   const std::string& commands) {
-  std::string text = "<Option Id='" + id + "'>";
-  if (!arch.empty()) text += "<ProcessorArchitectureSet><ProcessorArchitecture>" + arch + "</ProcessorArchitecture></ProcessorArchitectureSet>";
-  if (!tag.empty()) text += "<LanguageTagSet><LanguageTag>" + tag + "</LanguageTag></LanguageTagSet>";
-  return text + "<Commands>" + commands + "</Commands></Option>";
-}
-
 std::string Launch(const std::string& options, const std::string& dialogs = "") {
-  return Wrap("<Launch>" + dialogs + "<Options>" + options + "</Options></Launch>");
+  return Document("<Launch>" + dialogs + "<Options>" + options + "</Options></Launch>");
+}
+// One language-neutral option with these commands.
+std::string Only(const std::string& commands) { return Launch(OptionElement("only", "", commands)); }
+// An option offering `tag` whose one command runs `id`.exe.
+std::string Tagged(const std::string& id, const std::string& tag) {
+  return OptionElement(id, TagSet({tag}), "<Command Id='Install'><CreateProcess><Executable>" + id +
+                                              ".exe</Executable></CreateProcess></Command>");
+}
+std::string Sequence(const std::string& steps) {
+  return "<Command Id='All'><CommandSequence>" + steps +
+         "</CommandSequence></Command><DefaultCommand>all</DefaultCommand>";
 }
 
-const std::string kMsi = "<Command Id='Install'><CreateProcess><Executable>msiexec.exe</Executable>"
+const std::string kMsi = "<Command Id='Install'><CreateProcess Hide='true'><Executable>msiexec.exe</Executable>"
                          "<Arguments>/i a.msi</Arguments></CreateProcess></Command>";
+const std::string kReadme =
+    "<Command Id='Readme'><ShellExecute><Executable>r.txt</Executable></ShellExecute></Command>";
+const std::string kWaitAdmin = "<Command Id='Wait'><ShellExecute Wait='true' AsAdmin='true'><Executable>w.exe"
+                               "</Executable></ShellExecute></Command>";
 
-struct Planned {
-  KVResult result;
-  RunPlan plan;
-  std::vector<std::string> shown;
-};
-
-Planned Plan(const std::string& document, const CmdLineData& cmdLine = {}, ScriptedInteraction interaction = {}) {
-  SimulatedSystemFacts facts;
-  facts.guids = {u"{GUID}"};
-  Cfg cfg;
-  EXPECT_EQ(cfg.Load(document.c_str(), facts), KV_OK) << document;
-  Planned planned;
-  planned.result = PlanRun(cfg, cmdLine, interaction, planned.plan);
-  planned.shown = interaction.shown;
-  return planned;
-}
-
-std::string Kinds(const RunPlan& plan) {
-  std::string text;
-  for (const PlannedTask& task : plan.tasks) text += Utf16ToUtf8(PlannedTaskKindName(task.kind)) + " ";
+// The dialogs shown, then per task its kind (a launch task by its name), target and the fields that are set.
+std::string Render(const std::string& shown, const RunPlan& plan) {
+  std::string text = shown;
+  for (const PlannedTask& task : plan.tasks) {
+    const bool launch = task.kind == PlannedTaskKind::ExecuteLaunchCommand;
+    text += Utf16ToUtf8((launch ? task.name : std::u16string(PlannedTaskKindName(task.kind))) + u" " + task.target);
+    text += std::string(task.hidden ? " hidden" : "") + (task.alwaysRun ? " always" : "");
+    if (task.minimumDurationMs != 0) text += " min" + std::to_string(task.minimumDurationMs);
+    if (launch) {
+      const LaunchTaskPlan& l = task.launch;
+      text += std::string(l.useCreateProcess ? " CP" : " SE") + (l.hide ? " hide" : "") + (l.wait ? " wait" : "") +
+              (l.asAdmin ? " admin" : "") + ": " + Utf16ToUtf8(l.executable);
+      if (!l.arguments.empty()) text += " " + Utf16ToUtf8(l.arguments);
+      if (!l.language.empty()) text += " @" + Utf16ToUtf8(l.language);
+      if (!l.resultName.empty()) text += " result=" + Utf16ToUtf8(l.resultName);
+      text += std::string(l.beforeCommand ? " before" : "") + (l.afterCommand ? " after" : "");
+    }
+    text += "; ";
+  }
   return text;
 }
 
-}  // namespace
+struct Case {
+  std::string document;
+  const char16_t* cmdLine;  // after the program name
+  KVResult result;
+  std::string plan = "";  // Render's text, compared for KV_OK
+  std::intptr_t folderAnswer = -1;
+  std::u16string languageAnswer = u"";
+};
 
-TEST(RunPlan, ExtractModeTargetDialogAndProgress) {
-  const std::string folderDialog = Wrap("<Extract><TargetPath>%TEMP%\\x</TargetPath></Extract>");
-  Planned p = Plan(folderDialog);
-  ASSERT_EQ(p.result, KV_OK);
-  EXPECT_EQ(Kinds(p.plan), "ExtractFiles ");
-  EXPECT_EQ(p.shown, std::vector<std::string>{"folder:%TEMP%\\x"});
-  EXPECT_EQ(p.plan.tasks[0].target, u"%TEMP%\\x");  // a dialog that could not be shown keeps the target
-  EXPECT_FALSE(p.plan.tasks[0].hidden);
-  EXPECT_EQ(p.plan.tasks[0].minimumDurationMs, 0u);
-  EXPECT_FALSE(p.plan.languageStepRan);
-
-  ScriptedInteraction chooses;
-  chooses.folderResult = 1;
-  chooses.folderChoice = u"D:\\chosen";
-  CmdLineData fromCommandLine;
-  fromCommandLine.target = u"C:\\given";
-  p = Plan(folderDialog, fromCommandLine, chooses);
-  EXPECT_EQ(p.shown, std::vector<std::string>{"folder:C:\\given"});
-  EXPECT_EQ(p.plan.tasks[0].target, u"D:\\chosen");
-
-  chooses.folderResult = 2;
-  EXPECT_EQ(Plan(folderDialog, {}, chooses).result, KV_E_CANCELLED);
-
-  CmdLineData guiOff;
-  guiOff.gui = CmdLine::GuiOff;
-  p = Plan(folderDialog, guiOff);
-  EXPECT_TRUE(p.shown.empty());
-  EXPECT_TRUE(p.plan.tasks[0].hidden);
-
-  const std::string quiet =
-      Wrap("<Extract><ProgressDialog Enabled='false'/><FolderSelectionDialog Enabled='false'/></Extract>");
-  p = Plan(quiet);
-  EXPECT_TRUE(p.shown.empty());
-  EXPECT_TRUE(p.plan.tasks[0].hidden);
-  EXPECT_EQ(p.plan.tasks[0].target, u"C:\\Users\\User\\Downloads");
-  CmdLineData guiOn;
-  guiOn.gui = CmdLine::GuiOn;
-  p = Plan(quiet, guiOn);
-  EXPECT_EQ(p.shown.size(), 1u);
-  EXPECT_FALSE(p.plan.tasks[0].hidden);
-}
-
-TEST(RunPlan, LaunchTaskListByCommandType) {
-  struct Case {
-    const char* name;
-    std::string commands;
-    KVResult result;
-    std::string kinds;
-  };
-  const std::string shellNoWait = "<Command Id='Readme'><ShellExecute><Executable>r.txt</Executable></ShellExecute></Command>";
-  const std::string shellWait = "<Command Id='Wait'><ShellExecute Wait='true'><Executable>w.exe</Executable></ShellExecute></Command>";
-  const Case cases[] = {
-      {"CreateProcess", kMsi, KV_OK, "ExtractFiles ExecuteLaunchCommand DeleteExtractedFiles "},
-      {"ShellExecute without Wait keeps the files", shellNoWait, KV_OK, "ExtractFiles ExecuteLaunchCommand "},
-      {"ShellExecute with Wait", shellWait, KV_OK, "ExtractFiles ExecuteLaunchCommand DeleteExtractedFiles "},
-      {"no action", "<Command Id='Nothing'/>", KV_E_FAIL, ""},
-      {"sequence", kMsi + shellWait +
-           "<Command Id='All'><CommandSequence><SubCommand><Command Id='install' ResultName=' R '/></SubCommand>"
-           "<SubCommand><Command Id='wait'/></SubCommand></CommandSequence></Command><DefaultCommand>all</DefaultCommand>",
-       KV_OK, "ExtractFiles ExecuteLaunchCommand ExecuteLaunchCommand DeleteExtractedFiles "},
-      {"sequence step without Wait keeps the files", shellNoWait +
-           "<Command Id='All'><CommandSequence><SubCommand><Command Id='readme'/></SubCommand></CommandSequence>"
-           "</Command><DefaultCommand>all</DefaultCommand>",
-       KV_OK, "ExtractFiles ExecuteLaunchCommand "},
-      {"step naming a sequence", "<Command Id='A'><CommandSequence><SubCommand><Command Id='a'/></SubCommand>"
-           "</CommandSequence></Command>",
-       KV_E_FAIL, ""},
-      {"step naming nothing", "<Command Id='A'><CommandSequence><SubCommand><Command Id='b'/></SubCommand>"
-           "</CommandSequence></Command>",
-       KV_E_INVALID_DATA, ""},
-      {"two commands, no default", kMsi + shellWait, KV_E_MISSING_ARGUMENT, ""},
-  };
+void ExpectPlans(const std::vector<Case>& cases) {
   for (const Case& c : cases) {
-    const Planned p = Plan(Launch(Option("only", "", "", c.commands)));
-    EXPECT_EQ(p.result, c.result) << c.name;
+    SimulatedSystemFacts facts;
+    facts.tempFolder = u"";
+    facts.guids = {u"G"};
+    facts.currentDirectory = u"cwd";
+    Cfg cfg;
+    ASSERT_EQ(cfg.Load(c.document.c_str(), facts), KV_OK) << c.document;
+    CmdLineData cmdLine;
+    const auto split = [](std::u16string_view text, std::vector<std::u16string>& arguments) {
+      for (std::size_t at = 0; at < text.size();) {
+        const std::size_t end = std::min(text.find(u' ', at), text.size());
+        if (end > at) arguments.emplace_back(text.substr(at, end - at));
+        at = end + 1;
+      }
+      return KV_OK;
+    };
+    ASSERT_EQ(ParseRawCommandLine(u"x.exe " + std::u16string(c.cmdLine), split, cmdLine), KV_OK);
+    ScriptedInteraction interaction;
+    interaction.folderAnswer = c.folderAnswer;
+    interaction.languageAnswer = c.languageAnswer;
+    RunPlan plan;
+    EXPECT_EQ(PlanRun(cfg, cmdLine, interaction, plan), c.result) << Utf16ToUtf8(c.cmdLine) << " " << c.document;
     if (c.result == KV_OK) {
-      EXPECT_EQ(Kinds(p.plan), c.kinds) << c.name;
+      EXPECT_EQ(Render(interaction.shown, plan), c.plan) << Utf16ToUtf8(c.cmdLine);
     }
   }
 }
 
-TEST(RunPlan, LaunchTaskFields) {
-  CmdLineData cmdLine;
-  cmdLine.passthrough = u"/l*v log.txt";
-  Planned p = Plan(Launch(Option("only", "", "", kMsi)), cmdLine);
-  ASSERT_EQ(p.result, KV_OK);
-  const PlannedTask& extract = p.plan.tasks[0];
-  EXPECT_EQ(extract.name, u"extract_files");
-  EXPECT_EQ(extract.target, u"C:\\Users\\User\\AppData\\Local\\Temp\\{GUID}");
-  EXPECT_EQ(extract.minimumDurationMs, 1000u);
-  const PlannedTask& launch = p.plan.tasks[1];
-  EXPECT_EQ(launch.name, u"install");
-  EXPECT_TRUE(launch.hidden);
-  EXPECT_TRUE(launch.launch.useCreateProcess);
-  EXPECT_EQ(launch.launch.arguments, u"/i a.msi /l*v log.txt");
-  const PlannedTask& remove = p.plan.tasks[2];
-  EXPECT_EQ(remove.name, u"delete_extracted_files");
-  EXPECT_TRUE(remove.alwaysRun);
-  EXPECT_TRUE(remove.hidden);
-
-  cmdLine.internal = CmdLine::InternalRelaunch;
-  cmdLine.target = u"C:\\given";
-  const std::string admin = "<Command Id='A'><ShellExecute AsAdmin='true' Wait='true'><Executable>x</Executable></ShellExecute></Command>";
-  p = Plan(Launch(Option("only", "", "", admin)), cmdLine);
-  ASSERT_EQ(Kinds(p.plan), "ExecuteLaunchCommand ");  // internal: no extraction, no deletion
-  EXPECT_FALSE(p.plan.tasks[0].launch.asAdmin);
-  EXPECT_EQ(p.plan.tasks[0].target, u"C:\\given");
-
-  CmdLineData guiOff;
-  guiOff.gui = CmdLine::GuiOff;
-  p = Plan(Launch(Option("only", "", "", admin)), guiOff);
-  EXPECT_TRUE(p.plan.tasks[0].hidden);
-  EXPECT_EQ(p.plan.tasks[0].minimumDurationMs, 0u);
-  EXPECT_TRUE(p.plan.tasks[1].launch.asAdmin);
+TEST(RunPlan, ExtractModeTargetFolderDialogAndProgress) {
+  const std::string folder = Document("<Extract><TargetPath>%TEMP%\\x</TargetPath></Extract>");
+  const std::string quiet =
+      Document("<Extract><ProgressDialog Enabled='false'/><FolderSelectionDialog Enabled='false'/></Extract>");
+  ExpectPlans({
+      // A dialog that cannot be shown keeps the target.
+      {folder, u"", KV_OK, "folder %TEMP%\\x; ExtractFiles %TEMP%\\x; "},
+      {folder, u"--target C:\\given", KV_OK, "folder C:\\given; ExtractFiles D:\\chosen; ", 1},
+      {folder, u"", KV_E_CANCELLED, "", 2},
+      {folder, u"--gui off", KV_OK, "ExtractFiles %TEMP%\\x hidden; "},
+      {quiet, u"", KV_OK, "ExtractFiles cwd hidden; "},
+      {quiet, u"--gui on", KV_OK, "folder cwd; ExtractFiles cwd; "},
+  });
 }
 
-TEST(RunPlan, LanguageAndCommandChoice) {
-  const std::string twoLanguages = Launch(Option("en", "", "en-US", kMsi) + Option("de", "", "de-DE", kMsi),
-                                          "<LanguageSelectionDialog Enabled='true'/>");
-  Planned p = Plan(twoLanguages);
-  ASSERT_EQ(p.result, KV_OK);
-  EXPECT_EQ(p.shown, std::vector<std::string>{"language"});
-  EXPECT_EQ(p.plan.language, u"en-US");  // the default from the user's language stands
-  EXPECT_EQ(p.plan.option->Id, u"en");
-
-  ScriptedInteraction picksGerman;
-  picksGerman.languageChoice = u"de-DE";
-  p = Plan(twoLanguages, {}, picksGerman);
-  EXPECT_EQ(p.plan.option->Id, u"de");
-  EXPECT_EQ(p.plan.tasks[1].launch.language, u"de-DE");
-
-  CmdLineData language;
-  language.language = u"de-DE";
-  p = Plan(twoLanguages, language);
-  EXPECT_TRUE(p.shown.empty());
-  EXPECT_EQ(p.plan.option->Id, u"de");
-  language.language = u"de-de";
-  EXPECT_EQ(Plan(twoLanguages, language).result, KV_E_BAD_COMMAND_LINE);
-
-  ScriptedInteraction japanese;
-  japanese.locales.user = u"ja-JP";
-  const std::string noDialog = Launch(Option("fr", "", "fr-FR", kMsi) + Option("de", "", "de-DE", kMsi));
-  EXPECT_EQ(Plan(noDialog, {}, japanese).result, KV_E_NO_UNIQUE_MATCH);
-
-  CmdLineData neutralWithLanguage;
-  neutralWithLanguage.language = u"xx-YY";  // not looked at for a language-neutral option
-  p = Plan(Launch(Option("only", "", "", kMsi)), neutralWithLanguage);
-  EXPECT_EQ(p.result, KV_OK);
-  EXPECT_FALSE(p.plan.languageStepRan);
-
-  CmdLineData command;
-  command.command = u"install";
-  EXPECT_EQ(Plan(Launch(Option("only", "", "", kMsi)), command).result, KV_OK);
-  command.command = u"Install";  // not folded
-  EXPECT_EQ(Plan(Launch(Option("only", "", "", kMsi)), command).result, KV_E_BAD_COMMAND_LINE);
+TEST(RunPlan, LaunchTasksPerCommandType) {
+  ExpectPlans({
+      // A language-neutral option does not look at --language.
+      {Only(kMsi), u"--language xx-YY --passthrough /l*v log.txt", KV_OK,
+       "ExtractFiles G min1000; install G hidden CP hide: msiexec.exe /i a.msi /l*v log.txt; "
+       "DeleteExtractedFiles G hidden always; "},
+      // A ShellExecute without Wait keeps the extracted files.
+      {Only(kReadme), u"", KV_OK, "ExtractFiles G min1000; readme G hidden SE: r.txt; "},
+      {Only(kWaitAdmin), u"--gui off", KV_OK,
+       "ExtractFiles G hidden; wait G hidden SE wait admin: w.exe; DeleteExtractedFiles G hidden always; "},
+      // The relaunched process neither extracts, deletes nor elevates.
+      {Only(kWaitAdmin), u"--internal 1 --target C:\\given", KV_OK, "wait C:\\given hidden SE wait: w.exe; "},
+      {Only(kMsi + kReadme), u"--command readme", KV_OK, "ExtractFiles G min1000; readme G hidden SE: r.txt; "},
+      {Only(kMsi + kWaitAdmin + Sequence("<SubCommand><BeforeCommand><IfAll/></BeforeCommand><Command Id='install' "
+                                         "ResultName=' R '/></SubCommand><SubCommand><Command Id='wait'/>"
+                                         "<AfterCommand><IfAny/></AfterCommand></SubCommand>")),
+       u"", KV_OK,
+       "ExtractFiles G min1000; install G hidden CP hide: msiexec.exe /i a.msi result=R before; "
+       "wait G hidden SE wait admin: w.exe after; DeleteExtractedFiles G hidden always; "},
+      {Only(kReadme + Sequence("<SubCommand><Command Id='readme'/></SubCommand>")), u"", KV_OK,
+       "ExtractFiles G min1000; readme G hidden SE: r.txt; "},
+      // Nothing to run, a step naming a sequence or a missing command, two commands and no default.
+      {Only("<Command Id='Nothing'/>"), u"", KV_E_FAIL},
+      {Only(Sequence("<SubCommand><Command Id='all'/></SubCommand>")), u"", KV_E_FAIL},
+      {Only(Sequence("<SubCommand><Command Id='b'/></SubCommand>")), u"", KV_E_INVALID_DATA},
+      {Only(kMsi + kReadme), u"", KV_E_MISSING_ARGUMENT},
+  });
 }
 
-TEST(RunPlan, NoCandidateIsAnUnsupportedSystem) {
-  EXPECT_EQ(Plan(Launch(Option("arm", "ARM64", "", kMsi))).result, KV_E_UNSUPPORTED_SYSTEM);
+TEST(RunPlan, LanguageStep) {
+  const std::string two = Tagged("en", "en-US") + Tagged("de", "de-DE");
+  const std::string dialog = "<LanguageSelectionDialog Enabled='true'/>";
+  const auto tasks = [](const std::string& id, const std::string& language) {
+    return "ExtractFiles G min1000; install G hidden CP: " + id + ".exe @" + language +
+           "; DeleteExtractedFiles G hidden always; ";
+  };
+  ExpectPlans({
+      // The user's language is the default; the dialog may change it.
+      {Launch(two, dialog), u"", KV_OK, "language; " + tasks("en", "en-US")},
+      {Launch(two, dialog), u"", KV_OK, "language; " + tasks("de", "de-DE"), -1, u"de-DE"},
+      {Launch(two, dialog), u"--language de-DE", KV_OK, tasks("de", "de-DE")},
+      {Launch(two), u"", KV_OK, tasks("en", "en-US")},
+      // A single language is taken without a dialog, whatever the user's language.
+      {Launch(Tagged("fr", "fr-FR"), dialog), u"", KV_OK, tasks("fr", "fr-FR")},
+  });
 }
+
+}  // namespace
