@@ -1,6 +1,7 @@
 #include "support/Formatter.h"
 
 #include <cmath>
+#include <cstdio>
 
 #include "support/Diagnostics.h"
 
@@ -535,60 +536,44 @@ bool KVFormatterT<Ch>::ParseSpec(const Ch*& p) {
 template <class Ch>
 void KVFormatterT<Ch>::Report(Problem problem, std::uint32_t value) const {
   if (!diagnostics_) return;
-  const char* name = kFormatArgsName<Ch>;
-  const unsigned count = argCount_;
   const unsigned number = value;
   const int code = static_cast<int>(value);
+  const char* severity = "ERROR";
+  char detail[96] = {};
   switch (problem) {
     case Problem::kDiscardedBracket:
-      KVDiagnosticN(kDiagnosticLine,
-                    "%s: WARNING: %s: Discarding unexpected closing bracket }. FormatString follows, %u arguments.\n",
-                    kDiagnosticPrefix, name, count);
+      severity = "WARNING";
+      std::snprintf(detail, sizeof detail, "Discarding unexpected closing bracket }");
       break;
     case Problem::kConversionFailed:
-      KVDiagnosticN(kDiagnosticLine,
-                    "%s: ERROR: %s: Conversion of argument %u failed. FormatString follows, %u arguments.\n",
-                    kDiagnosticPrefix, name, number, count);
+      std::snprintf(detail, sizeof detail, "Conversion of argument %u failed", number);
       break;
     case Problem::kNoArgument:
-      KVDiagnosticN(kDiagnosticLine,
-                    "%s: ERROR: %s: No argument for {} replacement field. FormatString follows, %u arguments.\n",
-                    kDiagnosticPrefix, name, count);
+      std::snprintf(detail, sizeof detail, "No argument for {} replacement field");
       break;
     case Problem::kInvalidIndex:
-      KVDiagnosticN(kDiagnosticLine,
-                    "%s: ERROR: %s: Index=%u is not a valid argument index. FormatString follows, %u "
-                    "arguments.\n",
-                    kDiagnosticPrefix, name, number, count);
+      std::snprintf(detail, sizeof detail, "Index=%u is not a valid argument index", number);
       break;
     case Problem::kUnsupportedSpecifier:
-      KVDiagnosticN(kDiagnosticLine,
-                    "%s: WARNING: %s: Ignoring unsupported format specifier %d. FormatString follows, %u "
-                    "arguments.\n",
-                    kDiagnosticPrefix, name, code, count);
+      severity = "WARNING";
+      std::snprintf(detail, sizeof detail, "Ignoring unsupported format specifier %d", code);
       break;
     case Problem::kIncompleteSpec:
-      KVDiagnosticN(kDiagnosticLine,
-                    "%s: ERROR: %s: Incomplete format field. FormatString follows, %u arguments.\n",
-                    kDiagnosticPrefix, name, count);
+      std::snprintf(detail, sizeof detail, "Incomplete format field");
       break;
     case Problem::kUnexpectedCharacter:
-      KVDiagnosticN(kDiagnosticLine,
-                    "%s: WARNING: %s: Ignoring unexpected character %d within {} replacement field. FormatString "
-                    "follows, %u arguments.\n",
-                    kDiagnosticPrefix, name, code, count);
+      severity = "WARNING";
+      std::snprintf(detail, sizeof detail, "Ignoring unexpected character %d within {} replacement field", code);
       break;
     case Problem::kMoreArguments:
-      KVDiagnosticN(kDiagnosticLine,
-                    "%s: ERROR: %s: More arguments than {} replacement fields. FormatString follows, %u arguments.\n",
-                    kDiagnosticPrefix, name, count);
+      std::snprintf(detail, sizeof detail, "More arguments than {} replacement fields");
       break;
     case Problem::kMissingBracket:
-      KVDiagnosticN(kDiagnosticLine,
-                    "%s: ERROR: %s: Missing closing bracket }. FormatString follows, %u arguments.\n",
-                    kDiagnosticPrefix, name, count);
+      std::snprintf(detail, sizeof detail, "Missing closing bracket }");
       break;
   }
+  KVDiagnosticN(kDiagnosticLine, "%s: %s: %s: %s. FormatString follows, %u arguments.\n", kDiagnosticPrefix,
+                severity, kFormatArgsName<Ch>, detail, argCount_);
   ReportFormatString(format_);
 }
 
