@@ -141,9 +141,13 @@ KVResult LocateStub(std::string& path, std::string& error) {
 }
 
 KVResult CheckStub(const PeImage& image, std::string& error) {
-  if (image.Machine() != kMachineI386) {
+  // The shipped stub is i386; its x86-64 build is accepted for hosts whose test Wine runs only 64-bit programs.
+  const bool i386 = image.Machine() == kMachineI386 && !image.IsPe32Plus();
+  const bool amd64 = image.Machine() == kMachineAmd64 && image.IsPe32Plus();
+  if (!i386 && !amd64) {
     return Fail(error, KV_E_INVALID_DATA,
-                KVFormat("the stub is built for machine 0x{:04x}, not for i386 (0x014c)", image.Machine()));
+                KVFormat("the stub is built for machine 0x{:04x} in a {} image, not for i386 (0x014c)",
+                         image.Machine(), image.IsPe32Plus() ? "PE32+" : "PE32"));
   }
   if ((image.Characteristics() & kFileDll) != 0 || (image.Characteristics() & kFileExecutableImage) == 0) {
     return Fail(error, KV_E_INVALID_DATA, "the stub is not an executable program (a DLL or an object file)");

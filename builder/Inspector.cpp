@@ -51,11 +51,13 @@ KVResult FindPayload(const std::string& path, InspectReport& report, std::string
 }  // namespace
 
 std::string InspectReport::Kind() const {
-  std::string machineName = machine == kMachineI386 ? "i386" : KVFormat("machine 0x{:04x}", machine);
+  std::string machineName = machine == kMachineI386    ? std::string("i386")
+                            : machine == kMachineAmd64 ? std::string("x86-64")
+                                                       : KVFormat("machine 0x{:04x}", machine);
   std::string subsystemName = subsystem == kSubsystemWindowsGui       ? "Windows GUI"
                               : subsystem == kSubsystemWindowsConsole ? "Windows console"
                                                                       : KVFormat("subsystem {}", subsystem);
-  return KVFormat("PE32 {} {} {}", machineName, subsystemName, isDll ? "DLL" : "executable");
+  return KVFormat("{} {} {} {}", pe32Plus ? "PE32+" : "PE32", machineName, subsystemName, isDll ? "DLL" : "executable");
 }
 
 KVResult InspectInstaller(const std::string& path, InspectReport& report, std::string& error) {
@@ -85,6 +87,7 @@ KVResult InspectInstaller(const std::string& path, InspectReport& report, std::s
     }
   }
   report.machine = image.Machine();
+  report.pe32Plus = image.IsPe32Plus();
   report.subsystem = image.Subsystem();
   report.isDll = (image.Characteristics() & kFileDll) != 0;
   report.imageSize = image.ImageEnd();

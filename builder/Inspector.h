@@ -12,6 +12,7 @@ namespace kvsfx {
 struct InspectReport {
   std::uint64_t fileSize = 0;
   std::uint16_t machine = 0;
+  bool pe32Plus = false;
   std::uint16_t subsystem = 0;
   bool isDll = false;
   std::uint64_t imageSize = 0;  // the image's end in the file
@@ -31,7 +32,7 @@ struct InspectReport {
   std::string Kind() const;  // "PE32 i386 Windows GUI executable"
 };
 
-// Reads what an installer holds. Fails for files that are not PE32 images or whose resources are malformed.
+// Reads what an installer holds. Fails for files that are not PE images or whose resources are malformed.
 // The payload is the first sound 7z archive whose signature header starts within the first 8 MiB, as the
 // installer itself finds it.
 KVResult InspectInstaller(const std::string& path, InspectReport& report, std::string& error);

@@ -13,7 +13,6 @@ namespace {
 
 constexpr std::size_t kDosHeaderSize = 0x40;
 constexpr std::size_t kFileHeaderSize = 20;
-constexpr std::size_t kPe32FixedSize = kOptDataDirectories;
 
 // "truncated" when the range also lies beyond the file, else "beyond the bytes read".
 KVResult OutOfData(std::string& error, const char* what, std::uint64_t offset, std::uint64_t size,
@@ -56,24 +55,23 @@ KVResult PeImage::Parse(Bytes bytes, std::uint64_t fileSize, PeImage& image, std
     return OutOfData(error, "optional header", opt, std::max<std::uint16_t>(optionalSize, 2), held, fileSize);
   }
   const std::uint16_t magic = Get16(bytes, opt);
-  if (magic == kMagicPe32Plus) {
-    return Fail(error, KV_E_INVALID_DATA, "a PE32+ (64-bit) image, not a 32-bit PE32 image");
-  }
-  if (magic != kMagicPe32) {
+  if (magic != kMagicPe32 && magic != kMagicPe32Plus) {
     return Fail(error, KV_E_INVALID_DATA, KVFormat("unknown optional header magic 0x{:04x}", magic));
   }
-  if (optionalSize < kPe32FixedSize) {
+  const std::size_t fixedSize = magic == kMagicPe32Plus ? kOptDataDirectoriesPe32Plus : kOptDataDirectories;
+  if (optionalSize < fixedSize) {
     return Fail(error, KV_E_INVALID_DATA,
-                KVFormat("the optional header is too short ({} bytes, a PE32 one has at least {})", optionalSize,
-                         kPe32FixedSize));
+                KVFormat("the optional header is too short ({} bytes, a {} one has at least {})", optionalSize,
+                         magic == kMagicPe32Plus ? "PE32+" : "PE32", fixedSize));
   }
+  result.dataDirectoriesOffset_ = fixedSize;
   result.sectionAlignment_ = Get32(bytes, opt + 32);
   result.fileAlignment_ = Get32(bytes, opt + 36);
   result.sizeOfHeaders_ = Get32(bytes, opt + 60);
   result.subsystem_ = Get16(bytes, opt + 68);
-  const std::uint32_t declaredDirectories = Get32(bytes, opt + 92);
+  const std::uint32_t declaredDirectories = Get32(bytes, opt + fixedSize - 4);
   result.directoryCount_ = static_cast<std::uint32_t>(std::min<std::uint64_t>(
-      {declaredDirectories, kDirectoryCount, (optionalSize - kPe32FixedSize) / 8u}));
+      {declaredDirectories, kDirectoryCount, (optionalSize - fixedSize) / 8u}));
   if (!IsPowerOfTwo(result.fileAlignment_) || result.fileAlignment_ > 0x10000 ||
       !IsPowerOfTwo(result.sectionAlignment_) || result.sectionAlignment_ < result.fileAlignment_) {
     return Fail(error, KV_E_INVALID_DATA,
@@ -122,7 +120,7 @@ KVResult PeImage::Parse(Bytes bytes, std::uint64_t fileSize, PeImage& image, std
 }
 
 std::size_t PeImage::DirectoryOffset(std::size_t index) const {
-  return index < directoryCount_ ? optionalHeaderOffset_ + kOptDataDirectories + 8 * index : 0;
+  return index < directoryCount_ ? optionalHeaderOffset_ + dataDirectoriesOffset_ + 8 * index : 0;
 }
 
 PeDataDirectory PeImage::Directory(std::size_t index) const {

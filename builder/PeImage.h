@@ -1,4 +1,5 @@
-// Reading the headers of a 32-bit PE image (PE32) from bytes, with every read bounded; the PE checksum.
+// Reading the headers of a PE image (PE32, or PE32+ for the x86-64 test stub) from bytes, with every read
+// bounded; the PE checksum.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -10,6 +11,7 @@
 namespace kvsfx {
 
 inline constexpr std::uint16_t kMachineI386 = 0x014C;
+inline constexpr std::uint16_t kMachineAmd64 = 0x8664;
 inline constexpr std::uint16_t kMagicPe32 = 0x010B;
 inline constexpr std::uint16_t kMagicPe32Plus = 0x020B;
 inline constexpr std::uint16_t kSubsystemWindowsGui = 2;
@@ -24,11 +26,13 @@ inline constexpr std::size_t kDirectoryCount = 16;
 inline constexpr std::size_t kSectionHeaderSize = 40;
 inline constexpr std::size_t kMaxSections = 96;  // what the Windows loader accepts
 
-// Offsets inside the PE32 optional header.
+// Offsets inside the optional header, the same in PE32 and PE32+ up to the subsystem.
 inline constexpr std::size_t kOptSizeOfInitializedData = 8;
 inline constexpr std::size_t kOptSizeOfImage = 56;
 inline constexpr std::size_t kOptCheckSum = 64;
+// PE32+ widens the image base and the stack and heap sizes: what follows them moves by 16 bytes.
 inline constexpr std::size_t kOptDataDirectories = 96;
+inline constexpr std::size_t kOptDataDirectoriesPe32Plus = 112;
 
 struct PeSection {
   std::string name;  // at most 8 characters
@@ -52,9 +56,9 @@ struct PeDataDirectory {
 
 class PeImage {
  public:
-  // Parses the headers of a PE32 image. `bytes` holds the file from offset 0 and must reach at least the end of
-  // the section table; `fileSize` is the size of the whole file, which may go on behind `bytes`. Fails with a
-  // sentence in `error` for anything that is not a well-formed PE32 image whose sections lie inside the file.
+  // Parses the headers of a PE32 or PE32+ image. `bytes` holds the file from offset 0 and must reach at least the
+  // end of the section table; `fileSize` is the size of the whole file, which may go on behind `bytes`. Fails
+  // with a sentence in `error` for anything that is not a well-formed image whose sections lie inside the file.
   static KVResult Parse(Bytes bytes, std::uint64_t fileSize, PeImage& image, std::string& error);
 
   const Bytes& Data() const { return bytes_; }
@@ -62,6 +66,7 @@ class PeImage {
   std::uint64_t FileSize() const { return fileSize_; }
 
   std::uint16_t Machine() const { return machine_; }
+  bool IsPe32Plus() const { return dataDirectoriesOffset_ == kOptDataDirectoriesPe32Plus; }
   std::uint16_t Characteristics() const { return characteristics_; }
   std::uint16_t Subsystem() const { return subsystem_; }
   std::uint32_t FileAlignment() const { return fileAlignment_; }
@@ -99,6 +104,7 @@ class PeImage {
   std::uint32_t sectionAlignment_ = 0;
   std::uint32_t sizeOfHeaders_ = 0;
   std::uint32_t directoryCount_ = 0;
+  std::size_t dataDirectoriesOffset_ = kOptDataDirectories;
   std::size_t optionalHeaderOffset_ = 0;
   std::size_t sectionTableOffset_ = 0;
   std::uint64_t imageEnd_ = 0;

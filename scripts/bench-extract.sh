@@ -1,15 +1,16 @@
 #!/usr/bin/env bash
 # Time and peak memory of extracting big payloads with the stub's extraction code (kv-extract-harness, built
 # large-address-aware like the stub) under Wine. Prints figures and asserts nothing; payloads are cached in
-# build/bench. Needs a win32 build.
+# build/bench. Needs the Windows build that this host's Wine runs (win32, or win64 where Wine runs no 32-bit
+# program); the figures are labelled with it and are comparable only with figures of the same build.
 #   scripts/bench-extract.sh [SIZE_MIB]      (default 200)
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
 if [ -z "${KVSFX_WINE_SESSION:-}" ]; then exec "$repo/scripts/wine-session.sh" "$0" "$@"; fi
 . "$repo/scripts/wine-env.sh"
 size_mib=${1:-200}
-harness=$repo/build/win32/tests/win/kv-extract-harness.exe
-stub=$repo/build/win32/app/kv-sfxstub.exe
+harness=$repo/build/$KVSFX_WIN_BUILD/tests/win/kv-extract-harness.exe
+stub=$repo/build/$KVSFX_WIN_BUILD/app/kv-sfxstub.exe
 bench=$repo/build/bench
 mkdir -p "$bench"
 
@@ -33,6 +34,8 @@ PY
   mv "$data.tmp" "$data"
 fi
 
+echo "build: $KVSFX_WIN_BUILD ($([ "$KVSFX_WIN_BUILD" = win32 ] && echo 'i686 under WOW64, the shipped stub' ||
+  echo 'x86-64, not the shipped stub: no 4 GiB WOW64 limit, figures not comparable with win32 ones'))"
 printf '%-60s %8s %8s %12s %12s\n' payload archive seconds "peak WS MiB" "max RSS MiB"
 while IFS='|' read -r name switches; do
   archive=$bench/$name-$size_mib.7z

@@ -5,7 +5,9 @@ set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
 cd "$repo"
 scripts/setup-host.sh >/dev/null
+. scripts/wine-env.sh
 scripts/build.sh win32 >/dev/null
+[ "$KVSFX_WIN_BUILD" = win32 ] || scripts/build.sh "$KVSFX_WIN_BUILD" >/dev/null
 scripts/build.sh native >/dev/null
 kvsfx=build/native/builder/kvsfx
 stub=build/win32/app/kv-sfxstub.exe
@@ -14,15 +16,23 @@ rm -rf "$out" && mkdir -p "$out"
 
 echo "== kvsfx build"
 "$kvsfx" build --config samples/hello/setup.xml --payload samples/hello/payload --stub "$stub" -o "$out/hello-setup.exe"
+installer=$out/hello-setup.exe
+if [ "$KVSFX_WIN_BUILD" != win32 ]; then
+  # This host's Wine runs no 32-bit program: the same installer, made from the x86-64 stub, is the one run.
+  echo "(this host runs no 32-bit programs: also built from the x86-64 stub, and that installer is run)"
+  "$kvsfx" build --config samples/hello/setup.xml --payload samples/hello/payload \
+    --stub "build/$KVSFX_WIN_BUILD/app/kv-sfxstub.exe" -o "$out/hello-setup-x64.exe" >/dev/null
+  installer=$out/hello-setup-x64.exe
+fi
 echo
 echo "== kvsfx plan (a Windows 11 x64 machine)"
 "$kvsfx" plan "$out/hello-setup.exe"
 echo
-echo "== run under Wine: hello-setup.exe --gui off --target <fresh folder>"
+echo "== run under Wine: $(basename "$installer") --gui off --target <fresh folder>"
 target="$repo/$out/extracted"
 line=$(scripts/wine-session.sh bash -c '. scripts/wine-env.sh
-  wine build/win32/tools/runexit/kv-runexit.exe "$(winepath -w "$1")" --gui off --target "$(winepath -w "$2")"' \
-  _ "$out/hello-setup.exe" "$target" 2>/dev/null | tr -d '\r' | grep '^exit=') ||
+  wine "build/$KVSFX_WIN_BUILD/tools/runexit/kv-runexit.exe" "$(winepath -w "$1")" --gui off --target "$(winepath -w "$2")"' \
+  _ "$installer" "$target" 2>/dev/null | tr -d '\r' | grep '^exit=') ||
   { echo "the installer could not be run" >&2; exit 1; }
 echo "extracted into $out/extracted:"
 (cd "$target" 2>/dev/null && find . -type f | sort | sed 's|^\./|  |') || echo "  (nothing)"

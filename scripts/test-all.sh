@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds every configuration and runs every test:
 # native unit and command-line tests (plain and with ASan+UBSan), fuzz smoke runs, and the Windows-side tests
-# under Wine (which also use the native kvsfx).
+# under Wine (which also use the native kvsfx). The Wine tests run the i686 build where Wine can run 32-bit
+# programs, else its x86-64 build (scripts/wine-env.sh tells which); the shipped i686 stub is checked everywhere.
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
 cd "$repo"
@@ -10,11 +11,16 @@ step() { printf '\n== %s (%ss)\n' "$*" "$(( $(date +%s) - started ))"; }
 
 step "host set-up"
 scripts/setup-host.sh
+. scripts/wine-env.sh
 
 # The win32 build comes first: the native builder tests rebuild the resources of its stub.
-step "builds: win32, native"
+step "builds: win32, win64, native"
 scripts/build.sh win32
+scripts/build.sh win64
 scripts/build.sh native
+
+step "the shipped stub"
+scripts/check-stub.sh
 
 step "native tests"
 ctest --test-dir build/native --output-on-failure
@@ -26,7 +32,7 @@ ctest --test-dir build/asan --output-on-failure
 step "fuzz smoke runs"
 scripts/fuzz.sh "${KVSFX_FUZZ_SECONDS:-20}"
 
-step "Windows-side tests under Wine"
-scripts/wine-session.sh ctest --test-dir build/win32 --output-on-failure
+step "Windows-side tests under Wine ($KVSFX_WIN_BUILD)"
+scripts/wine-session.sh ctest --test-dir "build/$KVSFX_WIN_BUILD" --output-on-failure
 
 step "done"

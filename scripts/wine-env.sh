@@ -4,3 +4,22 @@ export WINEPREFIX=${KVSFX_WINEPREFIX:-$repo/build/wineprefix}
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEARCH=win64
+
+# Which programs Wine can run here: 32 where Wine's i386 loader starts (the shipped i686 programs run under
+# WOW64), 64 where the kernel runs no 32-bit Linux program (exit 126, "Exec format error"). There only the
+# x86-64 build is tested, started through the 64-bit loader directly: the `wine` launcher is itself i386.
+# KVSFX_WINE_BITS=32|64 overrides the probe.
+kvsfx_probe_wine_bits() {
+  local status=0
+  [ -e /usr/lib/wine/wine ] || { echo 64; return; }
+  /usr/lib/wine/wine --version >/dev/null 2>&1 || status=$?
+  if [ "$status" -eq 126 ] || [ "$status" -eq 127 ]; then echo 64; else echo 32; fi
+}
+if [ -z "${KVSFX_WINE_BITS:-}" ]; then KVSFX_WINE_BITS=$(kvsfx_probe_wine_bits); fi
+export KVSFX_WINE_BITS
+# The Windows build whose programs the Wine tests run.
+export KVSFX_WIN_BUILD=$([ "$KVSFX_WINE_BITS" = 64 ] && echo win64 || echo win32)
+if [ "$KVSFX_WINE_BITS" = 64 ]; then
+  export WINELOADER=/usr/lib/wine/wine64
+  case ":$PATH:" in *":$repo/scripts/wine64-bin:"*) ;; *) export PATH="$repo/scripts/wine64-bin:$PATH" ;; esac
+fi

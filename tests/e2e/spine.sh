@@ -6,8 +6,13 @@ set -uo pipefail
 in_wine_session "$@"
 stub=$1 scripted=$2 runexit=$3
 
-expect_eq "stub is a 32-bit GUI PE" "yes" \
-  "$(file -b "$stub" | grep -q '^PE32 executable (GUI) Intel 80386' && echo yes || echo no)"
+if [ "$KVSFX_WINE_BITS" = 64 ]; then
+  expect_eq "stub is the x86-64 GUI PE of the test variant" "yes" \
+    "$(file -b "$stub" | grep -q '^PE32+ executable (GUI) x86-64' && echo yes || echo no)"
+else
+  expect_eq "stub is a 32-bit GUI PE" "yes" \
+    "$(file -b "$stub" | grep -q '^PE32 executable (GUI) Intel 80386' && echo yes || echo no)"
+fi
 expect_eq "stub without configuration or payload: extract mode finds no archive" 0xEE000001 \
   "$(exit_code "$runexit" "$stub" --gui off)"
 

@@ -18,16 +18,20 @@ CraftedPe CraftedPe::WithResources(const ResourceTable& resources, bool resource
 
 Bytes CraftedPe::Build() const {
   constexpr std::uint32_t kFileAlignment = 0x200, kSectionAlignment = 0x1000;
-  constexpr std::size_t kPe = 0x40, kOpt = kPe + 24, kTable = kOpt + 224, kDirs = kOpt + kOptDataDirectories;
+  constexpr std::size_t kPe = 0x40, kOpt = kPe + 24;
+  const std::size_t directories = pe32Plus ? kOptDataDirectoriesPe32Plus : kOptDataDirectories;
+  const std::size_t optionalSize = directories + 8 * kDirectoryCount;
+  const std::size_t kTable = kOpt + optionalSize, kDirs = kOpt + directories;
   const auto count = static_cast<std::uint32_t>(sections.size());
   // MZ, PE signature, file header; optional header: magic, entry point, image base, alignments, OS and subsystem
   // versions, SizeOfHeaders, subsystem, directory count; the security directory.
   Bytes out = Patched(Bytes(sizeOfHeaders, 0),
                       {{0, 0x5A4D, 2}, {0x3C, kPe}, {kPe, 0x4550}, {kPe + 4, machine, 2}, {kPe + 6, count, 2},
-                       {kPe + 20, 224, 2}, {kPe + 22, characteristics, 2}, {kOpt, 0x10B, 2},
-                       {kOpt + 16, SectionRva(0)}, {kOpt + 28, 0x400000}, {kOpt + 32, kSectionAlignment},
+                       {kPe + 20, static_cast<std::uint32_t>(optionalSize), 2}, {kPe + 22, characteristics, 2},
+                       {kOpt, pe32Plus ? 0x20Bu : 0x10Bu, 2}, {kOpt + 16, SectionRva(0)},
+                       {kOpt + (pe32Plus ? 24u : 28u), 0x400000}, {kOpt + 32, kSectionAlignment},
                        {kOpt + 36, kFileAlignment}, {kOpt + 40, 4, 2}, {kOpt + 48, 4, 2}, {kOpt + 60, sizeOfHeaders},
-                       {kOpt + 68, subsystem, 2}, {kOpt + 92, 16}, {kDirs + 8 * kDirectorySecurity, certificateOffset},
+                       {kOpt + 68, subsystem, 2}, {kDirs - 4, kDirectoryCount}, {kDirs + 8 * kDirectorySecurity, certificateOffset},
                        {kDirs + 8 * kDirectorySecurity + 4, certificateSize}});
   const auto patch = [&out](const std::vector<Patch>& patches) { out = Patched(std::move(out), patches); };
   std::uint32_t rva = kSectionAlignment;

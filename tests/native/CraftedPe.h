@@ -1,4 +1,4 @@
-// Small PE32 images made in memory for the builder's tests and its fuzz target.
+// Small PE32 (or PE32+) images made in memory for the builder's tests and its fuzz target.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -17,6 +17,7 @@ struct CraftedSection {
 
 struct CraftedPe {
   std::uint16_t machine = 0x014C;
+  bool pe32Plus = false;  // the wider optional header of 64-bit images
   std::uint16_t subsystem = 2;            // Windows GUI
   std::uint16_t characteristics = 0x0102;  // executable, 32-bit
   std::uint32_t sizeOfHeaders = 0x400;

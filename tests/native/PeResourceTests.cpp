@@ -115,7 +115,6 @@ TEST(PeImage, RejectsMalformedHeaders) {
       {{0, 'X', 1}, "no MZ header"},
       {{0x3C, 0x7FFFFFF0}, "truncated"},  // PE header beyond the file
       {{0x40, 'N', 1}, "no PE signature"},
-      {{o, 0x20B, 2}, "PE32+"},
       {{o, 0x107, 2}, "magic"},
       {{o - 4, 64, 2}, "too short"},  // optional header
       {{o - 18, 97, 2}, "at most 96"},
@@ -139,6 +138,17 @@ TEST(PeImage, RejectsMalformedHeaders) {
     std::string error;
     if (PeImage::Parse(cut, cut.size(), image, error) == 0) (void)ResourceTable::Read(image, resources, error);
   }
+}
+
+// The x86-64 test stub: its data directories follow the wider PE32+ header.
+TEST(ResourceTable, Pe32PlusImagesAreReadAndRewrittenLikePe32Ones) {
+  CraftedPe pe = CraftedPe::WithResources(SampleTable());
+  pe.pe32Plus = true;
+  pe.machine = kMachineAmd64;
+  const Bytes bytes = pe.Build();
+  EXPECT_TRUE(Parse(bytes).IsPe32Plus());
+  ExpectSameItems(SampleTable(), ReadResources(bytes));
+  Rewrite(bytes, Grown(SampleTable()), Kind::kGrownLastSection);
 }
 
 TEST(ResourceTable, RoundTripKeepsEveryResourceInLoaderOrder) {

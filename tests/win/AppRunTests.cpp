@@ -3,6 +3,7 @@
 
 #include "app/win32/App.h"
 #include "tests/win/ScriptedPlan.h"
+#include "tests/win/Wow64Only.h"
 
 using namespace kestrova;
 using Events = std::vector<std::string>;
@@ -69,6 +70,7 @@ TEST(AppRun, UIActionErrorEndsTheLoopWithItsCode) {
 }
 
 TEST(AppRun, TasksSeeTheNativeSystemFolder) {
+  KV_SKIP_UNLESS_WOW64();  // a 64-bit process sees the native folder anyway
   EXPECT_EQ(RunPlan("system32").exitCode, static_cast<std::uint32_t>(IMAGE_FILE_MACHINE_AMD64));
 }
 

@@ -13,10 +13,12 @@
 #include "support/Text.h"
 #include "support/win32/UniqueResource.h"
 #include "tests/win/PeMachine.h"
+#include "tests/win/Wow64Only.h"
 
 using namespace kestrova;
 
 TEST(ProcessMachine, ThirtyTwoBitProcessOnA64BitSystem) {
+  KV_SKIP_UNLESS_WOW64();
   ProcessMachines machines;
   ASSERT_EQ(QueryProcessMachines(machines), 0u);
   EXPECT_EQ(machines.process, IMAGE_FILE_MACHINE_I386);
@@ -24,6 +26,7 @@ TEST(ProcessMachine, ThirtyTwoBitProcessOnA64BitSystem) {
 }
 
 TEST(Wow64FsRedirectionGuard, TurnsRedirectionOffForItsLifetime) {
+  KV_SKIP_UNLESS_WOW64();
   EXPECT_EQ(SystemKernel32Machine(), IMAGE_FILE_MACHINE_I386);
   {
     const Wow64FsRedirectionGuard guard;

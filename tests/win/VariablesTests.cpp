@@ -9,6 +9,7 @@
 #include "app/ProcessValues.h"
 #include "commands/win32/SystemVariables.h"
 #include "support/Text.h"
+#include "tests/win/Wow64Only.h"
 
 using namespace kestrova;
 
@@ -39,16 +40,18 @@ TEST(ResolvePath, VariablesEnvironmentAndKnownFolders) {
   ::CoTaskMemFree(localAppData);
   EXPECT_EQ(Resolved(u"${FOLDERID_LocalAppData}\\V"), expected);
 
-  // This 32-bit process sees the x86 folder as %ProgramFiles%; the variable names the native one.
-  // Under WOW64 the 32-bit process's own folder.
-  const std::u16string programFiles = Environment(L"ProgramFiles");
-  ASSERT_NE(programFiles, Environment(L"ProgramW6432"));
-  EXPECT_EQ(Resolved(u"${ProgramFilesPath}\\V"), programFiles + u"\\V");
-
   const std::u16string savedFolder = ProgramFolder();
   SetProgramFolder(u"C:\\Downloads\\");
   EXPECT_EQ(Resolved(u"${SfxPath}\\setup"), u"C:\\Downloads\\setup");
   SetProgramFolder(savedFolder);
+}
+
+TEST(ResolvePath, ProgramFilesIsTheProcessOwnFolderUnderWow64) {
+  KV_SKIP_UNLESS_WOW64();
+  // This 32-bit process sees the x86 folder as %ProgramFiles%, and so does the variable.
+  const std::u16string programFiles = Environment(L"ProgramFiles");
+  ASSERT_NE(programFiles, Environment(L"ProgramW6432"));
+  EXPECT_EQ(Resolved(u"${ProgramFilesPath}\\V"), programFiles + u"\\V");
 }
 
 TEST(ResolvePath, RelativePathsAndTheLengthLimit) {
