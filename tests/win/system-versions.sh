@@ -8,6 +8,10 @@ in_wine_session "$@"
 probe=$1
 
 key='HKLM\Software\Microsoft\Windows NT\CurrentVersion'
+# The registry views the probe can read: a prefix made by 64-bit Wine alone has no 32-bit view filled in, and its
+# 64-bit probe reads only the 64-bit one.
+views="64 32"
+[ "$KVSFX_WINE_BITS" = 64 ] && views=64
 product_key='HKLM\System\CurrentControlSet\Control\ProductOptions'
 
 reg_value() {  # KEY NAME VIEW: the value's text, empty when absent
@@ -15,7 +19,7 @@ reg_value() {  # KEY NAME VIEW: the value's text, empty when absent
 }
 settings() {  # every value the cases touch, as one comparable text
   local view name
-  for view in 64 32; do
+  for view in $views; do
     for name in CurrentVersion CurrentBuild CurrentBuildNumber CurrentMajorVersionNumber CurrentMinorVersionNumber \
                 CSDVersion ProductName; do
       printf '%s/%s=%s\n' "$view" "$name" "$(reg_value "$key" "$name" "$view")"
@@ -34,7 +38,7 @@ restore() {
   wine reg add "$product_key" /v ProductType /t REG_SZ /d "$original_product" /f >/dev/null 2>&1
   if [ -z "$had_major" ]; then  # winecfg leaves the 10.0-style numbers behind
     local view
-    for view in 64 32; do
+    for view in $views; do
       wine reg delete "$key" /v CurrentMajorVersionNumber /f /reg:$view >/dev/null 2>&1
       wine reg delete "$key" /v CurrentMinorVersionNumber /f /reg:$view >/dev/null 2>&1
     done
@@ -44,7 +48,7 @@ trap restore EXIT
 
 set_build() {  # TYPE VALUE: CurrentBuildNumber and CurrentBuild in both registry views
   local view
-  for view in 64 32; do
+  for view in $views; do
     wine reg add "$key" /v CurrentBuildNumber /t "$1" /d "$2" /f /reg:$view >/dev/null 2>&1
     wine reg add "$key" /v CurrentBuild /t REG_SZ /d "$2" /f /reg:$view >/dev/null 2>&1
   done
