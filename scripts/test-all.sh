@@ -35,8 +35,8 @@ scripts/fuzz.sh "${KVSFX_FUZZ_SECONDS:-20}"
 step "Windows-side tests under Wine ($KVSFX_WIN_BUILD)"
 scripts/wine-session.sh ctest --test-dir "build/$KVSFX_WIN_BUILD" --output-on-failure
 # Checks this build cannot make, with their reasons (the x86-64 build skips the WOW64-only ones).
-skipped=$(grep -h -A1 -E ': Skipped$' "build/$KVSFX_WIN_BUILD/Testing/Temporary/LastTest.log" | grep -v -E '^--$' |
-          paste -d' ' - - ; grep -h -E '^skip ' "build/$KVSFX_WIN_BUILD/Testing/Temporary/LastTest.log" || true)
+log="build/$KVSFX_WIN_BUILD/Testing/Temporary/LastTest.log"
+skipped=$(tr -d '\r' < "$log" | awk '/: Skipped$/ { where = $1; getline; print "  " where " " $0 } /^skip / { print "  " $0 }')
 if [ -n "$skipped" ]; then printf 'skipped:\n%s\n' "$skipped"; fi
 
 step "done"
