@@ -3,6 +3,7 @@
 #include "app/ProcessValues.h"
 #include "app/RunOutcome.h"
 #include "app/win32/WindowMessages.h"
+#include "commands/ProgramFolder.h"
 #include "config/win32/Wow64FsRedirectionGuard.h"
 #include "support/Formatter.h"
 #include "support/win32/ModuleFileName.h"
