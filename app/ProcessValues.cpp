@@ -1,8 +1,10 @@
 #include "app/ProcessValues.h"
 
+#include "support/StubContract.h"
+
 namespace {
 std::u16string& Title() {
-  static std::u16string title = kDefaultApplicationTitle;
+  static std::u16string title = kestrova::kDefaultApplicationTitle;
   return title;
 }
 }  // namespace

@@ -2,8 +2,6 @@
 #pragma once
 #include <string>
 
-inline const std::u16string kDefaultApplicationTitle = u" Self Extractor";
-
 // Caption of the progress dialog and of the error message box; the configuration sets it before any window.
 const std::u16string& ApplicationTitle();
 void SetApplicationTitle(std::u16string title);

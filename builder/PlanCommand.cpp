@@ -17,7 +17,7 @@ using kestrova::KVFormat;
 using kestrova::Utf16ToUtf8;
 using kestrova::Utf8ToUtf16;
 
-namespace kvsfx {
+namespace kestrova {
 
 const char kPlanUsage[] =
     "usage: kvsfx plan FILE [--windows NAME|BUILD] [--server] [--arch ARCH] [--admin] [--ui-language TAG]\n"
@@ -306,4 +306,4 @@ int RunPlanCommand(const std::vector<std::string>& arguments) {
   return Plan(options, machine);
 }
 
-}  // namespace kvsfx
+}  // namespace kestrova
