@@ -14,9 +14,9 @@ template <>
 KVResult KVCmdLineArgHandler::ProcessValue<CmdLine::SFXGuiMode>(CmdLine::SFXGuiMode& target,
                                                                 const std::string& text) {
   if (EqualsAsciiNoCase(text, "on")) {
-    target = CmdLine::GuiOn;
+    target = CmdLine::SFXGuiMode::On;
   } else if (EqualsAsciiNoCase(text, "off")) {
-    target = CmdLine::GuiOff;
+    target = CmdLine::SFXGuiMode::Off;
   } else {
     return KV_E_INVALID_VALUE;
   }
@@ -27,7 +27,7 @@ template <>
 KVResult KVCmdLineArgHandler::ProcessValue<CmdLine::SFXInternalMode>(CmdLine::SFXInternalMode& target,
                                                                      const std::string& text) {
   if (!EqualsAsciiNoCase(text, "1")) return KV_E_INVALID_VALUE;
-  target = CmdLine::InternalRelaunch;
+  target = CmdLine::SFXInternalMode::Relaunch;
   return KV_OK;
 }
 

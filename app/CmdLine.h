@@ -10,8 +10,8 @@
 #include "support/ErrorCodes.h"
 
 namespace CmdLine {
-enum SFXGuiMode : std::uint32_t { GuiNotGiven = 0, GuiOn = 1, GuiOff = 2 };
-enum SFXInternalMode : std::uint32_t { InternalNone = 0, InternalRelaunch = 1 };
+enum class SFXGuiMode : std::uint32_t { NotGiven = 0, On = 1, Off = 2 };
+enum class SFXInternalMode : std::uint32_t { None = 0, Relaunch = 1 };
 }  // namespace CmdLine
 
 namespace kestrova {
@@ -26,8 +26,8 @@ KVResult KVCmdLineArgHandler::ProcessValue<CmdLine::SFXInternalMode>(CmdLine::SF
 }  // namespace kestrova
 
 struct CmdLineData {
-  CmdLine::SFXGuiMode gui = CmdLine::GuiNotGiven;
-  CmdLine::SFXInternalMode internal = CmdLine::InternalNone;
+  CmdLine::SFXGuiMode gui = CmdLine::SFXGuiMode::NotGiven;
+  CmdLine::SFXInternalMode internal = CmdLine::SFXInternalMode::None;
   std::u16string command;
   std::u16string passthrough;  // text after the word "passthrough", appended to every launched command
   std::u16string target;

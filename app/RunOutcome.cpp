@@ -1,6 +1,7 @@
 #include "app/RunOutcome.h"
 
 #include "commands/Parameters.h"
+#include "commands/ResolvePath.h"
 #include "support/Formatter.h"
 
 using namespace kestrova;

@@ -7,8 +7,6 @@
 
 class ParameterStore;
 
-inline constexpr unsigned kMaxTargetPathLength = 248;
-
 // End of a completed run: the exit code is the number in SfxExitCode; missing or not a number is KV_E_FAIL.
 kestrova::KVResult ReadExitCode(const ParameterStore& parameters, std::uint32_t& exitCode);
 

@@ -9,14 +9,13 @@ using kestrova::KVResult;
 namespace {
 
 constexpr std::uint32_t kLaunchExtractMinimumMs = 1000;
-constexpr std::intptr_t kDialogOk = 1;
 
 bool DialogWanted(CmdLine::SFXGuiMode gui, bool enabledByConfiguration) {
-  return gui == CmdLine::GuiOn || (gui == CmdLine::GuiNotGiven && enabledByConfiguration);
+  return gui == CmdLine::SFXGuiMode::On || (gui == CmdLine::SFXGuiMode::NotGiven && enabledByConfiguration);
 }
 
 bool ProgressHidden(CmdLine::SFXGuiMode gui, bool progressEnabled) {
-  return gui == CmdLine::GuiOff || (gui == CmdLine::GuiNotGiven && !progressEnabled);
+  return gui == CmdLine::SFXGuiMode::Off || (gui == CmdLine::SFXGuiMode::NotGiven && !progressEnabled);
 }
 
 PlannedTask FramedTask(PlannedTaskKind kind, std::u16string name, std::u16string statusText,
@@ -53,7 +52,7 @@ PlannedTask LaunchTask(const CfgCommand& command, const std::u16string& name, co
     launch.hide = command.Hide;
   } else {
     launch.wait = command.Wait;
-    launch.asAdmin = cmdLine.internal == CmdLine::InternalRelaunch ? false : command.AsAdmin;
+    launch.asAdmin = cmdLine.internal == CmdLine::SFXInternalMode::Relaunch ? false : command.AsAdmin;
   }
   launch.executable = command.Executable;
   launch.arguments = command.Arguments;
@@ -123,11 +122,10 @@ KVResult PlanExtractMode(const CfgExtract& extract, const CmdLineData& cmdLine, 
   std::u16string target = cmdLine.target.empty() ? extract.TargetPath : cmdLine.target;
   if (DialogWanted(cmdLine.gui, extract.FolderSelectionDialogEnabled)) {
     std::u16string chosen = target;
-    const std::intptr_t result = interaction.ShowFolderDialog(chosen);
-    if (result == kDialogOk) {
-      target = chosen;
-    } else if (result > 0) {
-      return kestrova::KV_E_CANCELLED;
+    switch (interaction.ShowFolderDialog(chosen)) {
+      case FolderDialogResult::Ok: target = chosen; break;
+      case FolderDialogResult::Cancelled: return kestrova::KV_E_CANCELLED;
+      case FolderDialogResult::NotShown: break;  // the target stays
     }
   }
   plan.tasks.push_back(ExtractTask(target, ProgressHidden(cmdLine.gui, extract.ProgressDialogEnabled), 0));
@@ -137,7 +135,7 @@ KVResult PlanExtractMode(const CfgExtract& extract, const CmdLineData& cmdLine, 
 KVResult PlanLaunchMode(const CfgLaunch& launch, const CmdLineData& cmdLine, RunPlan& plan) {
   const std::u16string target = cmdLine.target.empty() ? launch.TargetPath : cmdLine.target;
   const bool hidden = ProgressHidden(cmdLine.gui, launch.ProgressDialogEnabled);
-  const bool internal = cmdLine.internal == CmdLine::InternalRelaunch;
+  const bool internal = cmdLine.internal == CmdLine::SFXInternalMode::Relaunch;
   if (!internal) plan.tasks.push_back(ExtractTask(target, hidden, hidden ? 0 : kLaunchExtractMinimumMs));
   if (!launch.Options) return kestrova::KV_E_NO_UNIQUE_MATCH;
   if (const KVResult r = launch.Options->SelectOption(plan.language, plan.option); r != kestrova::KV_OK) return r;

@@ -53,15 +53,17 @@ struct RunPlan {
   std::vector<PlannedTask> tasks;
 };
 
+// How the folder dialog ended: a folder chosen, cancelled by the user, or the dialog could not be shown.
+enum class FolderDialogResult { Ok, Cancelled, NotShown };
+
 // The parts of planning that ask the user or the system.
 class RunInteraction {
  public:
   virtual kestrova::KVLocaleInfo& Locales() = 0;
   // The language dialog over the manager's languages; its outcome is the manager's selection.
   virtual void ShowLanguageDialog(LanguageMgr& languages) = 0;
-  // The folder dialog starting at `folder`: 1 (OK) with `folder` set to the choice, another positive value
-  // when cancelled, 0 or -1 when it could not be shown.
-  virtual std::intptr_t ShowFolderDialog(std::u16string& folder) = 0;
+  // The folder dialog starting at `folder`; with Ok, `folder` is the choice.
+  virtual FolderDialogResult ShowFolderDialog(std::u16string& folder) = 0;
 
  protected:
   ~RunInteraction() = default;

@@ -18,12 +18,11 @@ bool AbortRequested(const ParameterStore& parameters) {
 KVResult RunTaskList(const TaskList& tasks, const ParameterStore& parameters, WorkerHost& host) {
   KVResult error = KV_OK;
   bool aborted = false;
-  for (std::size_t i = 0; i < tasks.size(); ++i) {
-    Task& task = *tasks[i];
+  for (const std::shared_ptr<Task>& entry : tasks) {
+    Task& task = *entry;
     if ((aborted || error != KV_OK) && !task.alwaysRun) continue;
 
     const std::uint32_t start = host.TickCount();
-    host.SetCurrentTaskIndex(static_cast<int>(i));
     host.ShowProgress(!task.hidden);
 
     const KVResult result = task.Run();

@@ -12,7 +12,6 @@ class WorkerHost {
  public:
   virtual std::uint32_t TickCount() = 0;                 // milliseconds, wrapping
   virtual void Sleep(std::uint32_t milliseconds) = 0;
-  virtual void SetCurrentTaskIndex(int index) = 0;       // under the state lock
   virtual void ShowProgress(bool visible) = 0;           // posts WM_APP+1
 
  protected:

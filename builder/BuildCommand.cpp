@@ -8,7 +8,7 @@
 
 using kestrova::KVFormat;
 
-namespace kvsfx {
+namespace kestrova {
 
 const char kBuildUsage[] =
     "usage: kvsfx build (--config FILE | --no-config) --payload DIR|ARCHIVE.7z -o OUTPUT.exe\n"
@@ -64,7 +64,7 @@ int RunBuild(const std::vector<std::string>& arguments) {
     text += KVFormat("configuration: none{}\n", report.configAction == "removed" ? " (the stub's was removed)" : "");
   } else {
     text += KVFormat("configuration: {}, {} bytes, {} as RT_RCDATA {} (language {})\n", options.configPath,
-                     report.configSize, report.configAction, kConfigResourceId, kConfigLanguage);
+                     report.configSize, report.configAction, kConfigResourceId, kConfigResourceLanguage);
   }
   if (report.iconSet) {
     text += KVFormat("icon:          {}, {} images as RT_GROUP_ICON {}, replacing {} old images\n", options.iconPath,
@@ -80,4 +80,4 @@ int RunBuild(const std::vector<std::string>& arguments) {
   return kExitOk;
 }
 
-}  // namespace kvsfx
+}  // namespace kestrova

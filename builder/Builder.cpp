@@ -14,7 +14,7 @@ using kestrova::KV_E_FAIL;
 using kestrova::KV_E_NOT_FOUND;
 using kestrova::KVFormat;
 
-namespace kvsfx {
+namespace kestrova {
 
 namespace {
 
@@ -25,7 +25,7 @@ constexpr std::uint64_t kMaxIconSize = 16u << 20;
 // Adds, replaces or removes the configuration resource.
 KVResult UpdateConfiguration(const BuildOptions& options, ResourceTable& table, BuildReport& report,
                              std::string& error) {
-  const ResourceKey type = ResourceKey::Id(kRtRcData);
+  const ResourceKey type = ResourceKey::Id(kConfigResourceType);
   const ResourceKey name = ResourceKey::Id(kConfigResourceId);
   if (options.noConfig) {
     report.configAction = table.Remove(type, name) != 0 ? "removed" : "none";
@@ -38,9 +38,9 @@ KVResult UpdateConfiguration(const BuildOptions& options, ResourceTable& table, 
   if (const KVResult r = options.validator(document, reason); r != KV_OK) {
     return Fail(error, r, KVFormat("{}: the configuration is not valid: {}", options.configPath, reason));
   }
-  report.configAction = table.Find(type, name, kConfigLanguage) != nullptr ? "replaced" : "added";
+  report.configAction = table.Find(type, name, kConfigResourceLanguage) != nullptr ? "replaced" : "added";
   report.configSize = document.size();
-  table.Set({type, name, kConfigLanguage, 0, std::move(document)});
+  table.Set({type, name, kConfigResourceLanguage, 0, std::move(document)});
   return KV_OK;
 }
 
@@ -176,7 +176,7 @@ KVResult CheckStub(const PeImage& image, std::string& error) {
 }
 
 const Resource* FindConfiguration(const ResourceTable& table) {
-  return table.Find(ResourceKey::Id(kRtRcData), ResourceKey::Id(kConfigResourceId), kConfigLanguage);
+  return table.Find(ResourceKey::Id(kConfigResourceType), ResourceKey::Id(kConfigResourceId), kConfigResourceLanguage);
 }
 
 KVResult BuildInstaller(const BuildOptions& options, BuildReport& report, const BuildLog& log, std::string& error) {
@@ -228,4 +228,4 @@ KVResult BuildInstaller(const BuildOptions& options, BuildReport& report, const 
   return WriteInstaller(options, stub, image, archive, archiveFileSize, report, error);
 }
 
-}  // namespace kvsfx
+}  // namespace kestrova

@@ -9,13 +9,11 @@
 #include "builder/IconFile.h"
 #include "builder/PeImage.h"
 #include "builder/ResourceTable.h"
+#include "support/StubContract.h"
 
-namespace kvsfx {
+namespace kestrova {
 
 inline constexpr char kStubFileName[] = "kv-sfxstub.exe";
-// The configuration resource: RT_RCDATA, name 222, language 1033.
-inline constexpr std::uint16_t kConfigResourceId = 222;
-inline constexpr std::uint16_t kConfigLanguage = kLanguageEnglishUs;
 
 struct BuildOptions {
   std::string configPath;  // empty with noConfig
@@ -61,4 +59,4 @@ KVResult CheckStub(const PeImage& image, std::string& error);
 // The configuration resource of a table, or null.
 const Resource* FindConfiguration(const ResourceTable& table);
 
-}  // namespace kvsfx
+}  // namespace kestrova

@@ -8,7 +8,7 @@
 
 #include "support/ErrorCodes.h"
 
-namespace kvsfx {
+namespace kestrova {
 
 using Bytes = std::vector<std::uint8_t>;
 using kestrova::KV_E_INVALID_DATA;
@@ -64,4 +64,4 @@ inline KVResult Fail(std::string& error, KVResult code, std::string message) {
   return code;
 }
 
-}  // namespace kvsfx
+}  // namespace kestrova

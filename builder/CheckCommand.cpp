@@ -4,7 +4,7 @@
 #include "builder/Cli.h"
 #include "builder/ConfigCheck.h"
 
-namespace kvsfx {
+namespace kestrova {
 
 const char kCheckUsage[] =
     "usage: kvsfx check FILE\n"
@@ -37,4 +37,4 @@ int RunCheck(const std::vector<std::string>& arguments) {
   return check.Valid() ? kExitOk : kExitFailure;
 }
 
-}  // namespace kvsfx
+}  // namespace kestrova

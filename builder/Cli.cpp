@@ -4,7 +4,7 @@
 #include <cstring>
 #include <memory>
 
-namespace kvsfx {
+namespace kestrova {
 
 namespace {
 
@@ -130,4 +130,4 @@ int RunKvsfx(const std::vector<std::string>& argv) {
   return status;
 }
 
-}  // namespace kvsfx
+}  // namespace kestrova

@@ -5,7 +5,7 @@
 
 #include "support/CmdLineParser.h"
 
-namespace kvsfx {
+namespace kestrova {
 
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitFailure = 1;
@@ -54,4 +54,4 @@ extern const char kExplainUsage[];
 extern const char kCheckUsage[];
 extern const char kPlanUsage[];
 
-}  // namespace kvsfx
+}  // namespace kestrova

@@ -11,7 +11,7 @@
 #include "support/Formatter.h"
 #include "support/Text.h"
 
-namespace kvsfx {
+namespace kestrova {
 namespace {
 
 constexpr std::uint64_t kMaxDocumentSize = 16u << 20;
@@ -105,4 +105,4 @@ KVResult LoadConfigurationText(const std::string& path, std::string& text, bool&
   return kestrova::KV_OK;
 }
 
-}  // namespace kvsfx
+}  // namespace kestrova

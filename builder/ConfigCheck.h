@@ -7,7 +7,7 @@
 #include "config/Cfg.h"
 #include "config/SystemInfo.h"
 
-namespace kvsfx {
+namespace kestrova {
 
 // A machine on which an installer reads its configuration; the version and architecture decide which
 // options are candidates, and so whether their language tags collide.
@@ -40,4 +40,4 @@ std::string DescribeCheck(const std::string& source, const ConfigCheck& check);
 // installer without configuration.
 KVResult LoadConfigurationText(const std::string& path, std::string& text, bool& found, std::string& error);
 
-}  // namespace kvsfx
+}  // namespace kestrova

@@ -2,7 +2,7 @@
 
 #include "builder/ConfigCheck.h"
 
-namespace kvsfx {
+namespace kestrova {
 
 KVResult ValidateConfiguration(const Bytes& document, std::string& error) {
   const ConfigCheck check = CheckConfiguration(std::string(document.begin(), document.end()));
@@ -20,4 +20,4 @@ KVResult ValidateConfiguration(const Bytes& document, std::string& error) {
 
 KVResult AcceptAnyConfiguration(const Bytes& /*document*/, std::string& /*error*/) { return kestrova::KV_OK; }
 
-}  // namespace kvsfx
+}  // namespace kestrova

@@ -4,7 +4,7 @@
 
 #include "builder/Bytes.h"
 
-namespace kvsfx {
+namespace kestrova {
 
 // Returns 0 when `document` may go into an installer, else an error code with the reason in `error`.
 using ConfigValidator = KVResult (*)(const Bytes& document, std::string& error);
@@ -15,4 +15,4 @@ KVResult ValidateConfiguration(const Bytes& document, std::string& error);
 // Accepts every document (kvsfx build --no-check).
 KVResult AcceptAnyConfiguration(const Bytes& document, std::string& error);
 
-}  // namespace kvsfx
+}  // namespace kestrova

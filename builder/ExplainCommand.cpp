@@ -7,7 +7,7 @@
 #include "support/Formatter.h"
 #include "support/Text.h"
 
-namespace kvsfx {
+namespace kestrova {
 
 const char kExplainUsage[] =
     "usage: kvsfx explain CODE\n"
@@ -37,4 +37,4 @@ int RunExplain(const std::vector<std::string>& arguments) {
   return kExitOk;
 }
 
-}  // namespace kvsfx
+}  // namespace kestrova

@@ -13,7 +13,7 @@ using kestrova::KV_E_FAIL;
 using kestrova::KVFormat;
 using kestrova::KVFromErrno;
 
-namespace kvsfx {
+namespace kestrova {
 
 namespace {
 
@@ -166,4 +166,4 @@ void PendingFile::Discard() {
   registered_ = false;
 }
 
-}  // namespace kvsfx
+}  // namespace kestrova

@@ -7,7 +7,7 @@
 
 #include "builder/Bytes.h"
 
-namespace kvsfx {
+namespace kestrova {
 
 // A UTF-8 path as the file system takes it.
 std::filesystem::path PathOf(const std::string& utf8);
@@ -50,4 +50,4 @@ class PendingFile {
   bool registered_ = false;
 };
 
-}  // namespace kvsfx
+}  // namespace kestrova

@@ -7,7 +7,7 @@
 
 using kestrova::KVFormat;
 
-namespace kvsfx {
+namespace kestrova {
 
 namespace {
 
@@ -136,4 +136,4 @@ KVResult SetApplicationIcon(ResourceTable& table, const std::vector<IconImage>& 
   return KV_OK;
 }
 
-}  // namespace kvsfx
+}  // namespace kestrova

@@ -7,7 +7,7 @@
 #include "builder/Bytes.h"
 #include "builder/ResourceTable.h"
 
-namespace kvsfx {
+namespace kestrova {
 
 struct IconImage {
   std::uint8_t width = 0;  // 0 means 256
@@ -38,4 +38,4 @@ KVResult SetApplicationIcon(ResourceTable& table, const std::vector<IconImage>& 
 // The RT_ICON IDs that a group resource lists; false when its data is malformed.
 bool ReadIconGroup(const Bytes& group, std::vector<std::uint16_t>& ids);
 
-}  // namespace kvsfx
+}  // namespace kestrova

@@ -10,7 +10,7 @@
 
 using kestrova::KVFormat;
 
-namespace kvsfx {
+namespace kestrova {
 
 const char kInspectUsage[] =
     "usage: kvsfx inspect INSTALLER.exe [--config-out FILE]\n"
@@ -66,7 +66,7 @@ int RunInspect(const std::vector<std::string>& arguments) {
   }
   if (report.resources.empty()) text += "resources:     none\n";
   text += report.hasConfig ? KVFormat("configuration: present, {} bytes (RT_RCDATA {}, language {})\n",
-                                      report.config.size(), kConfigResourceId, kConfigLanguage)
+                                      report.config.size(), kConfigResourceId, kConfigResourceLanguage)
                            : std::string("configuration: none\n");
   if (!report.hasPayload) {
     text += "payload:       none\n";
@@ -97,4 +97,4 @@ int RunInspect(const std::vector<std::string>& arguments) {
   return kExitOk;
 }
 
-}  // namespace kvsfx
+}  // namespace kestrova

@@ -8,10 +8,11 @@
 #include "builder/SevenZipHeader.h"
 #include "builder/SevenZipTool.h"
 #include "support/Formatter.h"
+#include "support/StubContract.h"
 
 using kestrova::KVFormat;
 
-namespace kvsfx {
+namespace kestrova {
 
 namespace {
 
@@ -115,4 +116,4 @@ KVResult InspectInstaller(const std::string& path, InspectReport& report, std::s
   return FindPayload(path, report, error);
 }
 
-}  // namespace kvsfx
+}  // namespace kestrova

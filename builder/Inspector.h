@@ -7,7 +7,7 @@
 #include "builder/Bytes.h"
 #include "builder/ResourceTable.h"
 
-namespace kvsfx {
+namespace kestrova {
 
 struct InspectReport {
   std::uint64_t fileSize = 0;
@@ -37,4 +37,4 @@ struct InspectReport {
 // installer itself finds it.
 KVResult InspectInstaller(const std::string& path, InspectReport& report, std::string& error);
 
-}  // namespace kvsfx
+}  // namespace kestrova

@@ -7,7 +7,7 @@
 
 using kestrova::KVFormat;
 
-namespace kvsfx {
+namespace kestrova {
 
 namespace {
 
@@ -177,4 +177,4 @@ std::uint32_t ComputePeChecksum(const Bytes& file, std::uint64_t checkSumOffset)
   return checksum.Value();
 }
 
-}  // namespace kvsfx
+}  // namespace kestrova

@@ -8,7 +8,7 @@
 
 #include "builder/Bytes.h"
 
-namespace kvsfx {
+namespace kestrova {
 
 inline constexpr std::uint16_t kMachineI386 = 0x014C;
 inline constexpr std::uint16_t kMachineAmd64 = 0x8664;
@@ -129,4 +129,4 @@ class PeChecksum {
 // The checksum of a whole file held in memory.
 std::uint32_t ComputePeChecksum(const Bytes& file, std::uint64_t checkSumOffset);
 
-}  // namespace kvsfx
+}  // namespace kestrova

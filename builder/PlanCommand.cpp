@@ -17,7 +17,7 @@ using kestrova::KVFormat;
 using kestrova::Utf16ToUtf8;
 using kestrova::Utf8ToUtf16;
 
-namespace kvsfx {
+namespace kestrova {
 
 const char kPlanUsage[] =
     "usage: kvsfx plan FILE [--windows NAME|BUILD] [--server] [--arch ARCH] [--admin] [--ui-language TAG]\n"
@@ -75,9 +75,9 @@ class PlanInteraction final : public RunInteraction {
   explicit PlanInteraction(std::u16string user) : locales_(std::move(user)) {}
   kestrova::KVLocaleInfo& Locales() override { return locales_; }
   void ShowLanguageDialog(LanguageMgr& /*languages*/) override { notes.push_back("the language dialog is shown"); }
-  std::intptr_t ShowFolderDialog(std::u16string& /*folder*/) override {
+  FolderDialogResult ShowFolderDialog(std::u16string& /*folder*/) override {
     notes.push_back("the folder dialog is shown, starting at the target");
-    return -1;
+    return FolderDialogResult::NotShown;
   }
   std::vector<std::string> notes;
 
@@ -250,9 +250,10 @@ int Plan(const PlanOptions& options, const MachineKind& machine) {
   cmdLine.command = Utf8ToUtf16(options.command);
   cmdLine.passthrough = Utf8ToUtf16(options.passthrough);
   cmdLine.target = Utf8ToUtf16(options.target);
-  cmdLine.gui = options.gui.empty() ? CmdLine::GuiNotGiven
-                : kestrova::EqualsAsciiNoCase(options.gui, "off") ? CmdLine::GuiOff : CmdLine::GuiOn;
-  cmdLine.internal = options.internal ? CmdLine::InternalRelaunch : CmdLine::InternalNone;
+  if (!options.gui.empty()) {
+    cmdLine.gui = kestrova::EqualsAsciiNoCase(options.gui, "off") ? CmdLine::SFXGuiMode::Off : CmdLine::SFXGuiMode::On;
+  }
+  cmdLine.internal = options.internal ? CmdLine::SFXInternalMode::Relaunch : CmdLine::SFXInternalMode::None;
   PlanInteraction interaction(Utf8ToUtf16(options.uiLanguage));
   RunPlan plan;
   const KVResult result = PlanRun(cfg, cmdLine, interaction, plan);
@@ -306,4 +307,4 @@ int RunPlanCommand(const std::vector<std::string>& arguments) {
   return Plan(options, machine);
 }
 
-}  // namespace kvsfx
+}  // namespace kestrova

@@ -7,7 +7,7 @@
 
 #include "builder/Bytes.h"
 
-namespace kvsfx {
+namespace kestrova {
 
 // The folder of the running program, or "" when it cannot be told.
 std::string ProgramDirectory();
@@ -29,4 +29,4 @@ int CurrentProcessId();
 // Reads the command line as UTF-8 arguments (on Windows from the UTF-16 command line).
 std::vector<std::string> Utf8Arguments(int argc, char** argv);
 
-}  // namespace kvsfx
+}  // namespace kestrova

@@ -16,7 +16,7 @@ extern char** environ;
 using kestrova::KVFormat;
 using kestrova::KVFromErrno;
 
-namespace kvsfx {
+namespace kestrova {
 
 std::string ProgramDirectory() {
   std::string buffer(4096, '\0');
@@ -102,4 +102,4 @@ int CurrentProcessId() { return static_cast<int>(::getpid()); }
 
 std::vector<std::string> Utf8Arguments(int argc, char** argv) { return std::vector<std::string>(argv, argv + argc); }
 
-}  // namespace kvsfx
+}  // namespace kestrova

@@ -10,7 +10,7 @@
 using kestrova::KV_E_DUPLICATE;
 using kestrova::KVFormat;
 
-namespace kvsfx {
+namespace kestrova {
 
 namespace {
 
@@ -337,4 +337,4 @@ Bytes ResourceTable::Serialize(std::uint32_t baseRva) const {
   return out;
 }
 
-}  // namespace kvsfx
+}  // namespace kestrova

@@ -10,7 +10,7 @@
 #include "builder/Bytes.h"
 #include "builder/PeImage.h"
 
-namespace kvsfx {
+namespace kestrova {
 
 inline constexpr std::uint16_t kRtIcon = 3;
 inline constexpr std::uint16_t kRtDialog = 5;
@@ -100,4 +100,4 @@ struct ResourcePlacement {
 KVResult WriteResources(const PeImage& image, const ResourceTable& table, Bytes& newImage,
                         ResourcePlacement& placement, std::string& error);
 
-}  // namespace kvsfx
+}  // namespace kestrova

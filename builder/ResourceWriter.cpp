@@ -8,7 +8,7 @@
 
 using kestrova::KVFormat;
 
-namespace kvsfx {
+namespace kestrova {
 
 namespace {
 
@@ -197,4 +197,4 @@ KVResult WriteResources(const PeImage& image, const ResourceTable& table, Bytes&
   return KV_OK;
 }
 
-}  // namespace kvsfx
+}  // namespace kestrova

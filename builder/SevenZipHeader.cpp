@@ -5,7 +5,7 @@
 
 #include "builder/Bytes.h"
 
-namespace kvsfx {
+namespace kestrova {
 
 namespace {
 
@@ -66,4 +66,4 @@ std::size_t FindSevenZipStartHeader(const std::uint8_t* data, std::size_t size) 
   return size;
 }
 
-}  // namespace kvsfx
+}  // namespace kestrova

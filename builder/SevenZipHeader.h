@@ -3,11 +3,9 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace kvsfx {
+namespace kestrova {
 
 inline constexpr std::size_t kSevenZipHeaderSize = 32;
-// The installer searches for its payload's signature header only within the first 8 MiB of its file.
-inline constexpr std::uint64_t kPayloadSearchLimit = 8u << 20;
 
 // CRC-32 (IEEE 802.3, as 7z uses it), continued from `crc`.
 std::uint32_t Crc32(const std::uint8_t* data, std::size_t size, std::uint32_t crc = 0);
@@ -32,4 +30,4 @@ bool ReadSevenZipStartHeader(const std::uint8_t* data, std::size_t size, SevenZi
 // The first offset in the bytes where a valid signature header starts, or `size` when there is none.
 std::size_t FindSevenZipStartHeader(const std::uint8_t* data, std::size_t size);
 
-}  // namespace kvsfx
+}  // namespace kestrova

@@ -14,7 +14,7 @@
 using kestrova::KV_E_FAIL;
 using kestrova::KVFormat;
 
-namespace kvsfx {
+namespace kestrova {
 
 std::string FindSevenZip() { return FindOnPath({"7zz", "7z"}); }
 
@@ -141,4 +141,4 @@ KVResult CheckArchiveAt(const std::string& path, std::uint64_t offset, std::uint
   return KV_OK;
 }
 
-}  // namespace kvsfx
+}  // namespace kestrova

@@ -7,7 +7,7 @@
 
 #include "builder/Bytes.h"
 
-namespace kvsfx {
+namespace kestrova {
 
 // The full path of 7zz, else of 7z, found on PATH; "" when neither is there.
 std::string FindSevenZip();
@@ -40,4 +40,4 @@ KVResult ListArchive(const std::string& sevenZip, const std::string& file, std::
 KVResult CheckArchiveAt(const std::string& path, std::uint64_t offset, std::uint64_t fileSize, std::uint64_t& size,
                         std::string& error);
 
-}  // namespace kvsfx
+}  // namespace kestrova

@@ -2,4 +2,4 @@
 #include "builder/Cli.h"
 #include "builder/Platform.h"
 
-int main(int argc, char** argv) { return kvsfx::RunKvsfx(kvsfx::Utf8Arguments(argc, argv)); }
+int main(int argc, char** argv) { return kestrova::RunKvsfx(kestrova::Utf8Arguments(argc, argv)); }

@@ -1,6 +1,5 @@
 #include "commands/ResolvePath.h"
 
-#include "app/RunOutcome.h"
 #include "commands/Variables.h"
 
 using namespace kestrova;

@@ -5,6 +5,9 @@
 #include "commands/VariableFacts.h"
 #include "support/ErrorCodes.h"
 
+// The longest target folder a run accepts, in UTF-16 code units.
+inline constexpr unsigned kMaxTargetPathLength = 248;
+
 // ${SfxPath}, ${ProgramFilesPath} and known folders, then environment variables, then made absolute against the
 // current directory. An absolute path longer than kMaxTargetPathLength is KV_E_TARGET_TOO_LONG. absolutePath is
 // set only on success.

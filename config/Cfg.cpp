@@ -4,8 +4,11 @@
 #include <utility>
 #include <vector>
 
+#include "support/StubContract.h"
+
 using kestrova::KV_E_INVALID_DATA;
 using kestrova::KV_OK;
+using kestrova::kDefaultApplicationTitle;
 using kestrova::KVResult;
 using kestrova::XmlElementRef;
 
@@ -41,7 +44,7 @@ KVResult ReadFormatVersion(XmlElementRef root, CfgReadContext& context) {
 
 }  // namespace
 
-Cfg::Cfg() : CfgObject(nullptr, {}), Title(u" Self Extractor") {}
+Cfg::Cfg() : CfgObject(nullptr, {}), Title(kDefaultApplicationTitle) {}
 
 Cfg& GlobalCfg() {
   static Cfg instance;
@@ -53,7 +56,7 @@ KVResult DefaultExtractorTitle(SystemFacts& facts, std::u16string& title) {
   const KVResult result = facts.GetExecutablePath(path);
   if (result != KV_OK) return result;
   title.assign(FileNameWithoutExtension(path));
-  title += u" Self Extractor";
+  title += kDefaultApplicationTitle;
   return KV_OK;
 }
 

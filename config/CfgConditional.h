@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "commands/Conditional.h"
+#include "config/Conditional.h"
 #include "config/CfgObject.h"
 #include "config/CfgReadContext.h"
 

@@ -12,7 +12,7 @@
 #include "builder/ResourceTable.h"
 #include "tests/native/CraftedPe.h"
 
-using namespace kvsfx;
+using namespace kestrova;
 
 namespace {
 

@@ -2,11 +2,8 @@
 
 #include <tinyxml2.h>
 
-#include <cerrno>
-#include <cstdio>
 #include <utility>
 
-#include "support/Diagnostics.h"
 #include "support/Text.h"
 
 namespace kestrova {
@@ -66,29 +63,6 @@ const tinyxml2::XMLAttribute* FindAttribute(const tinyxml2::XMLElement* element,
   return name != nullptr ? element->FindAttribute(name) : nullptr;
 }
 
-struct FileCloser {
-  void operator()(std::FILE* file) const noexcept { std::fclose(file); }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
-
-#if defined(_WIN32)
-std::FILE* OpenForReading(const std::u16string& path) { return _wfopen(AsWide(path), L"rb"); }
-std::FILE* OpenForWriting(const std::u16string& path, std::uint8_t shareFlag) {
-  return _wfsopen(AsWide(path), L"wb", (shareFlag + 1) * 16);  // 16 deny read and write, 32 deny write
-}
-#else
-std::FILE* OpenForReading(const std::u16string& path) { return std::fopen(Utf16ToUtf8(path).c_str(), "rb"); }
-std::FILE* OpenForWriting(const std::u16string& path, std::uint8_t /*shareFlag*/) {
-  return std::fopen(Utf16ToUtf8(path).c_str(), "wb");
-}
-#endif
-
-KVResult OpenFailure(const char* operation) {
-  const KVResult code = KVFromErrno(errno & 0xFFFF);
-  KVDiagnostic("ERROR: %s: opening the file failed, err=0x%08x\n", operation, static_cast<unsigned>(code));
-  return code;
-}
-
 }  // namespace
 
 std::u16string XmlValueToUtf16(std::string_view utf8) {
@@ -110,11 +84,6 @@ std::string_view XmlElementRef::Name() const {
 
 bool XmlElementRef::HasAttribute(const char* name) const {
   return element_ != nullptr && FindAttribute(element_, name) != nullptr;
-}
-
-XmlElementRef XmlElementRef::Parent() const {
-  return XmlElementRef(element_ != nullptr && element_->Parent() != nullptr ? element_->Parent()->ToElement()
-                                                                             : nullptr);
 }
 
 int XmlElementRef::LineNumber(const char* attributeName) const {
@@ -210,20 +179,6 @@ KVXmlDocument::KVXmlDocument()
 
 KVXmlDocument::~KVXmlDocument() = default;
 
-KVResult KVXmlDocument::LoadFile(const std::u16string& path) {
-  document_->Clear();
-  errorLine_ = 0;
-  errorName_.clear();
-  errno = 0;
-  const FilePtr file(OpenForReading(path));
-  if (!file) return OpenFailure("KVXmlDocument::LoadFile");
-  if (document_->LoadFile(file.get()) != tinyxml2::XML_SUCCESS) {
-    ClearAfterError();
-    return KV_E_XML_LOAD;
-  }
-  return KV_OK;
-}
-
 KVResult KVXmlDocument::Parse(const char* text) {
   errorLine_ = 0;
   errorName_.clear();
@@ -243,29 +198,6 @@ void KVXmlDocument::ClearAfterError() {
   errorLine_ = document_->ErrorLineNum();
   errorName_ = document_->ErrorName();
   document_->Clear();
-}
-
-KVResult KVXmlDocument::SaveFile(const std::u16string& path, std::uint8_t shareFlag) {
-  errno = 0;
-  FilePtr file(OpenForWriting(path, shareFlag));
-  if (!file) return OpenFailure("KVXmlDocument::SaveFile");
-
-  tinyxml2::XMLDeclaration* declaration = document_->NewDeclaration();
-  if (declaration == nullptr) return KV_E_FAIL;
-  if (document_->InsertFirstChild(declaration) == nullptr) {
-    document_->DeleteNode(declaration);
-    return KV_E_FAIL;
-  }
-
-  bool written = document_->SaveFile(file.get(), false) == tinyxml2::XML_SUCCESS;
-  written = std::fflush(file.get()) == 0 && std::ferror(file.get()) == 0 && written;
-  written = std::fclose(file.release()) == 0 && written;
-  if (!written) {
-    KVDiagnostic("ERROR: %s: writing the file failed, err=0x%08x\n", "KVXmlDocument::SaveFile",
-                 static_cast<unsigned>(KV_E_XML_SAVE));
-    return KV_E_XML_SAVE;
-  }
-  return KV_OK;
 }
 
 KVResult KVXmlDocument::GetChildElements(const char* name, std::vector<XmlElementRef>& elements) const {

@@ -34,8 +34,6 @@ class XmlElementRef {
   std::string_view Name() const;
   bool HasAttribute(const char* name) const;
 
-  // The enclosing element; null for a top-level element and for a null handle.
-  XmlElementRef Parent() const;
   // 1-based source line of the element's start tag, or of its attribute `name` when that is present;
   // 0 for a null handle.
   int LineNumber(const char* attributeName = nullptr) const;
@@ -75,31 +73,21 @@ class XmlElementRef {
 class KVXmlDocument {
  public:
   KVXmlDocument();
-  virtual ~KVXmlDocument();
+  ~KVXmlDocument();
   KVXmlDocument(const KVXmlDocument&) = delete;
   KVXmlDocument& operator=(const KVXmlDocument&) = delete;
 
-  // Reads the file in binary mode and parses it. Opening fails: KVFromErrno(errno & 0xFFFF);
-  // reading or parsing fails: KV_E_XML_LOAD.
-  virtual KVResult LoadFile(const std::u16string& path);
   // Parses NUL-terminated UTF-8 text; null, empty or not well-formed: KV_E_XML_MALFORMED.
-  virtual KVResult Parse(const char* text);
-  // After a failed LoadFile or Parse: the parser's line of the error (0 when it gave none) and its error
+  KVResult Parse(const char* text);
+  // After a failed Parse: the parser's line of the error (0 when it gave none) and its error
   // name ("XML_ERROR_MISMATCHED_ELEMENT"); 0 and empty after success.
   int ErrorLineNumber() const { return errorLine_; }
   const std::string& ErrorName() const { return errorName_; }
-  // Inserts an XML declaration as the first node and writes the document indented. On Windows the file is
-  // opened with the sharing mode (shareFlag + 1) * 16: 0 denies reading and writing, 1 denies writing.
-  // Opening fails: KVFromErrno(errno & 0xFFFF); no declaration: KV_E_FAIL; writing fails: KV_E_XML_SAVE.
-  virtual KVResult SaveFile(const std::u16string& path, std::uint8_t shareFlag);
 
   // Top-level elements, as XmlElementRef::GetChildElements does for an element.
   KVResult GetChildElements(const char* name, std::vector<XmlElementRef>& elements) const;
   // The first top-level element, or a null handle.
   XmlElementRef RootElement() const;
-
-  tinyxml2::XMLDocument& Native() { return *document_; }
-  const tinyxml2::XMLDocument& Native() const { return *document_; }
 
  private:
   // Keeps the parser's error (Clear forgets it) and empties the document.

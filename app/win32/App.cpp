@@ -3,6 +3,7 @@
 #include "app/ProcessValues.h"
 #include "app/RunOutcome.h"
 #include "app/win32/WindowMessages.h"
+#include "commands/ProgramFolder.h"
 #include "config/win32/Wow64FsRedirectionGuard.h"
 #include "support/Formatter.h"
 #include "support/win32/ModuleFileName.h"
@@ -24,10 +25,9 @@ KVResult App::Run(std::uint32_t& exitCode) {
 
   if (const KVResult r = messageWindow_.Create(); r != KV_OK) return r;
   shared_->messageWindow = messageWindow_.Handle();
-  if (const KVResult r = shared_->uiActions.Open(); r != KV_OK) return r;
 
   shared_->tasks.clear();
-  const RunEnvironment environment{instance_, &shared_->parameters, messageWindow_.Handle(), &shared_->uiActions};
+  const RunEnvironment environment{&shared_->parameters, messageWindow_.Handle(), &shared_->uiActions};
   if (const KVResult r = planner_.PlanRun(environment, shared_->tasks); r != KV_OK) return r;
 
   if (const KVResult r = progress_.Create(instance_, ApplicationTitle()); r != KV_OK) return r;
@@ -53,14 +53,13 @@ KVResult App::StartWorker() {
 unsigned __stdcall App::WorkerProcedure(void* argument) {
   const std::unique_ptr<std::shared_ptr<Shared>> reference(static_cast<std::shared_ptr<Shared>*>(argument));
   Shared& shared = **reference;
-  shared.worker.SetState(WorkerState::Running, KV_OK);
   KVResult result = KV_OK;
   {
     const Wow64FsRedirectionGuard redirectionOff;
     result = redirectionOff.Error();
     if (result == KV_OK) result = RunTaskList(shared.tasks, shared.parameters, shared);
   }
-  shared.worker.SetState(WorkerState::Finished, result);
+  shared.worker.SetResult(result);
   return 0;
 }
 
@@ -123,11 +122,6 @@ void App::TearDownWindows() {
 std::uint32_t App::Shared::TickCount() { return ::GetTickCount(); }
 
 void App::Shared::Sleep(std::uint32_t milliseconds) { ::Sleep(milliseconds); }
-
-void App::Shared::SetCurrentTaskIndex(int index) {
-  auto lock = stateLock.Acquire();
-  currentTaskIndex = index;
-}
 
 void App::Shared::ShowProgress(bool visible) {
   // After the loop has ended there is no window; posting to null would land in this thread's own queue.

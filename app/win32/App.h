@@ -32,17 +32,14 @@ class App final : public MessageHandler {
   // Everything the worker thread touches. The worker holds its own reference, so that a run ended early by a
   // UI action's error can release the App while the worker still waits.
   struct Shared final : WorkerHost {
-    kestrova::KVCriticalSection stateLock;
-    WorkerThread worker{stateLock};
+    WorkerThread worker;
     UIActionQueue uiActions;
     TaskList tasks;
     ParameterStore parameters;
-    int currentTaskIndex = -1;
     std::atomic<HWND> messageWindow{nullptr};
 
     std::uint32_t TickCount() override;
     void Sleep(std::uint32_t milliseconds) override;
-    void SetCurrentTaskIndex(int index) override;
     void ShowProgress(bool visible) override;
   };
 

@@ -19,7 +19,7 @@ class StubRunInteraction final : public RunInteraction {
  public:
   kestrova::KVLocaleInfo& Locales() override { return locales_; }
   void ShowLanguageDialog(LanguageMgr& /*languages*/) override {}
-  std::intptr_t ShowFolderDialog(std::u16string& /*folder*/) override { return -1; }
+  FolderDialogResult ShowFolderDialog(std::u16string& /*folder*/) override { return FolderDialogResult::NotShown; }
 
  private:
   SystemLocaleInfo locales_;

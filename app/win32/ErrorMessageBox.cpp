@@ -11,7 +11,7 @@ using namespace kestrova;
 
 KVResult ShowErrorMessage(KVResult code) {
   const std::u16string text = ErrorMessageText(code);
-  if (!text.empty() && CmdLineValues.gui != CmdLine::GuiOff) {
+  if (!text.empty() && CmdLineValues.gui != CmdLine::SFXGuiMode::Off) {
     ::MessageBoxW(nullptr, AsWide(text), AsWide(ApplicationTitle()),
                   MB_OK | MB_ICONERROR | MB_SETFOREGROUND | MB_TOPMOST);
   }

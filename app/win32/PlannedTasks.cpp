@@ -1,7 +1,6 @@
 #include "app/win32/PlannedTasks.h"
 
-#include "extract/win32/DeleteExtractedFiles.h"
-#include "extract/win32/ExtractFiles.h"
+#include "app/win32/ExtractTasks.h"
 #include "support/Diagnostics.h"
 
 using kestrova::KVResult;

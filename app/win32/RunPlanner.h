@@ -12,7 +12,6 @@ class ParameterStore;
 class UIActionQueue;
 
 struct RunEnvironment {
-  HINSTANCE instance;
   ParameterStore* parameters;
   HWND messageWindow;
   UIActionQueue* uiActions;

@@ -4,24 +4,14 @@
 
 using namespace kestrova;
 
-KVResult UIActionQueue::Open() {
-  event_.reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
-  if (!event_) return KVLastError();
-  open_ = true;
-  ::SetEvent(event_.get());
-  return KV_OK;
-}
-
 void UIActionQueue::Push(UIAction& action) {
   auto lock = lock_.Acquire();
-  const bool wasEmpty = head_ == nullptr;
   action.next_ = nullptr;
   action.previous_ = tail_;
   action.queue_ = this;
   if (tail_ != nullptr) tail_->next_ = &action;
   else head_ = &action;
   tail_ = &action;
-  if (wasEmpty && event_) ::SetEvent(event_.get());
 }
 
 UIAction* UIActionQueue::Pop() {

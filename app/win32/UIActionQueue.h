@@ -33,8 +33,6 @@ class UIActionQueue {
   UIActionQueue(const UIActionQueue&) = delete;
   UIActionQueue& operator=(const UIActionQueue&) = delete;
 
-  // Creates the queue's manual-reset event, marks the queue open and signals the event.
-  kestrova::KVResult Open();
   void Push(UIAction& action);
   // The head item, unlinked; null when the queue is empty.
   UIAction* Pop();
@@ -47,8 +45,6 @@ class UIActionQueue {
   UIAction* head_ = nullptr;
   UIAction* tail_ = nullptr;
   kestrova::KVCriticalSection lock_;
-  kestrova::KVUniqueHandle event_;
-  bool open_ = false;
 };
 
 // A UI action that a task waits for: the main thread runs Show, then releases the waiting task.

@@ -3,23 +3,30 @@
 #include <io.h>
 #include <shellapi.h>
 
+#include <memory>
+
 #include "builder/Platform.h"
 #include "support/Formatter.h"
 #include "support/Text.h"
-#include "support/win32/UniqueResource.h"
 
 using kestrova::AsWide;
 using kestrova::FromWide;
 using kestrova::KV_OK;
 using kestrova::KVFormat;
-using kestrova::KVUniqueHandle;
-using kestrova::KVUniqueLocalMemory;
 using kestrova::Utf16ToUtf8;
 using kestrova::Utf8ToUtf16;
 
-namespace kvsfx {
+namespace kestrova {
 
 namespace {
+
+struct HandleCloser {
+  void operator()(HANDLE handle) const noexcept { ::CloseHandle(handle); }
+};
+using UniqueHandle = std::unique_ptr<void, HandleCloser>;
+struct LocalMemoryFreer {
+  void operator()(void* memory) const noexcept { ::LocalFree(memory); }
+};
 
 std::string Narrow(const wchar_t* text) { return Utf16ToUtf8(FromWide(text)); }
 
@@ -100,13 +107,17 @@ KVResult RunProgram(const std::vector<std::string>& argv, std::string* output, i
   for (const std::string& a : argv) AppendQuoted(commandLine, Utf8ToUtf16(a));
   const std::u16string program = Utf8ToUtf16(argv[0]);
 
-  KVUniqueHandle readEnd;
-  KVUniqueHandle writeEnd;
+  UniqueHandle readEnd;
+  UniqueHandle writeEnd;
   STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
   if (output != nullptr) {
     SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-    if (!::CreatePipe(readEnd.put(), writeEnd.put(), &inherit, 0)) return LastError(error, "cannot create a pipe");
+    HANDLE pipeRead = nullptr;
+    HANDLE pipeWrite = nullptr;
+    if (!::CreatePipe(&pipeRead, &pipeWrite, &inherit, 0)) return LastError(error, "cannot create a pipe");
+    readEnd.reset(pipeRead);
+    writeEnd.reset(pipeWrite);
     ::SetHandleInformation(readEnd.get(), HANDLE_FLAG_INHERIT, 0);
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
@@ -119,8 +130,8 @@ KVResult RunProgram(const std::vector<std::string>& argv, std::string* output, i
                         &info)) {
     return LastError(error, "cannot run " + argv[0]);
   }
-  const KVUniqueHandle process(info.hProcess);
-  const KVUniqueHandle thread(info.hThread);
+  const UniqueHandle process(info.hProcess);
+  const UniqueHandle thread(info.hThread);
   if (output != nullptr) {
     writeEnd.reset();  // the child holds its own copy; reading ends when it closes it
     char buffer[65536];
@@ -145,12 +156,12 @@ int CurrentProcessId() { return static_cast<int>(::GetCurrentProcessId()); }
 
 std::vector<std::string> Utf8Arguments(int argc, char** argv) {
   int count = 0;
-  const KVUniqueLocalMemory list(::CommandLineToArgvW(::GetCommandLineW(), &count));
+  const std::unique_ptr<wchar_t*, LocalMemoryFreer> list(::CommandLineToArgvW(::GetCommandLineW(), &count));
   if (!list) return std::vector<std::string>(argv, argv + argc);
-  const auto* arguments = static_cast<wchar_t* const*>(list.get());
+  const wchar_t* const* arguments = list.get();
   std::vector<std::string> result;
   for (int i = 0; i < count; ++i) result.push_back(Narrow(arguments[i]));
   return result;
 }
 
-}  // namespace kvsfx
+}  // namespace kestrova

@@ -5,7 +5,7 @@
 
 #include <cstring>
 
-#include "app/ProcessValues.h"
+#include "commands/ProgramFolder.h"
 #include "config/win32/ProcessMachine.h"
 #include "support/Text.h"
 #include "support/win32/UniqueResource.h"
@@ -13,9 +13,6 @@
 using namespace kestrova;
 
 namespace {
-
-void CoTaskMemFreeNoResult(PWSTR p) noexcept { ::CoTaskMemFree(p); }
-using UniqueCoTaskString = KVUniqueResource<PWSTR, &CoTaskMemFreeNoResult>;
 
 GUID ToGuid(const KnownFolderId& id) {
   GUID guid;
@@ -50,7 +47,7 @@ KVResult SystemVariableFacts::QueryProcessMachine(std::uint16_t& processMachine,
 }
 
 KVResult SystemVariableFacts::KnownFolderPath(const KnownFolderId& id, std::u16string& path) {
-  UniqueCoTaskString folder;
+  KVUniqueCoTaskMemString folder;
   // The string is task memory even when the call fails.
   const HRESULT hr = ::SHGetKnownFolderPath(ToGuid(id), static_cast<DWORD>(KF_FLAG_CREATE | KF_FLAG_INIT), nullptr,
                                             folder.put());

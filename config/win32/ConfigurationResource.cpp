@@ -1,13 +1,14 @@
 #include "config/win32/ConfigurationResource.h"
 
+#include "support/StubContract.h"
 #include "support/win32/UniqueResource.h"
 
 using namespace kestrova;
 
 KVResult ReadConfigurationResource(HMODULE module, std::string& text) {
   text.clear();
-  const HRSRC resource = ::FindResourceExW(module, RT_RCDATA, MAKEINTRESOURCEW(kConfigurationResourceId),
-                                           kConfigurationResourceLanguage);
+  const HRSRC resource = ::FindResourceExW(module, MAKEINTRESOURCEW(kConfigResourceType),
+                                           MAKEINTRESOURCEW(kConfigResourceId), kConfigResourceLanguage);
   if (resource == nullptr) {
     return ::GetLastError() == ERROR_RESOURCE_TYPE_NOT_FOUND ? KV_E_NO_CONFIGURATION : KVLastError();
   }

@@ -1,13 +1,10 @@
-// The embedded configuration: RT_RCDATA resource 222, language 1033 (English, United States).
+// The embedded configuration resource (support/StubContract.h names it).
 #pragma once
 #include <windows.h>
 
 #include <string>
 
 #include "support/ErrorCodes.h"
-
-inline constexpr WORD kConfigurationResourceId = 222;
-inline constexpr WORD kConfigurationResourceLanguage = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
 
 // Copies the resource's bytes from `module` (null: the running executable) into `text`, whose c_str() ends
 // them with a NUL. KV_E_NO_CONFIGURATION when the module has no RT_RCDATA resource at all, or when the

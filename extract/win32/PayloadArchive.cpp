@@ -7,6 +7,7 @@
 
 #include "extract/SiblingArchive.h"
 #include "extract/win32/DecoderSettings.h"
+#include "support/StubContract.h"
 #include "support/Text.h"
 
 using kestrova::AsWide;
@@ -60,7 +61,7 @@ HRESULT PayloadArchive::OpenFile(const std::u16string& path, bool& isArchive) {
   RINOK(ApplyDecoderSettings(archive))
   CMyComPtr<IArchiveOpenCallback> callback = new OpenCallback;
   // The handler accepts a header that starts at any offset up to and including the given one.
-  const UInt64 lastHeaderOffset = kPayloadSearchLimit - 1;
+  const UInt64 lastHeaderOffset = kestrova::kPayloadSearchLimit - 1;
   const HRESULT opened = archive->Open(file, &lastHeaderOffset, callback);
   if (opened != S_OK) {
     isArchive = !IsNotArchive(archive);

@@ -12,8 +12,8 @@
 #include "builder/SevenZipTool.h"
 #include "tests/native/CraftedPe.h"
 
-using namespace kvsfx;
-using namespace kvsfx::testing;
+using namespace kestrova;
+using namespace kestrova::testing;
 namespace fs = std::filesystem;
 
 namespace {

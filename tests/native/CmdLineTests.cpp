@@ -46,7 +46,7 @@ TEST_F(CmdLineTest, OptionsStoreTheirValuesAndOtherElementsAreCollected) {
             KV_OK);  // the later value wins
   EXPECT_EQ(Values(), u8"2 1|repair|C:\\\u00DCber \u65E5\U0001F600|de-DE|x.log|||[extra][-1][--2][-][--]");
   EXPECT_EQ(Parse({u"--gui", u"oN"}), KV_OK);
-  EXPECT_EQ(values.gui, CmdLine::GuiOn);
+  EXPECT_EQ(values.gui, CmdLine::SFXGuiMode::On);
   EXPECT_TRUE(messages.empty());
 }
 

@@ -4,7 +4,7 @@
 
 #include "builder/PeImage.h"
 
-namespace kvsfx::testing {
+namespace kestrova::testing {
 
 CraftedPe CraftedPe::WithResources(const ResourceTable& resources, bool resourcesLast) {
   CraftedPe pe;
@@ -69,4 +69,4 @@ Bytes Patched(Bytes bytes, const std::vector<Patch>& patches) {
   return bytes;
 }
 
-}  // namespace kvsfx::testing
+}  // namespace kestrova::testing

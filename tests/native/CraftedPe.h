@@ -7,7 +7,7 @@
 #include "builder/Bytes.h"
 #include "builder/ResourceTable.h"
 
-namespace kvsfx::testing {
+namespace kestrova::testing {
 
 struct CraftedSection {
   std::string name;
@@ -47,4 +47,4 @@ struct Patch {
 };
 Bytes Patched(Bytes bytes, const std::vector<Patch>& patches);
 
-}  // namespace kvsfx::testing
+}  // namespace kestrova::testing

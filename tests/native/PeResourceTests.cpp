@@ -11,9 +11,9 @@
 #include "builder/ResourceTable.h"
 #include "tests/native/CraftedPe.h"
 
-using namespace kvsfx;
-using namespace kvsfx::testing;
-using Kind = kvsfx::ResourcePlacement::Kind;
+using namespace kestrova;
+using namespace kestrova::testing;
+using Kind = kestrova::ResourcePlacement::Kind;
 
 namespace {
 

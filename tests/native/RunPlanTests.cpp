@@ -19,7 +19,7 @@ namespace {
 // Records the dialogs it is asked to show and answers them as scripted; every locale is known, the user's is en-US.
 class ScriptedInteraction final : public RunInteraction, public KVLocaleInfo {
  public:
-  std::intptr_t folderAnswer = -1;  // 1: "D:\chosen", another positive value: cancelled, -1: cannot be shown
+  FolderDialogResult folderAnswer = FolderDialogResult::NotShown;  // Ok: "D:\chosen"
   std::u16string languageAnswer;
   std::string shown;
 
@@ -28,9 +28,9 @@ class ScriptedInteraction final : public RunInteraction, public KVLocaleInfo {
     shown += "language; ";
     if (!languageAnswer.empty()) languages.SelectByTag(languageAnswer);
   }
-  std::intptr_t ShowFolderDialog(std::u16string& folder) override {
+  FolderDialogResult ShowFolderDialog(std::u16string& folder) override {
     shown += "folder " + Utf16ToUtf8(folder) + "; ";
-    if (folderAnswer == 1) folder = u"D:\\chosen";
+    if (folderAnswer == FolderDialogResult::Ok) folder = u"D:\\chosen";
     return folderAnswer;
   }
   KVResult GetDisplayNames(const std::u16string& name, std::u16string& english, std::u16string& localized) override {
@@ -92,7 +92,7 @@ struct Case {
   const char16_t* cmdLine;  // after the program name
   KVResult result;
   std::string plan = "";  // Render's text, compared for KV_OK
-  std::intptr_t folderAnswer = -1;
+  FolderDialogResult folderAnswer = FolderDialogResult::NotShown;
   std::u16string languageAnswer = u"";
 };
 
@@ -132,8 +132,8 @@ TEST(RunPlan, ExtractModeTargetFolderDialogAndProgress) {
   ExpectPlans({
       // A dialog that cannot be shown keeps the target.
       {folder, u"", KV_OK, "folder %TEMP%\\x; ExtractFiles %TEMP%\\x; "},
-      {folder, u"--target C:\\given", KV_OK, "folder C:\\given; ExtractFiles D:\\chosen; ", 1},
-      {folder, u"", KV_E_CANCELLED, "", 2},
+      {folder, u"--target C:\\given", KV_OK, "folder C:\\given; ExtractFiles D:\\chosen; ", FolderDialogResult::Ok},
+      {folder, u"", KV_E_CANCELLED, "", FolderDialogResult::Cancelled},
       {folder, u"--gui off", KV_OK, "ExtractFiles %TEMP%\\x hidden; "},
       {quiet, u"", KV_OK, "ExtractFiles cwd hidden; "},
       {quiet, u"--gui on", KV_OK, "folder cwd; ExtractFiles cwd; "},
@@ -179,7 +179,7 @@ TEST(RunPlan, LanguageStep) {
   ExpectPlans({
       // The user's language is the default; the dialog may change it.
       {Launch(two, dialog), u"", KV_OK, "language; " + tasks("en", "en-US")},
-      {Launch(two, dialog), u"", KV_OK, "language; " + tasks("de", "de-DE"), -1, u"de-DE"},
+      {Launch(two, dialog), u"", KV_OK, "language; " + tasks("de", "de-DE"), FolderDialogResult::NotShown, u"de-DE"},
       {Launch(two, dialog), u"--language de-DE", KV_OK, tasks("de", "de-DE")},
       {Launch(two), u"", KV_OK, tasks("en", "en-US")},
       // A single language is taken without a dialog, whatever the user's language.

@@ -3,9 +3,6 @@
 #include <gtest/gtest.h>
 #include <tinyxml2.h>
 
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -138,38 +135,6 @@ TEST(XmlChildrenTest, ElementsInDocumentOrderAndTheNullHandle) {
   EXPECT_EQ(std::tie(attribute, text, id), std::make_tuple(u"d", u"t", u""));
   EXPECT_TRUE(list.empty() && number == 0 && !flag && none.Name().empty() && !none.HasAttribute("A"));
   EXPECT_EQ(KVXmlDocument().RootElement(), none);
-}
-
-TEST(XmlFileTest, SaveAddsDeclarationAndIndentsLoadReadsItBackAndErrors) {
-  // Removed at the start too, should a failed check have ended an earlier run early.
-  const std::filesystem::path dir = std::filesystem::temp_directory_path() / "kvsfx-xml-file-test";
-  std::filesystem::remove_all(dir);
-  std::filesystem::create_directories(dir);
-  const auto at = [&dir](const char* utf8Name) { return dir / std::filesystem::u8path(utf8Name); };
-  const auto path = [&at](const char* utf8Name) { return Utf8ToUtf16(at(utf8Name).u8string()); };
-
-  KVXmlDocument document, loaded;
-  ParseRoot(document, "<Root A=\"x &amp; y\"><Child>\xC3\xA4</Child></Root>");
-  ASSERT_EQ(document.SaveFile(path("r\xC3\xA9sum\xC3\xA9.xml"), 0), KV_OK);
-  std::ifstream in(at("r\xC3\xA9sum\xC3\xA9.xml"), std::ios::binary);
-  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}),
-            "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Root A=\"x &amp; y\">\n    <Child>\xC3\xA4</Child>\n</Root>\n");
-  ASSERT_EQ(loaded.LoadFile(path("r\xC3\xA9sum\xC3\xA9.xml")), KV_OK);
-  std::u16string text;
-  EXPECT_EQ(XmlElementRef(loaded.RootElement().Get()->FirstChildElement()).GetText(text), KV_OK);
-  EXPECT_EQ(text, u"\u00E4");
-
-  EXPECT_EQ(loaded.LoadFile(path("missing.xml")), 0xE0010002u);  // ENOENT
-  std::ofstream(at("broken.xml")) << "<ok/><a><b></a>";
-  EXPECT_EQ(loaded.LoadFile(path("broken.xml")), KV_E_XML_LOAD);
-  EXPECT_TRUE(loaded.RootElement().IsNull());
-  ParseRoot(document, "<Root/>");
-  EXPECT_EQ(document.SaveFile(path("no-folder/out.xml"), 0), 0xE0010002u);
-  EXPECT_EQ(document.Native().FirstChild()->ToDeclaration(), nullptr);  // not inserted when opening fails
-  if (std::filesystem::exists("/dev/full")) {
-    EXPECT_EQ(document.SaveFile(u"/dev/full", 0), KV_E_XML_SAVE);
-  }
-  std::filesystem::remove_all(dir);
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-// The cleanup task on real folders whose files someone else holds open, with and without delete sharing.
+// The cleanup on real folders whose files someone else holds open, with and without delete sharing.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -6,7 +6,7 @@
 #include <string>
 #include <thread>
 
-#include "extract/win32/DeleteExtractedFiles.h"
+#include "extract/win32/DeleteExtractedFolder.h"
 #include "extract/win32/FolderRemoval.h"
 #include "support/Text.h"
 #include "support/win32/UniqueResource.h"
@@ -35,11 +35,10 @@ HANDLE Hold(const std::u16string& path, DWORD share) {
 
 bool Exists(const std::u16string& path) { return ::GetFileAttributesW(AsWide(path)) != INVALID_FILE_ATTRIBUTES; }
 
-DeleteExtractedFiles::Report Clean(const std::u16string& folder) {
-  DeleteExtractedFiles task(nullptr, nullptr, nullptr);
-  task.target = folder;
-  EXPECT_EQ(task.Run(), KV_OK);
-  return task.LastReport();
+DeleteReport Clean(const std::u16string& folder) {
+  DeleteReport report;
+  EXPECT_EQ(DeleteExtractedFolder(folder, &report), KV_OK);
+  return report;
 }
 
 }  // namespace
@@ -52,7 +51,7 @@ TEST(Cleanup, FileHeldWithoutDeleteSharingStaysWithItsFoldersAndNothingIsRetried
   {
     const KVUniqueFile held(Hold(folder + u"\\sub\\held.txt", FILE_SHARE_READ));
     ASSERT_TRUE(held);
-    const DeleteExtractedFiles::Report report = Clean(folder);
+    const DeleteReport report = Clean(folder);
     EXPECT_EQ(report.treeResult, static_cast<KVResult>(ERROR_SHARING_VIOLATION));
     EXPECT_EQ(report.failedFiles, 1u);
     EXPECT_EQ(report.retryPasses, 0u);
@@ -77,7 +76,7 @@ TEST(Cleanup, FilesDeletedWhileHeldWithDeleteSharingAreWaitedForUntilTheyGo) {
     first.reset();
     second.reset();
   });
-  const DeleteExtractedFiles::Report report = Clean(folder);
+  const DeleteReport report = Clean(folder);
   closer.join();
   EXPECT_EQ(report.treeResult, KV_E_FOLDER_NOT_EMPTY);
   EXPECT_EQ(report.pendingFiles, 2u);
@@ -87,7 +86,7 @@ TEST(Cleanup, FilesDeletedWhileHeldWithDeleteSharingAreWaitedForUntilTheyGo) {
 }
 
 TEST(Cleanup, MissingTargetAndVanishedFilesAreNotErrors) {
-  const DeleteExtractedFiles::Report report = Clean(NewFolder(u"kv-missing") + u"\\not-there");
+  const DeleteReport report = Clean(NewFolder(u"kv-missing") + u"\\not-there");
   EXPECT_EQ(report.treeResult, KV_OK);
   EXPECT_EQ(report.retryPasses, 0u);
   FileDeletion outcome = FileDeletion::Pending;

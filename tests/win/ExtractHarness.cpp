@@ -1,4 +1,4 @@
-// Runs the extraction task, and optionally the cleanup task, on the calling thread and prints what they did:
+// Runs the extraction, and optionally the cleanup, on the calling thread and prints what they did:
 //   kv-extract-harness [--list] [--delete] [--stats] EXECUTABLE TARGET
 //   kv-extract-harness --delete-only TARGET
 // Prints "extract=0xXXXXXXXX" (with the failure message, if any), with --list one line per entry of the target
@@ -11,8 +11,8 @@
 #include <cstdio>
 #include <string>
 
-#include "extract/win32/DeleteExtractedFiles.h"
-#include "extract/win32/ExtractFiles.h"
+#include "extract/win32/DeleteExtractedFolder.h"
+#include "extract/win32/ExtractPayload.h"
 #include "support/Text.h"
 
 using namespace kestrova;
@@ -38,10 +38,8 @@ void List(const std::u16string& folder, const std::u16string& relative) {
 }
 
 KVResult Delete(const std::u16string& target) {
-  DeleteExtractedFiles task(nullptr, nullptr, nullptr);
-  task.target = target;
-  const KVResult result = task.Run();
-  const DeleteExtractedFiles::Report& report = task.LastReport();
+  DeleteReport report;
+  const KVResult result = DeleteExtractedFolder(target, &report);
   std::printf("delete=0x%08X tree=0x%08X pending=%u failed_files=%u failed_folders=%u retries=%u\n",
               static_cast<unsigned>(result), static_cast<unsigned>(report.treeResult),
               static_cast<unsigned>(report.pendingFiles), static_cast<unsigned>(report.failedFiles),
@@ -77,17 +75,17 @@ int wmain(int argc, wchar_t** argv) {
     std::fprintf(stderr, "usage: kv-extract-harness [--list] [--delete] [--stats] EXECUTABLE TARGET | --delete-only TARGET\n");
     return 2;
   }
-  ExtractFiles extract(nullptr, nullptr, nullptr, std::u16string(FromWide(argv[first])));
-  extract.target = FromWide(argv[first + 1]);
+  const std::u16string target(FromWide(argv[first + 1]));
+  ExtractReport report;
   const DWORD start = ::GetTickCount();
-  const KVResult result = extract.Run();
+  const KVResult result = ExtractPayload(std::u16string(FromWide(argv[first])), target, &report);
   const DWORD elapsed = ::GetTickCount() - start;
   std::printf("extract=0x%08X", static_cast<unsigned>(result));
-  if (!extract.FailureMessage().empty()) std::printf(" message=%s", Utf16ToUtf8(extract.FailureMessage()).c_str());
+  if (!report.failureMessage.empty()) std::printf(" message=%s", Utf16ToUtf8(report.failureMessage).c_str());
   std::printf("\n");
   if (stats) PrintStats(elapsed);
-  if (list) List(extract.target, u"");
-  if (remove) Delete(extract.target);
+  if (list) List(target, u"");
+  if (remove) Delete(target);
   std::fflush(stdout);
   return static_cast<int>(result);
 }

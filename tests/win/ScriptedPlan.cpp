@@ -53,8 +53,8 @@ void WriteCommandLineValues(const std::string& path) {
   const auto line = [file](const char* name, const std::u16string& value) {
     std::fprintf(file, "%s=%s\n", name, Utf16ToUtf8(value).c_str());
   };
-  line("gui", std::u16string(1, static_cast<char16_t>(u'0' + CmdLineValues.gui)));
-  line("internal", std::u16string(1, static_cast<char16_t>(u'0' + CmdLineValues.internal)));
+  line("gui", std::u16string(1, static_cast<char16_t>(u'0' + static_cast<unsigned>(CmdLineValues.gui))));
+  line("internal", std::u16string(1, static_cast<char16_t>(u'0' + static_cast<unsigned>(CmdLineValues.internal))));
   line("command", CmdLineValues.command);
   line("target", CmdLineValues.target);
   line("language", CmdLineValues.language);

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "app/ProcessValues.h"
+#include "commands/ProgramFolder.h"
 #include "commands/win32/SystemVariables.h"
 #include "support/Text.h"
 #include "tests/win/Wow64Only.h"

@@ -1,4 +1,4 @@
-#include "extract/win32/DeleteExtractedFiles.h"
+#include "extract/win32/DeleteExtractedFolder.h"
 
 #include <windows.h>
 
@@ -38,26 +38,7 @@ class FolderRetryHost final : public CleanupRetryHost {
   std::uint64_t frequency_ = 1;
 };
 
-}  // namespace
-
-DeleteExtractedFiles::DeleteExtractedFiles(ParameterStore* parameterStore, HWND__* messageWindowHandle,
-                                           UIActionQueue* uiActionQueue)
-    : Task(kDeleteExtractedFilesName, parameterStore, messageWindowHandle, uiActionQueue) {
-  statusText = kDeleteExtractedFilesStatus;
-  hidden = true;
-  alwaysRun = true;
-}
-
-KVResult DeleteExtractedFiles::Run() {
-  report_ = Report{};
-  try {
-    DeleteTarget();
-  } catch (...) {  // out of memory: what is left stays
-  }
-  return KV_OK;
-}
-
-void DeleteExtractedFiles::DeleteTarget() {
+void DeleteTarget(const std::u16string& target, DeleteReport& report) {
   std::u16string resolved;
   if (ResolvePath(resolved, target) != KV_OK || IsRootFolder(resolved)) return;
   // The extended-length form reaches items deeper than 260 characters, which the extraction can write.
@@ -71,12 +52,25 @@ void DeleteExtractedFiles::DeleteTarget() {
   }
 
   DeletionCounts counts;
-  report_.treeResult = DeleteDirectoryTree(folder, &counts);
-  report_.pendingFiles = counts.pendingFiles;
-  report_.failedFiles = counts.failedFiles;
-  report_.failedFolders = counts.failedFolders;
-  if (report_.treeResult != KV_E_FOLDER_NOT_EMPTY) return;
+  report.treeResult = DeleteDirectoryTree(folder, &counts);
+  report.pendingFiles = counts.pendingFiles;
+  report.failedFiles = counts.failedFiles;
+  report.failedFolders = counts.failedFolders;
+  if (report.treeResult != KV_E_FOLDER_NOT_EMPTY) return;
 
   FolderRetryHost host(folder);
-  report_.retryPasses = RetryRemovingFolders(host);
+  report.retryPasses = RetryRemovingFolders(host);
+}
+
+}  // namespace
+
+KVResult DeleteExtractedFolder(const std::u16string& target, DeleteReport* report) {
+  DeleteReport local;
+  DeleteReport& out = report != nullptr ? *report : local;
+  out = DeleteReport{};
+  try {
+    DeleteTarget(target, out);
+  } catch (...) {  // out of memory: what is left stays
+  }
+  return KV_OK;
 }

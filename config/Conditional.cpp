@@ -1,4 +1,4 @@
-#include "commands/Conditional.h"
+#include "config/Conditional.h"
 
 #include <array>
 

@@ -1,4 +1,4 @@
-#include "extract/win32/ExtractFiles.h"
+#include "extract/win32/ExtractPayload.h"
 
 #include "extract/win32/ExtractCallback.h"
 #include "extract/win32/PayloadArchive.h"
@@ -27,32 +27,15 @@ KVResult CreateTargetFolder(const std::u16string& folder) {
   return error == ERROR_INVALID_NAME ? KV_E_INVALID_TARGET : error;
 }
 
-// Reports the failed step with the code behind it; returns the task's result.
+// Reports the failed step with the code behind it; returns the extraction's result.
 KVResult Failed(const char* step, KVResult result, std::uint32_t cause) {
-  KVDiagnostic("ERROR: %s: %s failed, st=0x%08x\n", "ExtractFiles::Run", step, static_cast<unsigned>(cause));
+  KVDiagnostic("ERROR: %s: %s failed, st=0x%08x\n", "ExtractPayload", step, static_cast<unsigned>(cause));
   return result;
 }
 KVResult Failed(const char* step, KVResult result) { return Failed(step, result, result); }
 
-}  // namespace
-
-ExtractFiles::ExtractFiles(ParameterStore* parameterStore, HWND__* messageWindowHandle, UIActionQueue* uiActionQueue,
-                           std::u16string executablePath)
-    : Task(kExtractFilesName, parameterStore, messageWindowHandle, uiActionQueue), executablePath_(std::move(executablePath)) {
-  statusText = kExtractFilesStatus;
-}
-
-KVResult ExtractFiles::Run() {
-  try {
-    return Extract();
-  } catch (...) {  // out of memory in the library's strings or ours
-    return Failed("Extract", KV_E_FAIL);
-  }
-}
-
-KVResult ExtractFiles::Extract() {
-  failureMessage_.clear();
-  std::u16string executable = executablePath_;
+KVResult Extract(const std::u16string& executablePath, const std::u16string& target, ExtractReport& report) {
+  std::u16string executable = executablePath;
   if (executable.empty()) {
     const KVResult result = KVWinGetModulePathAndFileName(executable);
     if (result != KV_OK) return Failed("KVWinGetModulePathAndFileName", result);
@@ -78,11 +61,24 @@ KVResult ExtractFiles::Extract() {
   callbackSpec->Init(payload.Archive(), folder, kDefaultItemName, executableInfo.MTime, 0);
   const HRESULT extracted = payload.Archive()->Extract(nullptr, kAllItems, 0, callback);
   callbackSpec->ApplyFolderTimes();
-  failureMessage_ = callbackSpec->Message();
+  report.failureMessage = callbackSpec->Message();
   if (extracted != S_OK || callbackSpec->Corrupt()) {
-    KVDiagnostic("ERROR: %s: extraction failed, hr=0x%08x, %ls\n", "ExtractFiles::Run",
-                 static_cast<unsigned>(extracted), AsWide(failureMessage_));
+    KVDiagnostic("ERROR: %s: extraction failed, hr=0x%08x, %ls\n", "ExtractPayload",
+                 static_cast<unsigned>(extracted), AsWide(report.failureMessage));
     return KV_E_FAIL;
   }
   return KV_OK;
+}
+
+}  // namespace
+
+KVResult ExtractPayload(const std::u16string& executablePath, const std::u16string& target, ExtractReport* report) {
+  ExtractReport local;
+  ExtractReport& out = report != nullptr ? *report : local;
+  out = ExtractReport{};
+  try {
+    return Extract(executablePath, target, out);
+  } catch (...) {  // out of memory in the library's strings or ours
+    return Failed("Extract", KV_E_FAIL);
+  }
 }

@@ -1,0 +1,21 @@
+#include "app/win32/ExtractTasks.h"
+
+#include "extract/win32/DeleteExtractedFolder.h"
+#include "extract/win32/ExtractPayload.h"
+
+ExtractFiles::ExtractFiles(ParameterStore* parameterStore, HWND__* messageWindowHandle, UIActionQueue* uiActionQueue)
+    : Task(kExtractFilesName, parameterStore, messageWindowHandle, uiActionQueue) {
+  statusText = kExtractFilesStatus;
+}
+
+kestrova::KVResult ExtractFiles::Run() { return ExtractPayload({}, target, nullptr); }
+
+DeleteExtractedFiles::DeleteExtractedFiles(ParameterStore* parameterStore, HWND__* messageWindowHandle,
+                                           UIActionQueue* uiActionQueue)
+    : Task(kDeleteExtractedFilesName, parameterStore, messageWindowHandle, uiActionQueue) {
+  statusText = kDeleteExtractedFilesStatus;
+  hidden = true;
+  alwaysRun = true;
+}
+
+kestrova::KVResult DeleteExtractedFiles::Run() { return DeleteExtractedFolder(target, nullptr); }

@@ -1,0 +1,19 @@
+// Extracting the payload into the target folder.
+#pragma once
+#include <string>
+
+#include "support/ErrorCodes.h"
+
+struct ExtractReport {
+  // Why the extraction failed on an item ("Cannot open output file", "Unsafe item path", ...), or empty.
+  std::u16string failureMessage;
+};
+
+// Opens the payload appended to `executablePath` (empty: the running executable), or the archive beside it, and
+// writes every item into the folder that `target` (configured text, resolved here) names, creating the folder
+// first. `report` (may be null) is reset first.
+// Results: 0; the module path or target resolution error; 0xEE002005 for a target folder with an invalid name;
+// the system error of another target folder failure; 0xEE000001 for everything else that fails (no archive,
+// damaged or encrypted data, an item that cannot be written, an item path that leaves the target folder).
+kestrova::KVResult ExtractPayload(const std::u16string& executablePath, const std::u16string& target,
+                                  ExtractReport* report);
