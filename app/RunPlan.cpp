@@ -2,6 +2,7 @@
 
 #include "app/Task.h"
 #include "config/Cfg.h"
+#include "support/Failure.h"
 #include "ui/LanguageMgr.h"
 
 using kestrova::KVResult;
@@ -78,8 +79,11 @@ KVResult PlanLaunchTasks(const CfgCommand& command, const std::u16string& target
       deleteAfterwards = true;
       for (const auto& step : command.SubCommands) {
         std::shared_ptr<CfgCommand> stepCommand;
-        if (const KVResult r = step->ResolveCommand(stepCommand); r != kestrova::KV_OK) return r;
-        if (!IsRunnable(*stepCommand)) return kestrova::KV_E_FAIL;
+        KV_RETURN_IF_FAILED(step->ResolveCommand(stepCommand), "resolving sub-command {}", step->CommandId);
+        if (!IsRunnable(*stepCommand)) {
+          return KV_FAIL(kestrova::KV_E_FAIL, "sub-command {}: not a ShellExecute or CreateProcess command",
+                         step->CommandId);
+        }
         PlannedTask task = LaunchTask(*stepCommand, step->CommandId, target, language, cmdLine);
         if (step->BeforeCommand) task.launch.beforeCommand = step->BeforeCommand->Condition;
         if (step->AfterCommand) task.launch.afterCommand = step->AfterCommand->Condition;
@@ -89,30 +93,40 @@ KVResult PlanLaunchTasks(const CfgCommand& command, const std::u16string& target
       }
       return kestrova::KV_OK;
     default:
-      return kestrova::KV_E_FAIL;
+      return KV_FAIL(kestrova::KV_E_FAIL, "command {}: a type that cannot run", command.Id);
   }
 }
 
 KVResult SettleLanguage(const CfgLaunch& launch, const CmdLineData& cmdLine, RunInteraction& interaction,
-                        std::u16string& language) {
+                        std::u16string& language, LanguageSource& source) {
   const CfgOptions* options = launch.Options.get();
   const std::set<std::u16string>* offered =
       options && options->LanguageTags ? &options->LanguageTags->Tags : nullptr;
   LanguageMgr languages(interaction.Locales(), offered);
-  if (const KVResult r = languages.Initialize(); r != kestrova::KV_OK) return r;
+  KV_RETURN_IF_FAILED(languages.Initialize(), "loading the offered languages");
   if (!cmdLine.language.empty()) {
-    if (languages.SelectByTag(cmdLine.language) != kestrova::KV_OK) return kestrova::KV_E_BAD_COMMAND_LINE;
+    if (languages.SelectByTag(cmdLine.language) != kestrova::KV_OK) {
+      return KV_FAIL(kestrova::KV_E_BAD_COMMAND_LINE, "selecting the language {} of the command line: not offered",
+                     cmdLine.language);
+    }
     language = cmdLine.language;
+    source = LanguageSource::CommandLine;
     return kestrova::KV_OK;
   }
+  source = LanguageSource::DisplayLanguage;
   if (DialogWanted(cmdLine.gui, launch.LanguageSelectionDialogEnabled)) {
     if (languages.Languages().size() >= 2) {
       interaction.ShowLanguageDialog(languages);
+      source = LanguageSource::Dialog;
     } else if (languages.Languages().size() == 1) {
       languages.SelectByTag(languages.Languages().front().tag);
+      source = LanguageSource::OnlyOffered;
     }
   }
-  if (languages.Selected().tag.empty()) return kestrova::KV_E_NO_UNIQUE_MATCH;
+  if (languages.Selected().tag.empty()) {
+    return KV_FAIL(kestrova::KV_E_NO_UNIQUE_MATCH, "settling the language: none of the {} offered is selected",
+                   languages.Languages().size());
+  }
   language = languages.Selected().tag;
   return kestrova::KV_OK;
 }
@@ -124,7 +138,8 @@ KVResult PlanExtractMode(const CfgExtract& extract, const CmdLineData& cmdLine, 
     std::u16string chosen = target;
     switch (interaction.ShowFolderDialog(chosen)) {
       case FolderDialogResult::Ok: target = chosen; break;
-      case FolderDialogResult::Cancelled: return kestrova::KV_E_CANCELLED;
+      case FolderDialogResult::Cancelled:
+        return KV_FAIL(kestrova::KV_E_CANCELLED, "choosing the target folder: the dialog was cancelled");
       case FolderDialogResult::NotShown: break;  // the target stays
     }
   }
@@ -137,14 +152,18 @@ KVResult PlanLaunchMode(const CfgLaunch& launch, const CmdLineData& cmdLine, Run
   const bool hidden = ProgressHidden(cmdLine.gui, launch.ProgressDialogEnabled);
   const bool internal = cmdLine.internal == CmdLine::SFXInternalMode::Relaunch;
   if (!internal) plan.tasks.push_back(ExtractTask(target, hidden, hidden ? 0 : kLaunchExtractMinimumMs));
-  if (!launch.Options) return kestrova::KV_E_NO_UNIQUE_MATCH;
-  if (const KVResult r = launch.Options->SelectOption(plan.language, plan.option); r != kestrova::KV_OK) return r;
-  KVResult r = plan.option->Commands->GetCommand(cmdLine.command, plan.command);
-  if (r == kestrova::KV_E_NOT_FOUND) return kestrova::KV_E_BAD_COMMAND_LINE;
-  if (r != kestrova::KV_OK) return r;
+  if (!launch.Options) return KV_FAIL(kestrova::KV_E_NO_UNIQUE_MATCH, "choosing an option: the document has none");
+  KV_RETURN_IF_FAILED(launch.Options->SelectOption(plan.language, plan.option),
+                      "choosing the option for the language \"{}\"", plan.language);
+  const KVResult r = plan.option->Commands->GetCommand(cmdLine.command, plan.command);
+  if (r == kestrova::KV_E_NOT_FOUND) {
+    KV_FAIL(r, "finding the command \"{}\" of the command line in option {}", cmdLine.command, plan.option->Id);
+    return kestrova::KV_E_BAD_COMMAND_LINE;
+  }
+  KV_RETURN_IF_FAILED(r, "choosing the command of option {}", plan.option->Id);
   bool deleteAfterwards = false;
-  r = PlanLaunchTasks(*plan.command, target, plan.language, cmdLine, plan.tasks, deleteAfterwards);
-  if (r != kestrova::KV_OK) return r;
+  KV_RETURN_IF_FAILED(PlanLaunchTasks(*plan.command, target, plan.language, cmdLine, plan.tasks, deleteAfterwards),
+                      "building the tasks of command {}", plan.command->Id);
   if (!internal && deleteAfterwards) plan.tasks.push_back(DeleteTask(target));
   return kestrova::KV_OK;
 }
@@ -155,16 +174,26 @@ KVResult PlanRun(const Cfg& cfg, const CmdLineData& cmdLine, RunInteraction& int
   plan = RunPlan{};
   const CfgLaunch* launch = cfg.Launch.get();
   if (!cfg.Extract && (!launch || !launch->Options || launch->Options->CandidateIds.empty())) {
-    return kestrova::KV_E_UNSUPPORTED_SYSTEM;
+    return KV_FAIL(kestrova::KV_E_UNSUPPORTED_SYSTEM, "finding an option for this system: no candidate");
   }
   if (launch && (!launch->Options || !launch->Options->LanguageNeutral)) {
     plan.languageStepRan = true;
-    if (const KVResult r = SettleLanguage(*launch, cmdLine, interaction, plan.language); r != kestrova::KV_OK) {
-      return r;
-    }
+    KV_RETURN_IF_FAILED(SettleLanguage(*launch, cmdLine, interaction, plan.language, plan.languageSource),
+                        "the language step");
   }
   if (cfg.Extract) return PlanExtractMode(*cfg.Extract, cmdLine, interaction, plan);
   return PlanLaunchMode(*launch, cmdLine, plan);
+}
+
+std::string_view LanguageSourceText(LanguageSource source) {
+  switch (source) {
+    case LanguageSource::None: return "no language step";
+    case LanguageSource::CommandLine: return "the command line";
+    case LanguageSource::Dialog: return "the language dialog";
+    case LanguageSource::OnlyOffered: return "the only language offered";
+    case LanguageSource::DisplayLanguage: return "the user's display language";
+  }
+  return "";
 }
 
 std::u16string_view PlannedTaskKindName(PlannedTaskKind kind) {

@@ -45,9 +45,14 @@ struct PlannedTask {
   LaunchTaskPlan launch;  // ExecuteLaunchCommand only
 };
 
+// Where the run's language came from.
+enum class LanguageSource { None, CommandLine, Dialog, OnlyOffered, DisplayLanguage };
+std::string_view LanguageSourceText(LanguageSource source);  // "the command line", ...
+
 struct RunPlan {
   bool languageStepRan = false;
   std::u16string language;
+  LanguageSource languageSource = LanguageSource::None;
   std::shared_ptr<CfgOption> option;    // launch mode
   std::shared_ptr<CfgCommand> command;  // launch mode
   std::vector<PlannedTask> tasks;

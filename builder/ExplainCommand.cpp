@@ -24,15 +24,7 @@ int RunExplain(const std::vector<std::string>& arguments) {
   if (ParseNumber(kestrova::Utf8ToUtf16(text), code) != kestrova::KV_OK) {
     return parser.UsageError("not a number: " + text);
   }
-  std::string meaning;
-  if (code == 0) meaning = "success";
-  else if (code == kestrova::KV_E_CANCELLED) meaning = "cancelled by the user (no message)";
-  else if (code == kestrova::KV_E_ELEVATION_DECLINED) meaning = "the user declined elevation (no message)";
-  else if ((code & 0xFF000000u) != 0xEE000000u && code < 0x10000u) meaning = "exit code of the launched command";
-  const std::string message = kestrova::Utf16ToUtf8(ErrorMessageText(code));
-  std::string line = "0x" + kestrova::KVFormat("{:08X}", code);
-  if (!meaning.empty()) line += " " + meaning;
-  if (!message.empty()) line += (meaning.empty() ? " \"" : "; message: \"") + message + "\"";
+  const std::string line = kestrova::KVFormat("0x{:08X} {}", code, ExitCodeMeaning(code));
   std::fputs((line + "\n").c_str(), stdout);
   return kExitOk;
 }

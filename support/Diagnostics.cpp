@@ -1,5 +1,7 @@
 #include "support/Diagnostics.h"
 
+#include "support/Log.h"
+
 #include <atomic>
 #include <cstdarg>
 #include <cstdio>
@@ -42,6 +44,7 @@ void KVDiagnosticN(std::size_t capacity, const char* format, ...) {
   std::vsnprintf(buffer, capacity, format, args);
   va_end(args);
   g_sink.load()(buffer);
+  KVWriteLog(buffer);
 }
 
 }  // namespace kestrova

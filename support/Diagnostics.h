@@ -11,7 +11,8 @@ using KVDiagnosticSink = void (*)(const char* text);
 // Replaces the sink (null restores the default) and returns the previous one.
 KVDiagnosticSink KVSetDiagnosticSink(KVDiagnosticSink sink);
 
-// Formats printf-style into a buffer of `capacity` bytes at most (longer text is cut) and passes it to the sink.
+// Formats printf-style into a buffer of `capacity` bytes at most (longer text is cut) and passes it to the sink
+// and to the run's log, when one is kept.
 void KVDiagnosticN(std::size_t capacity, const char* format, ...)
 #if defined(__GNUC__)
     __attribute__((format(printf, 2, 3)))

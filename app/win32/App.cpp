@@ -5,6 +5,7 @@
 #include "app/win32/WindowMessages.h"
 #include "commands/ProgramFolder.h"
 #include "config/win32/Wow64FsRedirectionGuard.h"
+#include "support/Failure.h"
 #include "support/Formatter.h"
 #include "support/win32/ModuleFileName.h"
 
@@ -20,27 +21,28 @@ App::~App() { TearDownWindows(); }
 KVResult App::Run(std::uint32_t& exitCode) {
   exitCode = 0;
   KVWinModuleFileName module;
-  if (const KVResult r = module.Init(); r != KV_OK) return r;
+  KV_RETURN_IF_FAILED(module.Init(), "reading the program's file name");
   SetProgramFolder(module.Folder());
 
-  if (const KVResult r = messageWindow_.Create(); r != KV_OK) return r;
+  KV_RETURN_IF_FAILED(messageWindow_.Create(), "creating the message window");
   shared_->messageWindow = messageWindow_.Handle();
 
   shared_->tasks.clear();
   const RunEnvironment environment{&shared_->parameters, messageWindow_.Handle(), &shared_->uiActions};
-  if (const KVResult r = planner_.PlanRun(environment, shared_->tasks); r != KV_OK) return r;
+  KV_RETURN_IF_FAILED(planner_.PlanRun(environment, shared_->tasks), "planning the run of {}", module.fullPath);
 
-  if (const KVResult r = progress_.Create(instance_, ApplicationTitle()); r != KV_OK) return r;
+  KV_RETURN_IF_FAILED(progress_.Create(instance_, ApplicationTitle()), "creating the progress dialog");
   timerId_ = ::SetTimer(messageWindow_.Handle(), kWorkerPollTimerId, kWorkerPollIntervalMs, nullptr);
   if (const KVResult r = StartWorker(); r != KV_OK) {
     TearDownWindows();
-    return r;
+    return KV_FAIL(r, "starting the worker thread");
   }
 
   const KVResult quitCode = RunMessageLoop();
   TearDownWindows();
-  if (quitCode != KV_OK) return quitCode;
-  return ReadExitCode(shared_->parameters, exitCode);
+  if (quitCode != KV_OK) return KV_FAIL(quitCode, "running the tasks");
+  KV_RETURN_IF_FAILED(ReadExitCode(shared_->parameters, exitCode), "reading SfxExitCode as a number");
+  return KV_OK;
 }
 
 KVResult App::StartWorker() {
@@ -57,7 +59,8 @@ unsigned __stdcall App::WorkerProcedure(void* argument) {
   {
     const Wow64FsRedirectionGuard redirectionOff;
     result = redirectionOff.Error();
-    if (result == KV_OK) result = RunTaskList(shared.tasks, shared.parameters, shared);
+    if (result != KV_OK) KV_FAIL(result, "turning WOW64 file-system redirection off for the tasks");
+    else result = RunTaskList(shared.tasks, shared.parameters, shared);
   }
   shared.worker.SetResult(result);
   return 0;

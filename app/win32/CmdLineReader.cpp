@@ -10,7 +10,7 @@
 
 #include "app/CmdLine.h"
 #include "support/Text.h"
-#include "support/win32/UniqueResource.h"
+#include "support/win32/Win32Failure.h"
 
 using namespace kestrova;
 
@@ -20,7 +20,7 @@ KVResult SplitWithShell(std::u16string_view text, std::vector<std::u16string>& a
   const std::u16string terminated(text);
   int count = 0;
   wchar_t** argv = ::CommandLineToArgvW(AsWide(terminated), &count);
-  if (argv == nullptr) return KVLastError();
+  KV_RETURN_LAST_ERROR_IF(argv == nullptr, "splitting the command line {}", text);
   const KVUniqueLocalMemory owner(argv);
   arguments.reserve(static_cast<std::size_t>(count > 0 ? count : 0));
   for (int i = 0; i < count; ++i) arguments.emplace_back(FromWide(argv[i]));
@@ -29,6 +29,10 @@ KVResult SplitWithShell(std::u16string_view text, std::vector<std::u16string>& a
 
 }  // namespace
 
-KVResult ReadCommandLine() {
-  return ParseRawCommandLine(FromWide(::GetCommandLineW()), SplitWithShell, CmdLineValues);
+KVResult ReadCommandLine(std::string& parserMessage) {
+  const auto output = [&parserMessage](const std::string& message) {
+    WriteCmdLineErrorToStderr(message);
+    parserMessage = message;
+  };
+  return ParseRawCommandLine(FromWide(::GetCommandLineW()), SplitWithShell, CmdLineValues, output);
 }

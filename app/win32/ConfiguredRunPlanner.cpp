@@ -6,6 +6,8 @@
 #include "app/win32/PlannedTasks.h"
 #include "config/win32/LoadConfiguration.h"
 #include "config/win32/Win32SystemFacts.h"
+#include "support/Failure.h"
+#include "support/Log.h"
 #include "ui/LanguageMgr.h"
 #include "ui/win32/SystemLocaleInfo.h"
 
@@ -25,21 +27,58 @@ class StubRunInteraction final : public RunInteraction {
   SystemLocaleInfo locales_;
 };
 
-KVResult LoadProcessConfiguration(Cfg& cfg) {
-  Win32SystemFacts facts;
+const char* ModeText(const Cfg& cfg, bool defaultExtractor) {
+  if (defaultExtractor) return "extract mode (no configuration resource: the default extractor)";
+  return cfg.Extract ? "extract mode" : "launch mode";
+}
+
+KVResult LoadProcessConfiguration(Cfg& cfg, Win32SystemFacts& facts) {
   KVResult r = LoadConfiguration(cfg, facts);
-  if (r == kestrova::KV_E_NO_CONFIGURATION) r = cfg.UseDefaultExtract(u"", facts);
+  const bool defaultExtractor = r == kestrova::KV_E_NO_CONFIGURATION;
+  if (defaultExtractor) r = cfg.UseDefaultExtract(u"", facts);
   SetApplicationTitle(cfg.Title);  // also after a failure: the error message carries the title read so far
-  return r;
+  KV_RETURN_IF_FAILED(r, "loading the configuration");
+  kestrova::KVLogEvent("configuration: \"{}\", {}", cfg.Title, ModeText(cfg, defaultExtractor));
+  return kestrova::KV_OK;
+}
+
+// The facts the choice of option rests on, for the log.
+void LogSystemFacts(Win32SystemFacts& facts, kestrova::KVLocaleInfo& locales) {
+  if (!kestrova::KVLogActive()) return;
+  WindowsVersion version = 0;
+  const KVResult versionResult = facts.GetWindowsVersion(version);
+  bool admin = false;
+  const KVResult adminResult = facts.IsUserAdmin(admin);
+  std::u16string displayLanguage;
+  const KVResult languageResult = locales.GetUserUiLocaleName(displayLanguage);
+  kestrova::KVLogEvent("system: Windows {} (0x{:08X}), native architecture {}, administrator {} (0x{:08X}), "
+                       "display language {} (0x{:08X})",
+                       WindowsVersionName(version), versionResult, ProcessorArchName(facts.GetNativeProcessorArch()),
+                       admin ? "yes" : "no", adminResult, displayLanguage, languageResult);
+}
+
+void LogPlan(const RunPlan& plan) {
+  if (plan.languageStepRan) {
+    kestrova::KVLogEvent("language: {} (from {})", plan.language, LanguageSourceText(plan.languageSource));
+  }
+  if (plan.option) kestrova::KVLogEvent("option: {}", plan.option->Id);
+  if (plan.command) kestrova::KVLogEvent("command: {}", plan.command->Id);
+  for (const PlannedTask& task : plan.tasks) {
+    kestrova::KVLogEvent("planned task {} in \"{}\"{}", task.name, task.target, task.hidden ? "" : ", progress shown");
+  }
 }
 
 }  // namespace
 
 KVResult ConfiguredRunPlanner::PlanRun(const RunEnvironment& environment, TaskList& tasks) {
   Cfg& cfg = GlobalCfg();
-  if (const KVResult r = LoadProcessConfiguration(cfg); r != kestrova::KV_OK) return r;
+  Win32SystemFacts facts;
   StubRunInteraction interaction;
+  LogSystemFacts(facts, interaction.Locales());
+  KV_RETURN_IF_FAILED(LoadProcessConfiguration(cfg, facts), "reading the configuration of the installer");
   RunPlan plan;
-  if (const KVResult r = ::PlanRun(cfg, CmdLineValues, interaction, plan); r != kestrova::KV_OK) return r;
-  return CreatePlannedTasks(plan, environment, tasks);
+  KV_RETURN_IF_FAILED(::PlanRun(cfg, CmdLineValues, interaction, plan), "planning the run");
+  LogPlan(plan);
+  KV_RETURN_IF_FAILED(CreatePlannedTasks(plan, environment, tasks), "creating the tasks");
+  return kestrova::KV_OK;
 }

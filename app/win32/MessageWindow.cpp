@@ -2,7 +2,7 @@
 
 #include "app/win32/WindowMessages.h"
 #include "support/Text.h"
-#include "support/win32/UniqueResource.h"
+#include "support/win32/Win32Failure.h"
 
 using namespace kestrova;
 
@@ -12,7 +12,7 @@ KVResult MessageWindow::Create() {
   windowClass.lpfnWndProc = &MessageWindow::WindowProc;
   windowClass.hInstance = instance_;
   windowClass.lpszClassName = AsWide(kMessageWindowClassName);
-  if (::RegisterClassExW(&windowClass) == 0) return KVLastError();
+  KV_RETURN_IF_WIN32_FALSE(::RegisterClassExW(&windowClass), "registering the window class {}", kMessageWindowClassName);
   registered_ = true;
 
   window_ = ::CreateWindowExW(0, AsWide(kMessageWindowClassName), L"", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
@@ -20,13 +20,13 @@ KVResult MessageWindow::Create() {
   if (window_ == nullptr) {
     const KVResult error = KVLastError();
     Destroy();
-    return error;
+    return KV_FAIL(error, "creating the message window");
   }
   ::SetLastError(0);
   if (::SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this)) == 0 && ::GetLastError() != 0) {
     const KVResult error = KVLastError();
     Destroy();
-    return error;
+    return KV_FAIL(error, "attaching the message window to its owner");
   }
   return KV_OK;
 }

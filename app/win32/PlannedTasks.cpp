@@ -1,7 +1,7 @@
 #include "app/win32/PlannedTasks.h"
 
 #include "app/win32/ExtractTasks.h"
-#include "support/Diagnostics.h"
+#include "support/Failure.h"
 
 using kestrova::KVResult;
 
@@ -13,9 +13,8 @@ class UnsupportedLaunchCommand final : public Task {
  public:
   using Task::Task;
   KVResult Run() override {
-    KVDiagnostic("ERROR: %s: launching commands is not supported by this build\n",
-                           "UnsupportedLaunchCommand::Run");
-    return kestrova::KV_E_FAIL;
+    return KV_FAIL(kestrova::KV_E_FAIL, "running command {}: launching commands is not supported by this build",
+                   name);
   }
 };
 

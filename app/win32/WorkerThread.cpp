@@ -2,13 +2,15 @@
 
 #include <process.h>
 
+#include "support/win32/Win32Failure.h"
+
 using namespace kestrova;
 
 KVResult WorkerThread::Start(Procedure procedure, void* argument) {
-  if (thread_) return KV_E_IN_USE;
+  if (thread_) return KV_FAIL(KV_E_IN_USE, "starting the worker: it already runs");
   SetResult(KV_OK);
   const uintptr_t handle = ::_beginthreadex(nullptr, 0, procedure, argument, 0, nullptr);
-  if (handle == 0) return KVLastError();
+  KV_RETURN_LAST_ERROR_IF(handle == 0, "creating the worker thread");
   thread_.reset(reinterpret_cast<HANDLE>(handle));
   return KV_OK;
 }

@@ -8,7 +8,7 @@
 #include "commands/ProgramFolder.h"
 #include "config/win32/ProcessMachine.h"
 #include "support/Text.h"
-#include "support/win32/UniqueResource.h"
+#include "support/win32/Win32Failure.h"
 
 using namespace kestrova;
 
@@ -39,8 +39,7 @@ std::u16string SystemVariableFacts::ProgramFolder() const { return ::ProgramFold
 
 KVResult SystemVariableFacts::QueryProcessMachine(std::uint16_t& processMachine, std::uint16_t& nativeMachine) {
   ProcessMachines machines;
-  const KVResult result = QueryProcessMachines(machines);
-  if (result != KV_OK) return result;
+  KV_RETURN_IF_FAILED(QueryProcessMachines(machines), "asking which machine this process runs on");
   processMachine = machines.process;
   nativeMachine = machines.native;
   return KV_OK;
@@ -49,9 +48,9 @@ KVResult SystemVariableFacts::QueryProcessMachine(std::uint16_t& processMachine,
 KVResult SystemVariableFacts::KnownFolderPath(const KnownFolderId& id, std::u16string& path) {
   KVUniqueCoTaskMemString folder;
   // The string is task memory even when the call fails.
-  const HRESULT hr = ::SHGetKnownFolderPath(ToGuid(id), static_cast<DWORD>(KF_FLAG_CREATE | KF_FLAG_INIT), nullptr,
-                                            folder.put());
-  if (FAILED(hr)) return static_cast<KVResult>(hr);
+  KV_RETURN_IF_HR_FAILED(::SHGetKnownFolderPath(ToGuid(id), static_cast<DWORD>(KF_FLAG_CREATE | KF_FLAG_INIT),
+                                                nullptr, folder.put()),
+                         "finding the known folder {:08X}-{:04X}-{:04X}", id.data1, id.data2, id.data3);
   path = FromWide(folder.get());
   return KV_OK;
 }
@@ -60,10 +59,10 @@ KVResult SystemVariableFacts::ExpandEnvironment(const std::u16string& text, std:
   // Measure, then expand; the environment may grow in between, so measure again when it did.
   DWORD needed = ::ExpandEnvironmentStringsW(AsWide(text), nullptr, 0);
   for (;;) {
-    if (needed == 0) return KVLastError();
+    KV_RETURN_LAST_ERROR_IF(needed == 0, "expanding the environment variables of \"{}\"", text);
     std::u16string buffer(needed + 1, u'\0');
     const DWORD written = ::ExpandEnvironmentStringsW(AsWide(text), AsWide(buffer), static_cast<DWORD>(buffer.size()));
-    if (written == 0) return KVLastError();
+    KV_RETURN_LAST_ERROR_IF(written == 0, "expanding the environment variables of \"{}\"", text);
     if (written <= buffer.size()) {
       expanded = UpToZero(buffer);
       return KV_OK;
@@ -76,10 +75,10 @@ KVResult SystemVariableFacts::AbsolutePath(const std::u16string& path, std::u16s
   // Measure, then convert; the current directory may change in between, so measure again when it did.
   DWORD needed = ::GetFullPathNameW(AsWide(path), 0, nullptr, nullptr);
   for (;;) {
-    if (needed == 0) return FullPathError();
+    if (needed == 0) return KV_FAIL(FullPathError(), "making \"{}\" absolute", path);
     std::u16string buffer(needed, u'\0');
     const DWORD written = ::GetFullPathNameW(AsWide(path), needed, AsWide(buffer), nullptr);
-    if (written == 0) return FullPathError();
+    if (written == 0) return KV_FAIL(FullPathError(), "making \"{}\" absolute", path);
     if (written < needed) {
       buffer.resize(written);
       absolute = std::move(buffer);

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "support/win32/UniqueResource.h"
+#include "support/win32/Win32Failure.h"
 
 using namespace kestrova;
 
@@ -35,21 +35,21 @@ USHORT NativeMachineFromSystemInfo() {
 KVResult QueryProcessMachines(ProcessMachines& machines) {
   machines = {};
   KVUniqueModule kernel32(::LoadLibraryW(L"kernel32.dll"));
-  if (!kernel32) return KVLastError();
+  KV_RETURN_LAST_ERROR_IF(!kernel32, "loading kernel32.dll");
 
   if (const auto isWow64Process2 = LookUp<IsWow64Process2Fn>(kernel32.get(), "IsWow64Process2")) {
     USHORT process = 0;
     USHORT native = 0;
-    if (!isWow64Process2(::GetCurrentProcess(), &process, &native)) return KVLastError();
+    KV_RETURN_IF_WIN32_FALSE(isWow64Process2(::GetCurrentProcess(), &process, &native), "IsWow64Process2");
     machines.process = process;
     machines.native = native;
     return KV_OK;
   }
 
   const auto isWow64Process = LookUp<IsWow64ProcessFn>(kernel32.get(), "IsWow64Process");
-  if (isWow64Process == nullptr) return KVLastError();
+  KV_RETURN_LAST_ERROR_IF(isWow64Process == nullptr, "looking up IsWow64Process");
   BOOL wow64 = FALSE;
-  if (!isWow64Process(::GetCurrentProcess(), &wow64)) return KVLastError();
+  KV_RETURN_IF_WIN32_FALSE(isWow64Process(::GetCurrentProcess(), &wow64), "IsWow64Process");
   machines.process = wow64 ? IMAGE_FILE_MACHINE_I386 : IMAGE_FILE_MACHINE_UNKNOWN;
   machines.native = NativeMachineFromSystemInfo();
   return KV_OK;

@@ -10,8 +10,7 @@
 #include "config/win32/WindowsVersion.h"
 #include "support/Text.h"
 #include "support/win32/ModuleFileName.h"
-#include "support/win32/UniqueResource.h"
-
+#include "support/win32/Win32Failure.h"
 
 using namespace kestrova;
 
@@ -24,7 +23,7 @@ KVResult Win32SystemFacts::IsUserAdmin(bool& isAdmin) { return ::IsUserAdmin(isA
 KVResult Win32SystemFacts::GetExecutablePath(std::u16string& path) {
   path.clear();
   KVWinModuleFileName module;
-  if (const KVResult r = module.Init(); r != KV_OK) return r;
+  KV_RETURN_IF_FAILED(module.Init(), "finding the installer's own path");
   path = std::move(module.fullPath);
   return KV_OK;
 }
@@ -36,7 +35,8 @@ KVResult Win32SystemFacts::GetCurrentDirectoryFullPath(std::u16string& path) {
     if (length == 0) {
       path.clear();
       const KVResult error = KVLastError();
-      return error == ERROR_INVALID_FUNCTION ? KV_E_TARGET_TOO_LONG : error;
+      return KV_FAIL(error == ERROR_INVALID_FUNCTION ? KV_E_TARGET_TOO_LONG : error,
+                     "making the current folder absolute (0x{:08X})", error);
     }
     if (length < path.size()) {
       path.resize(length);
@@ -50,8 +50,8 @@ KVResult Win32SystemFacts::GetTempFolder(std::u16string& path) {
   path.clear();
   wchar_t buffer[261] = {};
   const DWORD length = ::GetTempPathW(261, buffer);
-  if (length == 0) return KVLastError();
-  if (length >= 261) return KV_E_FAIL;
+  KV_RETURN_LAST_ERROR_IF(length == 0, "reading the temporary folder");
+  if (length >= 261) return KV_FAIL(KV_E_FAIL, "reading the temporary folder: {} characters, too long", length);
   path.assign(FromWide(buffer, length));
   return KV_OK;
 }
@@ -59,8 +59,8 @@ KVResult Win32SystemFacts::GetTempFolder(std::u16string& path) {
 KVResult Win32SystemFacts::GetWindowsFolder(std::u16string& path) {
   path.clear();
   KVUniqueCoTaskMemString folder;
-  const HRESULT hr = ::SHGetKnownFolderPath(FOLDERID_Windows, 0, nullptr, folder.put());
-  if (FAILED(hr)) return static_cast<KVResult>(hr);
+  KV_RETURN_IF_HR_FAILED(::SHGetKnownFolderPath(FOLDERID_Windows, 0, nullptr, folder.put()),
+                         "finding the Windows folder");
   path.assign(FromWide(folder.get()));
   return KV_OK;
 }
@@ -68,11 +68,10 @@ KVResult Win32SystemFacts::GetWindowsFolder(std::u16string& path) {
 KVResult Win32SystemFacts::NewGuidText(std::u16string& text) {
   text.clear();
   GUID guid = {};
-  const HRESULT hr = ::CoCreateGuid(&guid);
-  if (FAILED(hr)) return static_cast<KVResult>(hr);
+  KV_RETURN_IF_HR_FAILED(::CoCreateGuid(&guid), "creating a GUID for the target folder");
   wchar_t buffer[40] = {};
   const int length = ::StringFromGUID2(guid, buffer, 40);
-  if (length <= 1) return KV_E_FAIL;
+  if (length <= 1) return KV_FAIL(KV_E_FAIL, "writing a GUID as text");
   text.assign(FromWide(buffer, static_cast<std::size_t>(length - 1)));
   return KV_OK;
 }

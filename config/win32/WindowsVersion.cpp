@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "support/win32/UniqueResource.h"
+#include "support/win32/Win32Failure.h"
 
 using namespace kestrova;
 namespace wv = windows_version;
@@ -75,7 +75,9 @@ KVResult ReadCurrentBuildNumber(std::uint32_t& build) {
   KVUniqueRegKey key;
   LSTATUS status = ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", 0,
                                    KEY_READ, key.put());
-  if (status != ERROR_SUCCESS) return static_cast<KVResult>(status);
+  if (status != ERROR_SUCCESS) {
+    return KV_FAIL(static_cast<KVResult>(status), "opening HKLM\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion");
+  }
 
   std::vector<BYTE> data(512);
   DWORD type = REG_NONE;
@@ -85,17 +87,20 @@ KVResult ReadCurrentBuildNumber(std::uint32_t& build) {
     data.resize(size + 2);
     size = static_cast<DWORD>(data.size());
   }
-  if (status != ERROR_SUCCESS) return static_cast<KVResult>(status);
-  if (type != REG_SZ && type != REG_EXPAND_SZ) return KV_E_REGISTRY_TYPE;
-  return ParseBuildNumber(RegistryText(data, size), build);
+  if (status != ERROR_SUCCESS) return KV_FAIL(static_cast<KVResult>(status), "reading CurrentBuildNumber");
+  if (type != REG_SZ && type != REG_EXPAND_SZ) {
+    return KV_FAIL(KV_E_REGISTRY_TYPE, "reading CurrentBuildNumber: registry type {}, not a string", type);
+  }
+  KV_RETURN_IF_FAILED(ParseBuildNumber(RegistryText(data, size), build), "reading CurrentBuildNumber as a number");
+  return KV_OK;
 }
 
 KVResult GetWindowsVersion(WindowsVersion& version) {
   version = wv::OtherWindows;
   bool workstation = false;
   bool homeServer = false;
-  if (const KVResult r = IsWorkstation(workstation); r != KV_OK) return r;
-  if (const KVResult r = IsHomeServer(homeServer); r != KV_OK) return r;
+  KV_RETURN_IF_FAILED(IsWorkstation(workstation), "checking for a workstation");
+  KV_RETURN_IF_FAILED(IsHomeServer(homeServer), "checking for Windows Home Server");
 
   struct NamedRelease {
     DWORD major, minor;
@@ -105,7 +110,8 @@ KVResult GetWindowsVersion(WindowsVersion& version) {
       {6, 1, wv::W7, wv::S2008R2}, {6, 2, wv::W8, wv::S2012}, {6, 3, wv::W8_1, wv::S2012R2}};
   bool matches = false;
   for (const NamedRelease& release : kReleases) {
-    if (const KVResult r = IsVersion(release.major, release.minor, matches); r != KV_OK) return r;
+    KV_RETURN_IF_FAILED(IsVersion(release.major, release.minor, matches), "checking for Windows {}.{}", release.major,
+                        release.minor);
     if (!matches) continue;
     if (workstation) version = release.workstation;
     else if (release.server == wv::S2008R2 && homeServer) version = wv::HS2011;
@@ -113,9 +119,10 @@ KVResult GetWindowsVersion(WindowsVersion& version) {
     return KV_OK;
   }
 
-  if (const KVResult r = IsVersion(10, 0, matches); r != KV_OK || !matches) return r;
+  KV_RETURN_IF_FAILED(IsVersion(10, 0, matches), "checking for Windows 10.0");
+  if (!matches) return KV_OK;
   std::uint32_t build = 0;
-  if (const KVResult r = ReadCurrentBuildNumber(build); r != KV_OK) return r;
+  KV_RETURN_IF_FAILED(ReadCurrentBuildNumber(build), "reading the build number of Windows 10.0");
   version = workstation ? WorkstationVersionFromBuild(build) : ServerVersionFromBuild(build);
   return KV_OK;
 }

@@ -6,6 +6,8 @@
 #include "extract/FullPath.h"
 #include "extract/win32/FolderRemoval.h"
 #include "commands/win32/SystemVariables.h"
+#include "support/Failure.h"
+#include "support/Log.h"
 #include "support/Text.h"
 
 using namespace kestrova;
@@ -40,14 +42,25 @@ class FolderRetryHost final : public CleanupRetryHost {
 
 void DeleteTarget(const std::u16string& target, DeleteReport& report) {
   std::u16string resolved;
-  if (ResolvePath(resolved, target) != KV_OK || IsRootFolder(resolved)) return;
+  if (const KVResult r = ResolvePath(resolved, target); r != KV_OK) {
+    KV_FAIL(r, "cleanup: resolving \"{}\"; nothing deleted", target);
+    return;
+  }
+  if (IsRootFolder(resolved)) {
+    KVLogEvent("cleanup: {} is a drive or share root and is never deleted", resolved);
+    return;
+  }
   // The extended-length form reaches items deeper than 260 characters, which the extraction can write.
   const std::u16string folder = ToExtendedLengthPath(WithoutTrailingSeparators(resolved));
   const DWORD attributes = ::GetFileAttributesW(AsWide(folder));
-  if (attributes == INVALID_FILE_ATTRIBUTES) return;  // gone, or out of reach
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    KVLogEvent("cleanup: {} is gone or out of reach (0x{:08X})", resolved, ::GetLastError());
+    return;
+  }
   if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
     // A target that is a link: the link goes, what it points to stays.
-    ::RemoveDirectoryW(AsWide(folder));
+    const bool removed = ::RemoveDirectoryW(AsWide(folder)) != FALSE;
+    KVLogEvent("cleanup: {} is a link, removed as a link: {}", resolved, removed ? "done" : "failed");
     return;
   }
 
@@ -56,10 +69,15 @@ void DeleteTarget(const std::u16string& target, DeleteReport& report) {
   report.pendingFiles = counts.pendingFiles;
   report.failedFiles = counts.failedFiles;
   report.failedFolders = counts.failedFolders;
-  if (report.treeResult != KV_E_FOLDER_NOT_EMPTY) return;
-
-  FolderRetryHost host(folder);
-  report.retryPasses = RetryRemovingFolders(host);
+  if (report.treeResult == KV_E_FOLDER_NOT_EMPTY) {
+    FolderRetryHost host(folder);
+    report.retryPasses = RetryRemovingFolders(host);
+  }
+  const bool gone = ::GetFileAttributesW(AsWide(folder)) == INVALID_FILE_ATTRIBUTES;
+  KVLogEvent("cleanup of {}: {} (0x{:08X}; {} files pending deletion, {} files and {} folders could not be "
+             "deleted, {} retry passes)",
+             resolved, gone ? "deleted" : "not completely deleted", report.treeResult, report.pendingFiles,
+             report.failedFiles, report.failedFolders, report.retryPasses);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include "extract/ItemPath.h"
+#include "support/Failure.h"
 #include "support/Text.h"
 
 using namespace NWindows;
@@ -114,8 +115,7 @@ Z7_COM7F_IMF(ExtractCallback::GetStream(UInt32 index, ISequentialOutStream** out
   if (parts.empty()) return E_FAIL;
   diskPath_ = directoryPath_ + itemPath_;
   if (!IsSafeItemPath(itemPath_) || !LandsInsideDirectory()) {
-    message_ = u"Unsafe item path";
-    return E_FAIL;
+    return ItemFailed(u"Unsafe item path");
   }
 
   if (!itemIsDirectory_) parts.pop_back();
@@ -145,20 +145,24 @@ Z7_COM7F_IMF(ExtractCallback::GetStream(UInt32 index, ISequentialOutStream** out
   COM_TRY_END
 }
 
+HRESULT ExtractCallback::ItemFailed(const char16_t* message) {
+  message_ = message;
+  KV_FAIL(kestrova::KV_E_FAIL, "item \"{}\" into {}: {}", itemPath_, diskPath_, message_);
+  return E_FAIL;
+}
+
 // Replaces whatever is at the disk path: a read-only file loses the attribute first, a folder cannot be replaced.
 HRESULT ExtractCallback::PrepareFile() {
   NFile::NFind::CFileInfo existing;
   if (existing.Find(AsWide(diskPath_)) && !NFile::NDir::DeleteFileAlways(AsWide(diskPath_))) {
-    message_ = u"Cannot delete output file";
-    return E_FAIL;
+    return ItemFailed(u"Cannot delete output file");
   }
   if (itemIsAnti_) return S_OK;
   outFileSpec_ = new COutFileStream;
   outFile_ = outFileSpec_;
   if (!outFileSpec_->Create_ALWAYS(AsWide(diskPath_))) {
-    message_ = u"Cannot open output file";
     ReleaseOutput();
-    return E_FAIL;
+    return ItemFailed(u"Cannot open output file");
   }
   return S_OK;
 }
@@ -178,11 +182,11 @@ Z7_COM7F_IMF(ExtractCallback::SetOperationResult(Int32 operationResult)) {
       return S_OK;
     case NArchive::NExtract::NOperationResult::kUnsupportedMethod:
       ReleaseOutput();
-      message_ = u"Unsupported Method";
-      return E_FAIL;
+      return ItemFailed(u"Unsupported Method");
     default:
       ReleaseOutput();
       corrupt_ = true;
+      KV_FAIL(kestrova::KV_E_FAIL, "item \"{}\": damaged data (result {})", itemPath_, operationResult);
       return E_FAIL;
   }
   COM_TRY_END

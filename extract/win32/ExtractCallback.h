@@ -41,6 +41,8 @@ class ExtractCallback final : public IArchiveExtractCallback, public CMyUnknownI
   HRESULT ReadItemProperties(UInt32 index);
   bool LandsInsideDirectory() const;
   HRESULT PrepareFile();
+  // Keeps `message` as the reason of the failure, records it with the item, and returns E_FAIL.
+  HRESULT ItemFailed(const char16_t* message);
   void ReleaseOutput();
 
   CMyComPtr<IInArchive> archive_;

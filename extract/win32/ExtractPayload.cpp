@@ -8,7 +8,8 @@
 #include <windows.h>
 
 #include "commands/win32/SystemVariables.h"
-#include "support/Diagnostics.h"
+#include "support/Failure.h"
+#include "support/Log.h"
 #include "support/Text.h"
 #include "support/win32/ModuleFileName.h"
 #include "support/win32/UniqueResource.h"
@@ -27,45 +28,38 @@ KVResult CreateTargetFolder(const std::u16string& folder) {
   return error == ERROR_INVALID_NAME ? KV_E_INVALID_TARGET : error;
 }
 
-// Reports the failed step with the code behind it; returns the extraction's result.
-KVResult Failed(const char* step, KVResult result, std::uint32_t cause) {
-  KVDiagnostic("ERROR: %s: %s failed, st=0x%08x\n", "ExtractPayload", step, static_cast<unsigned>(cause));
-  return result;
-}
-KVResult Failed(const char* step, KVResult result) { return Failed(step, result, result); }
-
 KVResult Extract(const std::u16string& executablePath, const std::u16string& target, ExtractReport& report) {
   std::u16string executable = executablePath;
   if (executable.empty()) {
-    const KVResult result = KVWinGetModulePathAndFileName(executable);
-    if (result != KV_OK) return Failed("KVWinGetModulePathAndFileName", result);
+    KV_RETURN_IF_FAILED(KVWinGetModulePathAndFileName(executable), "finding the installer's own file");
   }
   std::u16string folder;
-  const KVResult resolved = ResolvePath(folder, target);
-  if (resolved != KV_OK) return Failed("ResolvePath", resolved);
+  KV_RETURN_IF_FAILED(ResolvePath(folder, target), "resolving the target folder \"{}\"", target);
 
   NFile::NFind::CFileInfo executableInfo;  // its time is the time of items that store none
-  if (!executableInfo.Find(AsWide(executable))) return Failed("Find", KV_E_FAIL);
+  if (!executableInfo.Find(AsWide(executable))) {
+    return KV_FAIL(KV_E_FAIL, "reading the file information of {} (0x{:08X})", executable, ::GetLastError());
+  }
 
   PayloadArchive payload;
   const HRESULT loaded = payload.LoadRegistry();
-  if (loaded != S_OK) return Failed("LoadRegistry", KV_E_FAIL, static_cast<std::uint32_t>(loaded));
+  if (loaded != S_OK) return KV_FAIL(KV_E_FAIL, "registering the 7z format (0x{:08X})", loaded);
   ExtractCallback* callbackSpec = new ExtractCallback;
   CMyComPtr<IArchiveExtractCallback> callback = callbackSpec;
   const HRESULT opened = payload.Open(executable);
-  if (opened != S_OK) return Failed("Open", KV_E_FAIL, static_cast<std::uint32_t>(opened));
-
-  const KVResult created = CreateTargetFolder(folder);
-  if (created != KV_OK) return Failed("CreateTargetFolder", created);
+  if (opened != S_OK) {
+    return KV_FAIL(KV_E_FAIL, "opening the payload of {} or an archive beside it (0x{:08X})", executable, opened);
+  }
+  KV_RETURN_IF_FAILED(CreateTargetFolder(folder), "creating the target folder {}", folder);
+  kestrova::KVLogEvent("extracting the payload of {} into {}", executable, folder);
 
   callbackSpec->Init(payload.Archive(), folder, kDefaultItemName, executableInfo.MTime, 0);
   const HRESULT extracted = payload.Archive()->Extract(nullptr, kAllItems, 0, callback);
   callbackSpec->ApplyFolderTimes();
   report.failureMessage = callbackSpec->Message();
   if (extracted != S_OK || callbackSpec->Corrupt()) {
-    KVDiagnostic("ERROR: %s: extraction failed, hr=0x%08x, %ls\n", "ExtractPayload",
-                 static_cast<unsigned>(extracted), AsWide(report.failureMessage));
-    return KV_E_FAIL;
+    return KV_FAIL(KV_E_FAIL, "extracting into {} (0x{:08X}): {}", folder, extracted,
+                   report.failureMessage.empty() ? u"damaged data" : report.failureMessage);
   }
   return KV_OK;
 }
@@ -79,6 +73,6 @@ KVResult ExtractPayload(const std::u16string& executablePath, const std::u16stri
   try {
     return Extract(executablePath, target, out);
   } catch (...) {  // out of memory in the library's strings or ours
-    return Failed("Extract", KV_E_FAIL);
+    return KV_FAIL(KV_E_FAIL, "extracting the payload: out of memory");
   }
 }

@@ -5,7 +5,7 @@
 #include <cerrno>
 #include <cstdlib>
 
-#include "support/Diagnostics.h"
+#include "support/win32/Win32Failure.h"
 #include "support/Text.h"
 #include "support/win32/UniqueResource.h"
 
@@ -19,12 +19,7 @@ KVResult KVWinModuleFileName::Init() {
   extension.clear();
 
   wchar_t buffer[2048] = {};
-  if (::GetModuleFileNameW(nullptr, buffer, 2047) == 0) {
-    const KVResult error = KVLastError();
-    KVDiagnostic("ERROR: %s: GetModuleFileName failed, err=0x%08x\n",
-                 "kestrova::KVWinModuleFileName::InitWithModuleHandle", static_cast<unsigned>(error));
-    return error;
-  }
+  KV_RETURN_IF_WIN32_FALSE(::GetModuleFileNameW(nullptr, buffer, 2047), "reading the module file name");
   fullPath = FromWide(buffer);
   return InitPathComponents();
 }
@@ -36,11 +31,7 @@ KVResult KVWinModuleFileName::InitPathComponents() {
   wchar_t extensionBuffer[256] = {};
   const errno_t e = ::_wsplitpath_s(AsWide(fullPath), driveBuffer, 3, directoryBuffer, 256, nameBuffer, 256,
                                     extensionBuffer, 256);
-  if (e != 0) {
-    KVDiagnostic("ERROR: %s: _wsplitpath_s(%ls) failed, err=%d\n",
-                 "kestrova::KVWinModuleFileName::InitPathComponents", AsWide(fullPath), e);
-    return KVFromErrno(e);
-  }
+  if (e != 0) return KV_FAIL(KVFromErrno(e), "splitting the program path {} into its parts", fullPath);
   drive = FromWide(driveBuffer);
   directory = FromWide(directoryBuffer);
   name = FromWide(nameBuffer);
@@ -51,12 +42,7 @@ KVResult KVWinModuleFileName::InitPathComponents() {
 KVResult KVWinGetModulePathAndFileName(std::u16string& path) {
   path.clear();
   KVWinModuleFileName module;
-  const KVResult result = module.Init();
-  if (result != KV_OK) {
-    KVDiagnostic("ERROR: %s: Cannot get module file name, st=0x%08x.\n", "kestrova::KVWinGetModulePathAndFileName",
-                 static_cast<unsigned>(result));
-    return result;
-  }
+  KV_RETURN_IF_FAILED(module.Init(), "finding the program's own path");
   path = std::move(module.fullPath);
   return KV_OK;
 }

@@ -7,9 +7,12 @@
 
 namespace kestrova {
 
-template <class T, auto Close, T Invalid = T{}>
+// One owner template for every kind: `Traits` names the type, its empty value and how it is released.
+template <class Traits>
 class KVUniqueResource {
  public:
+  using T = typename Traits::Type;
+
   KVUniqueResource() noexcept = default;
   explicit KVUniqueResource(T value) noexcept : value_(value) {}
   KVUniqueResource(KVUniqueResource&& other) noexcept : value_(other.release()) {}
@@ -22,11 +25,11 @@ class KVUniqueResource {
   ~KVUniqueResource() { reset(); }
 
   T get() const noexcept { return value_; }
-  explicit operator bool() const noexcept { return value_ != Invalid; }
-  T release() noexcept { return std::exchange(value_, Invalid); }
-  void reset(T value = Invalid) noexcept {
+  explicit operator bool() const noexcept { return value_ != Traits::Invalid(); }
+  T release() noexcept { return std::exchange(value_, Traits::Invalid()); }
+  void reset(T value = Traits::Invalid()) noexcept {
     const T old = std::exchange(value_, value);
-    if (old != Invalid) Close(old);
+    if (old != Traits::Invalid()) Traits::Close(old);
   }
   // For out-parameters of creating calls; releases what is held first.
   T* put() noexcept {
@@ -35,42 +38,39 @@ class KVUniqueResource {
   }
 
  private:
-  T value_ = Invalid;
+  T value_ = Traits::Invalid();
 };
 
 namespace detail {
+template <class T, void (*Release)(T) noexcept>
+struct NullIsEmpty {
+  using Type = T;
+  static constexpr T Invalid() noexcept { return nullptr; }
+  static void Close(T value) noexcept { Release(value); }
+};
 inline void CloseHandleNoResult(HANDLE h) noexcept { ::CloseHandle(h); }
 inline void FreeLibraryNoResult(HMODULE m) noexcept { ::FreeLibrary(m); }
 inline void LocalFreeNoResult(HLOCAL p) noexcept { ::LocalFree(p); }
 inline void DestroyWindowNoResult(HWND w) noexcept { ::DestroyWindow(w); }
 inline void RegCloseKeyNoResult(HKEY k) noexcept { ::RegCloseKey(k); }
 inline void CoTaskMemFreeNoResult(wchar_t* p) noexcept { ::CoTaskMemFree(p); }
+struct FileTraits {
+  using Type = HANDLE;
+  static HANDLE Invalid() noexcept { return INVALID_HANDLE_VALUE; }
+  static void Close(HANDLE h) noexcept { ::CloseHandle(h); }
+};
 }  // namespace detail
 
 // Handles whose empty value is null (threads, events, processes).
-using KVUniqueHandle = KVUniqueResource<HANDLE, &detail::CloseHandleNoResult>;
+using KVUniqueHandle = KVUniqueResource<detail::NullIsEmpty<HANDLE, &detail::CloseHandleNoResult>>;
 // File handles, whose empty value is INVALID_HANDLE_VALUE.
-class KVUniqueFile {
- public:
-  KVUniqueFile() noexcept = default;
-  explicit KVUniqueFile(HANDLE h) noexcept : handle_(h) {}
-  KVUniqueFile(const KVUniqueFile&) = delete;
-  KVUniqueFile& operator=(const KVUniqueFile&) = delete;
-  ~KVUniqueFile() {
-    if (handle_ != INVALID_HANDLE_VALUE) ::CloseHandle(handle_);
-  }
-  HANDLE get() const noexcept { return handle_; }
-  explicit operator bool() const noexcept { return handle_ != INVALID_HANDLE_VALUE; }
-
- private:
-  HANDLE handle_ = INVALID_HANDLE_VALUE;
-};
-using KVUniqueModule = KVUniqueResource<HMODULE, &detail::FreeLibraryNoResult>;
-using KVUniqueLocalMemory = KVUniqueResource<HLOCAL, &detail::LocalFreeNoResult>;
-using KVUniqueWindow = KVUniqueResource<HWND, &detail::DestroyWindowNoResult>;
-using KVUniqueRegKey = KVUniqueResource<HKEY, &detail::RegCloseKeyNoResult>;
+using KVUniqueFile = KVUniqueResource<detail::FileTraits>;
+using KVUniqueModule = KVUniqueResource<detail::NullIsEmpty<HMODULE, &detail::FreeLibraryNoResult>>;
+using KVUniqueLocalMemory = KVUniqueResource<detail::NullIsEmpty<HLOCAL, &detail::LocalFreeNoResult>>;
+using KVUniqueWindow = KVUniqueResource<detail::NullIsEmpty<HWND, &detail::DestroyWindowNoResult>>;
+using KVUniqueRegKey = KVUniqueResource<detail::NullIsEmpty<HKEY, &detail::RegCloseKeyNoResult>>;
 // Text that the system allocated with the COM task allocator (SHGetKnownFolderPath and the like).
-using KVUniqueCoTaskMemString = KVUniqueResource<wchar_t*, &detail::CoTaskMemFreeNoResult>;
+using KVUniqueCoTaskMemString = KVUniqueResource<detail::NullIsEmpty<wchar_t*, &detail::CoTaskMemFreeNoResult>>;
 
 // A critical section with scoped locking.
 class KVCriticalSection {

@@ -3,7 +3,7 @@
 #include <commctrl.h>
 
 #include "support/Text.h"
-#include "support/win32/UniqueResource.h"
+#include "support/win32/Win32Failure.h"
 #include "ui/win32/Resources.h"
 
 using namespace kestrova;
@@ -16,7 +16,7 @@ KVResult ProgressDlg::Create(HINSTANCE instance, const std::u16string& title) {
   title_ = &title;
   const HWND dialog = ::CreateDialogParamW(instance, MAKEINTRESOURCEW(IDD_PROGRESS_DIALOG), nullptr,
                                            &ProgressDlg::DialogProc, reinterpret_cast<LPARAM>(this));
-  if (dialog == nullptr) return KVLastError();
+  KV_RETURN_LAST_ERROR_IF(dialog == nullptr, "creating the progress dialog (resource {})", IDD_PROGRESS_DIALOG);
   return KV_OK;
 }
 

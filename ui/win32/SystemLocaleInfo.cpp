@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "support/Text.h"
+#include "support/win32/Win32Failure.h"
 
 using kestrova::AsWide;
 using kestrova::KVResult;
@@ -12,10 +13,10 @@ namespace {
 // One locale text: a first call for the size, a second for the text.
 KVResult GetLocaleText(const std::u16string& localeName, LCTYPE type, std::u16string& text) {
   const int size = GetLocaleInfoEx(AsWide(localeName), type, nullptr, 0);
-  if (size <= 0) return GetLastError();
+  KV_RETURN_LAST_ERROR_IF(size <= 0, "reading locale text {} of {}", type, localeName);
   text.assign(static_cast<std::size_t>(size), u'\0');
   const int written = GetLocaleInfoEx(AsWide(localeName), type, AsWide(text), size);
-  if (written <= 0) return GetLastError();
+  KV_RETURN_LAST_ERROR_IF(written <= 0, "reading locale text {} of {}", type, localeName);
   text.resize(static_cast<std::size_t>(written) - 1);
   return kestrova::KV_OK;
 }
@@ -24,18 +25,16 @@ KVResult GetLocaleText(const std::u16string& localeName, LCTYPE type, std::u16st
 
 KVResult SystemLocaleInfo::GetDisplayNames(const std::u16string& localeName, std::u16string& englishName,
                                            std::u16string& localizedName) {
-  if (const KVResult r = GetLocaleText(localeName, LOCALE_SENGLISHDISPLAYNAME, englishName); r != kestrova::KV_OK) {
-    return r;
-  }
-  return GetLocaleText(localeName, LOCALE_SLOCALIZEDDISPLAYNAME, localizedName);
+  KV_RETURN_IF_FAILED(GetLocaleText(localeName, LOCALE_SENGLISHDISPLAYNAME, englishName), "naming {}", localeName);
+  KV_RETURN_IF_FAILED(GetLocaleText(localeName, LOCALE_SLOCALIZEDDISPLAYNAME, localizedName), "naming {}", localeName);
+  return kestrova::KV_OK;
 }
 
 KVResult SystemLocaleInfo::GetUserUiLocaleName(std::u16string& localeName) {
   constexpr int kLocaleNameUnits = 85;
   wchar_t buffer[kLocaleNameUnits] = {};
-  if (LCIDToLocaleName(MAKELCID(GetUserDefaultUILanguage(), SORT_DEFAULT), buffer, kLocaleNameUnits, 0) == 0) {
-    return GetLastError();
-  }
+  KV_RETURN_IF_WIN32_FALSE(LCIDToLocaleName(MAKELCID(GetUserDefaultUILanguage(), SORT_DEFAULT), buffer, kLocaleNameUnits, 0),
+                           "naming the user's display language");
   localeName.assign(kestrova::FromWide(buffer));
   return kestrova::KV_OK;
 }
