@@ -65,9 +65,11 @@ const std::string kReadme =
 const std::string kWaitAdmin = "<Command Id='Wait'><ShellExecute Wait='true' AsAdmin='true'><Executable>w.exe"
                                "</Executable></ShellExecute></Command>";
 
-// The dialogs shown, then per task its kind (a launch task by its name), target and the fields that are set.
+// The dialogs shown, where the language came from, then per task its kind (a launch task by its name), target
+// and the fields that are set.
 std::string Render(const std::string& shown, const RunPlan& plan) {
   std::string text = shown;
+  if (plan.languageStepRan) text += "from " + std::string(LanguageSourceText(plan.languageSource)) + "; ";
   for (const PlannedTask& task : plan.tasks) {
     const bool launch = task.kind == PlannedTaskKind::ExecuteLaunchCommand;
     text += Utf16ToUtf8((launch ? task.name : std::u16string(PlannedTaskKindName(task.kind))) + u" " + task.target);
@@ -178,12 +180,13 @@ TEST(RunPlan, LanguageStep) {
   };
   ExpectPlans({
       // The user's language is the default; the dialog may change it.
-      {Launch(two, dialog), u"", KV_OK, "language; " + tasks("en", "en-US")},
-      {Launch(two, dialog), u"", KV_OK, "language; " + tasks("de", "de-DE"), FolderDialogResult::NotShown, u"de-DE"},
-      {Launch(two, dialog), u"--language de-DE", KV_OK, tasks("de", "de-DE")},
-      {Launch(two), u"", KV_OK, tasks("en", "en-US")},
+      {Launch(two, dialog), u"", KV_OK, "language; from the language dialog; " + tasks("en", "en-US")},
+      {Launch(two, dialog), u"", KV_OK, "language; from the language dialog; " + tasks("de", "de-DE"),
+       FolderDialogResult::NotShown, u"de-DE"},
+      {Launch(two, dialog), u"--language de-DE", KV_OK, "from the command line; " + tasks("de", "de-DE")},
+      {Launch(two), u"", KV_OK, "from the user's display language; " + tasks("en", "en-US")},
       // A single language is taken without a dialog, whatever the user's language.
-      {Launch(Tagged("fr", "fr-FR"), dialog), u"", KV_OK, tasks("fr", "fr-FR")},
+      {Launch(Tagged("fr", "fr-FR"), dialog), u"", KV_OK, "from the only language offered; " + tasks("fr", "fr-FR")},
   });
 }
 

@@ -3,6 +3,7 @@
 
 #include "app/WorkerBody.h"
 #include "commands/Parameters.h"
+#include "support/Log.h"
 
 using namespace kestrova;
 
@@ -90,4 +91,31 @@ TEST(WorkerBody, WhichTasksRunWhichResultWinsAndHowLongItWaits) {
     EXPECT_EQ(runs, c.runs);
     EXPECT_EQ(host.shown, shown);
   }
+}
+
+namespace {
+class CapturedLog final : public KVLog {
+ public:
+  std::vector<std::string> lines;
+  void Write(std::string_view text) noexcept override { lines.emplace_back(text); }
+};
+}  // namespace
+
+// The log tells each task's start, its end with duration and result, and why a task did not run.
+TEST(WorkerBody, LogsEachTaskWithItsDurationAndResult) {
+  ParameterStore store;
+  FakeHost host;
+  TaskList tasks;
+  for (const TaskSetup& setup : {TaskSetup{}, TaskSetup{1603}, TaskSetup{}, TaskSetup{KV_OK, nullptr, 0, true}}) {
+    tasks.push_back(std::make_shared<FakeTask>(store, setup));
+  }
+  CapturedLog log;
+  KVSetLog(&log);
+  RunTaskList(tasks, store, host);
+  KVSetLog(nullptr);
+  EXPECT_EQ(log.lines, (std::vector<std::string>{
+                           "task fake started", "task fake ended after 0 ms: 0x00000000",
+                           "task fake started", "task fake ended after 0 ms: 0x00000643",
+                           "task fake skipped: an earlier task failed",
+                           "task fake started", "task fake ended after 0 ms: 0x00000000"}));
 }
