@@ -1,22 +1,22 @@
 #include "commands/ResolvePath.h"
 
 #include "commands/Variables.h"
+#include "support/Failure.h"
 
 using namespace kestrova;
 
 KVResult ResolvePath(std::u16string& absolutePath, const std::u16string& configuredPath, VariableFacts& facts) {
   std::u16string path = configuredPath;
-  KVResult result = ExpandVariables(path, kPathVariables, std::u16string(), nullptr, facts);
-  if (result != KV_OK) return result;
-
+  KV_RETURN_IF_FAILED(ExpandVariables(path, kPathVariables, std::u16string(), nullptr, facts),
+                      "expanding the variables of \"{}\"", configuredPath);
   std::u16string expanded;
-  result = facts.ExpandEnvironment(path, expanded);
-  if (result != KV_OK) return result;
-
+  KV_RETURN_IF_FAILED(facts.ExpandEnvironment(path, expanded), "expanding the environment in \"{}\"", path);
   std::u16string absolute;
-  result = facts.AbsolutePath(expanded, absolute);
-  if (result != KV_OK) return result;
-  if (absolute.size() > kMaxTargetPathLength) return KV_E_TARGET_TOO_LONG;
+  KV_RETURN_IF_FAILED(facts.AbsolutePath(expanded, absolute), "making \"{}\" absolute", expanded);
+  if (absolute.size() > kMaxTargetPathLength) {
+    return KV_FAIL(KV_E_TARGET_TOO_LONG, "resolving \"{}\": {} characters, more than {}", configuredPath,
+                   absolute.size(), kMaxTargetPathLength);
+  }
 
   absolutePath = std::move(absolute);
   return KV_OK;

@@ -5,6 +5,7 @@
 
 #include "commands/KnownFolders.h"
 #include "commands/Parameters.h"
+#include "support/Failure.h"
 #include "support/Formatter.h"
 
 using namespace kestrova;
@@ -29,9 +30,8 @@ KVResult ExpandProgramFilesPath(std::u16string& text, VariableFacts& facts) {
   // The query comes first so that a failing system fails every expansion that asks for this kind.
   std::uint16_t processMachine = 0;
   std::uint16_t nativeMachine = 0;
-  if (const KVResult result = facts.QueryProcessMachine(processMachine, nativeMachine); result != KV_OK) {
-    return result;
-  }
+  KV_RETURN_IF_FAILED(facts.QueryProcessMachine(processMachine, nativeMachine),
+                      "expanding the ProgramFilesPath variable");
   // Under WOW64 the process's own folder, %ProgramFiles%; a native process on a 64-bit system gets
   // %ProgramW6432%. That variable exists only on 64-bit systems, so 32-bit Windows gets %ProgramFiles%.
   const bool native64 = nativeMachine == 0x8664 || nativeMachine == 0xAA64 || nativeMachine == 0x0200;
@@ -53,7 +53,7 @@ KVResult ExpandKnownFolders(std::u16string& text, VariableFacts& facts) {
       continue;
     }
     std::u16string path;
-    if (const KVResult result = facts.KnownFolderPath(folder->id, path); result != KV_OK) return result;
+    KV_RETURN_IF_FAILED(facts.KnownFolderPath(folder->id, path), "expanding {}", text.substr(open, close + 1 - open));
     text.replace(open, close + 1 - open, path);
     pos = open + path.size();
   }

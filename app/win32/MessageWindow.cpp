@@ -12,7 +12,8 @@ KVResult MessageWindow::Create() {
   windowClass.lpfnWndProc = &MessageWindow::WindowProc;
   windowClass.hInstance = instance_;
   windowClass.lpszClassName = AsWide(kMessageWindowClassName);
-  KV_RETURN_IF_WIN32_FALSE(::RegisterClassExW(&windowClass), "registering the window class {}", kMessageWindowClassName);
+  KV_RETURN_IF_WIN32_FALSE(::RegisterClassExW(&windowClass), "registering the window class {}",
+                           kMessageWindowClassName);
   registered_ = true;
 
   window_ = ::CreateWindowExW(0, AsWide(kMessageWindowClassName), L"", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,

@@ -31,7 +31,8 @@ Bytes CraftedPe::Build() const {
                        {kOpt, pe32Plus ? 0x20Bu : 0x10Bu, 2}, {kOpt + 16, SectionRva(0)},
                        {kOpt + (pe32Plus ? 24u : 28u), 0x400000}, {kOpt + 32, kSectionAlignment},
                        {kOpt + 36, kFileAlignment}, {kOpt + 40, 4, 2}, {kOpt + 48, 4, 2}, {kOpt + 60, sizeOfHeaders},
-                       {kOpt + 68, subsystem, 2}, {kDirs - 4, kDirectoryCount}, {kDirs + 8 * kDirectorySecurity, certificateOffset},
+                       {kOpt + 68, subsystem, 2}, {kDirs - 4, kDirectoryCount},
+                       {kDirs + 8 * kDirectorySecurity, certificateOffset},
                        {kDirs + 8 * kDirectorySecurity + 4, certificateSize}});
   const auto patch = [&out](const std::vector<Patch>& patches) { out = Patched(std::move(out), patches); };
   std::uint32_t rva = kSectionAlignment;

@@ -33,8 +33,9 @@ KVResult SystemLocaleInfo::GetDisplayNames(const std::u16string& localeName, std
 KVResult SystemLocaleInfo::GetUserUiLocaleName(std::u16string& localeName) {
   constexpr int kLocaleNameUnits = 85;
   wchar_t buffer[kLocaleNameUnits] = {};
-  KV_RETURN_IF_WIN32_FALSE(LCIDToLocaleName(MAKELCID(GetUserDefaultUILanguage(), SORT_DEFAULT), buffer, kLocaleNameUnits, 0),
-                           "naming the user's display language");
+  const LCID display = MAKELCID(GetUserDefaultUILanguage(), SORT_DEFAULT);
+  KV_RETURN_IF_WIN32_FALSE(LCIDToLocaleName(display, buffer, kLocaleNameUnits, 0), "naming the display language {}",
+                           display);
   localeName.assign(kestrova::FromWide(buffer));
   return kestrova::KV_OK;
 }
