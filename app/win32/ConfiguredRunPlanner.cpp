@@ -1,5 +1,7 @@
 #include "app/win32/ConfiguredRunPlanner.h"
 
+#include <string>
+
 #include "app/CmdLine.h"
 #include "app/ProcessValues.h"
 #include "app/RunPlan.h"
@@ -42,6 +44,12 @@ KVResult LoadProcessConfiguration(Cfg& cfg, Win32SystemFacts& facts) {
   return kestrova::KV_OK;
 }
 
+// A fact as it was found, or why it is unknown.
+template <class T>
+std::string Fact(KVResult result, const T& value) {
+  return result == kestrova::KV_OK ? kestrova::KVFormat("{}", value) : kestrova::KVFormat("unknown (0x{:08X})", result);
+}
+
 // The facts the choice of option rests on, for the log.
 void LogSystemFacts(Win32SystemFacts& facts, kestrova::KVLocaleInfo& locales) {
   if (!kestrova::KVLogActive()) return;
@@ -51,10 +59,10 @@ void LogSystemFacts(Win32SystemFacts& facts, kestrova::KVLocaleInfo& locales) {
   const KVResult adminResult = facts.IsUserAdmin(admin);
   std::u16string displayLanguage;
   const KVResult languageResult = locales.GetUserUiLocaleName(displayLanguage);
-  kestrova::KVLogEvent("system: Windows {} (0x{:08X}), native architecture {}, administrator {} (0x{:08X}), "
-                       "display language {} (0x{:08X})",
-                       WindowsVersionName(version), versionResult, ProcessorArchName(facts.GetNativeProcessorArch()),
-                       admin ? "yes" : "no", adminResult, displayLanguage, languageResult);
+  kestrova::KVLogEvent("system: Windows {}, native architecture {}, administrator {}, display language {}",
+                       Fact(versionResult, WindowsVersionName(version)),
+                       ProcessorArchName(facts.GetNativeProcessorArch()), Fact(adminResult, admin ? "yes" : "no"),
+                       Fact(languageResult, displayLanguage));
 }
 
 void LogPlan(const RunPlan& plan) {

@@ -13,8 +13,7 @@ class UnsupportedLaunchCommand final : public Task {
  public:
   using Task::Task;
   KVResult Run() override {
-    return KV_FAIL(kestrova::KV_E_FAIL, "running command {}: launching commands is not supported by this build",
-                   name);
+    return KV_FAIL(kestrova::KV_E_FAIL, "running command {} (this build launches no commands)", name);
   }
 };
 
