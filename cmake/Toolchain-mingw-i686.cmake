@@ -1,13 +1,4 @@
-# Cross-build for 32-bit Windows with mingw-w64 (posix threads flavour: std::thread and std::mutex work).
-set(CMAKE_SYSTEM_NAME Windows)
+# Cross-build for 32-bit Windows with mingw-w64: the shipped stub.
 set(CMAKE_SYSTEM_PROCESSOR i686)
 set(KVSFX_MINGW_PREFIX i686-w64-mingw32)
-set(CMAKE_C_COMPILER ${KVSFX_MINGW_PREFIX}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${KVSFX_MINGW_PREFIX}-g++-posix)
-set(CMAKE_RC_COMPILER ${KVSFX_MINGW_PREFIX}-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/${KVSFX_MINGW_PREFIX})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-# Everything static: the stub must run without mingw DLLs.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+include("${CMAKE_CURRENT_LIST_DIR}/MingwToolchain.cmake")

@@ -8,9 +8,7 @@ native=$1
 require_tool "$native" "scripts/build.sh native"
 in_wine_session "$@"
 kvsfx_exe=$2 stub=$3 check=$4 runexit=$5
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cd "$work"
+enter_work_folder
 
 # check_resources NAME INSTALLER CONFIG ARGS...: the Windows-side program ran its checks and all passed.
 check_resources() {

@@ -8,9 +8,7 @@ native=$1
 require_tool "$native" "scripts/build.sh native"
 in_wine_session "$@"
 stub=$2 runexit=$3
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cd "$work"
+enter_work_folder
 
 mkdir -p payload/docs
 echo "alpha" > payload/a.txt

@@ -10,9 +10,7 @@ if [ ! -f "$stub" ]; then
 fi
 . "$(dirname "$0")/lib.sh"
 src=$(cd "$(dirname "$0")/../.." && pwd)
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cd "$work"
+enter_work_folder
 
 # run NAME EXPECTED_STATUS COMMAND...: runs with output in out/err and checks the exit status.
 run() {

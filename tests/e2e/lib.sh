@@ -8,6 +8,13 @@ in_wine_session() {
   if [ -z "${KVSFX_WINE_SESSION:-}" ]; then exec "$repo/scripts/wine-session.sh" bash "$0" "$@"; fi
 }
 
+# Runs the rest of the calling script in a fresh folder, removed when it ends; sets `work`.
+enter_work_folder() {
+  work=$(mktemp -d)
+  trap 'rm -rf "$work"' EXIT
+  cd "$work" || exit 1
+}
+
 winpath() { winepath -w "$1" 2>/dev/null; }
 
 # exit_code RUNEXIT PROGRAM [ARGS...]: prints the program's 32-bit exit code as 0xXXXXXXXX

@@ -9,9 +9,7 @@ native=$1
 require_tool "$native" "scripts/build.sh native"
 in_wine_session "$@"
 stub=$2 runexit=$3
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cd "$work"
+enter_work_folder
 
 mkdir -p payload && echo "alpha" > payload/a.txt
 7zz a -bso0 -bsp0 payload.7z ./payload/* >/dev/null
@@ -47,6 +45,10 @@ expect_eq "  the last line is the exit code and its meaning" yes \
 expect_eq "bad command line: exit" 0xEE002003 "$(run "$(winpath "$work")\\cmdline.log" plain.exe --bogus)"
 expect_eq "  the failure line names the option and the parser's code" ok \
   "$(failure_line cmdline.log 'reading the command line (Unknown option --bogus.)' 'err=0xEE000013')"
+
+expect_eq "invalid option value: exit" 0xEE002003 "$(run "$(winpath "$work")\\value.log" plain.exe --internal 2)"
+expect_eq "  the failure line names the value and the option" ok \
+  "$(failure_line value.log 'reading the command line (Invalid value 2 for option --internal.)' 'err=0xEE000041')"
 
 expect_eq "unknown command: exit" 0xEE002003 "$(run "$(winpath "$work")\\command.log" launch.exe --command repair)"
 expect_eq "  the failure line names the command and the option" ok \
