@@ -12,7 +12,7 @@ namespace kestrova {
 // A machine on which an installer reads its configuration; the version and architecture decide which
 // options are candidates, and so whether their language tags collide.
 struct MachineKind {
-  WindowsVersion version = windows_version::W11_23H2;
+  WindowsVersion version = WindowsVersion::W11_23H2;
   ProcessorArch arch = ProcessorArch::X64;
 };
 

@@ -96,7 +96,7 @@ bool ParseWindows(const std::string& text, bool server, WindowsVersion& version)
 
 std::string VersionText(WindowsVersion version) {
   return KVFormat("{} ({}, value {})", Utf16ToUtf8(WindowsVersionName(version)),
-                  IsServerVersion(version) ? "server" : "workstation", version);
+                  IsServerVersion(version) ? "server" : "workstation", static_cast<std::int32_t>(version));
 }
 
 std::string YesNo(bool value) { return value ? "yes" : "no"; }

@@ -88,7 +88,7 @@ KVResult CfgOptions::Parse(XmlElementRef element, CfgReadContext& context) {
 }
 
 KVResult CfgOptions::FindCandidates(SystemFacts& facts) {
-  WindowsVersion version = 0;
+  WindowsVersion version = WindowsVersion::OtherWindows;
   const KVResult result = facts.GetWindowsVersion(version);
   if (result != KV_OK) return result;
   const ProcessorArch arch = facts.GetNativeProcessorArch();

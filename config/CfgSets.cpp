@@ -50,7 +50,7 @@ KVResult CfgOSVersionSet::Parse(XmlElementRef element, CfgReadContext& context) 
     if ((result = context.Text(entry, name)) != KV_OK) return result;
     const bool orLater = name.size() > 1 && name.back() == u'+';
     if (orLater) name.pop_back();
-    WindowsVersion version = 0;
+    WindowsVersion version = WindowsVersion::OtherWindows;
     if (!WindowsVersionFromName(name, version)) {
       return context.Fail(KV_E_INVALID_DATA, entry, "not a Windows version name (letter case counts)");
     }
@@ -61,7 +61,7 @@ KVResult CfgOSVersionSet::Parse(XmlElementRef element, CfgReadContext& context) 
       const bool server = IsServerVersion(version);
       WindowsVersion& later = exclude ? (server ? ExcludedLaterServer : ExcludedLaterWorkstation)
                                       : (server ? IncludedLaterServer : IncludedLaterWorkstation);
-      if (later != 0) {
+      if (later != WindowsVersion::OtherWindows) {
         return context.Fail(KV_E_INVALID_VALUE, entry, "a second \"+\" entry of this kind on this side");
       }
       later = version;
@@ -75,7 +75,7 @@ bool CfgOSVersionSet::Matches(WindowsVersion version) const {
   const WindowsVersion excludedLater = server ? ExcludedLaterServer : ExcludedLaterWorkstation;
   const WindowsVersion includedLater = server ? IncludedLaterServer : IncludedLaterWorkstation;
   if (Excluded.count(version) != 0) return false;
-  if (excludedLater != 0 && version > excludedLater) return false;
+  if (excludedLater != WindowsVersion::OtherWindows && version > excludedLater) return false;
   if (Included.count(version) != 0) return true;
-  return includedLater != 0 && version > includedLater;
+  return includedLater != WindowsVersion::OtherWindows && version > includedLater;
 }

@@ -35,9 +35,9 @@ class CfgOSVersionSet final : public CfgObject {
   bool Matches(WindowsVersion version) const;
 
   std::set<WindowsVersion> Included;
-  WindowsVersion IncludedLaterWorkstation = 0;
-  WindowsVersion IncludedLaterServer = 0;
+  WindowsVersion IncludedLaterWorkstation = WindowsVersion::OtherWindows;
+  WindowsVersion IncludedLaterServer = WindowsVersion::OtherWindows;
   std::set<WindowsVersion> Excluded;
-  WindowsVersion ExcludedLaterWorkstation = 0;
-  WindowsVersion ExcludedLaterServer = 0;
+  WindowsVersion ExcludedLaterWorkstation = WindowsVersion::OtherWindows;
+  WindowsVersion ExcludedLaterServer = WindowsVersion::OtherWindows;
 };

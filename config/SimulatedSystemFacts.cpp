@@ -16,7 +16,7 @@ KVResult Give(KVResult failure, const std::u16string& value, std::u16string& out
 
 KVResult SimulatedSystemFacts::GetWindowsVersion(WindowsVersion& version) {
   ++windowsVersionQueries;
-  version = 0;
+  version = WindowsVersion::OtherWindows;
   if (failures.windowsVersion != KV_OK) return failures.windowsVersion;
   version = windowsVersion;
   return KV_OK;

@@ -19,7 +19,7 @@ class SimulatedSystemFacts final : public SystemFacts {
     kestrova::KVResult guid = 0;
   };
 
-  WindowsVersion windowsVersion = windows_version::W10_22H2;
+  WindowsVersion windowsVersion = WindowsVersion::W10_22H2;
   ProcessorArch nativeArch = ProcessorArch::X64;
   bool isAdmin = false;
   std::u16string modulePath = u"C:\\Users\\User\\Downloads\\setup.exe";

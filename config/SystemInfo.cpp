@@ -6,7 +6,6 @@
 #include "support/Text.h"
 
 using kestrova::KVResult;
-namespace wv = windows_version;
 
 namespace {
 
@@ -17,23 +16,23 @@ struct NamedVersion {
 
 // Names the configuration accepts, then the values only detection gives.
 constexpr std::array<NamedVersion, 27> kConfiguredVersions{{
-    {u"W7", wv::W7},           {u"S2008R2", wv::S2008R2},   {u"HS2011", wv::HS2011},
-    {u"W8", wv::W8},           {u"S2012", wv::S2012},       {u"W8_1", wv::W8_1},
-    {u"S2012R2", wv::S2012R2}, {u"W10_1507", wv::W10_1507}, {u"W10_1511", wv::W10_1511},
-    {u"W10_1607", wv::W10_1607}, {u"S2016", wv::S2016},     {u"W10_1703", wv::W10_1703},
-    {u"W10_1709", wv::W10_1709}, {u"W10_1803", wv::W10_1803}, {u"W10_1809", wv::W10_1809},
-    {u"S2019", wv::S2019},     {u"W10_1903", wv::W10_1903}, {u"W10_1909", wv::W10_1909},
-    {u"W10_2004", wv::W10_2004}, {u"W10_20H2", wv::W10_20H2}, {u"W10_21H1", wv::W10_21H1},
-    {u"S2022", wv::S2022},     {u"W10_21H2", wv::W10_21H2}, {u"W10_22H2", wv::W10_22H2},
-    {u"W11_21H2", wv::W11_21H2}, {u"W11_22H2", wv::W11_22H2}, {u"W11_23H2", wv::W11_23H2},
+    {u"W7", WindowsVersion::W7},           {u"S2008R2", WindowsVersion::S2008R2},   {u"HS2011", WindowsVersion::HS2011},
+    {u"W8", WindowsVersion::W8},           {u"S2012", WindowsVersion::S2012},       {u"W8_1", WindowsVersion::W8_1},
+    {u"S2012R2", WindowsVersion::S2012R2}, {u"W10_1507", WindowsVersion::W10_1507}, {u"W10_1511", WindowsVersion::W10_1511},
+    {u"W10_1607", WindowsVersion::W10_1607}, {u"S2016", WindowsVersion::S2016},     {u"W10_1703", WindowsVersion::W10_1703},
+    {u"W10_1709", WindowsVersion::W10_1709}, {u"W10_1803", WindowsVersion::W10_1803}, {u"W10_1809", WindowsVersion::W10_1809},
+    {u"S2019", WindowsVersion::S2019},     {u"W10_1903", WindowsVersion::W10_1903}, {u"W10_1909", WindowsVersion::W10_1909},
+    {u"W10_2004", WindowsVersion::W10_2004}, {u"W10_20H2", WindowsVersion::W10_20H2}, {u"W10_21H1", WindowsVersion::W10_21H1},
+    {u"S2022", WindowsVersion::S2022},     {u"W10_21H2", WindowsVersion::W10_21H2}, {u"W10_22H2", WindowsVersion::W10_22H2},
+    {u"W11_21H2", WindowsVersion::W11_21H2}, {u"W11_22H2", WindowsVersion::W11_22H2}, {u"W11_23H2", WindowsVersion::W11_23H2},
 }};
 
 constexpr std::array<NamedVersion, 5> kDetectedOnlyVersions{{
-    {u"OtherWindows", wv::OtherWindows},
-    {u"W10_Newer", wv::W10_Newer},
-    {u"S_Newer", wv::S_Newer},
-    {u"W_Future", wv::W_Future},
-    {u"S_Future", wv::S_Future},
+    {u"OtherWindows", WindowsVersion::OtherWindows},
+    {u"W10_Newer", WindowsVersion::W10_Newer},
+    {u"S_Newer", WindowsVersion::S_Newer},
+    {u"W_Future", WindowsVersion::W_Future},
+    {u"S_Future", WindowsVersion::S_Future},
 }};
 
 struct NamedArch {
@@ -64,8 +63,8 @@ int DigitValue(char16_t c, unsigned base) {
 
 bool IsServerVersion(WindowsVersion version) {
   switch (version) {
-    case wv::S2008R2: case wv::HS2011: case wv::S2012: case wv::S2012R2: case wv::S2016:
-    case wv::S2019: case wv::S2022: case wv::S_Newer: case wv::S_Future:
+    case WindowsVersion::S2008R2: case WindowsVersion::HS2011: case WindowsVersion::S2012: case WindowsVersion::S2012R2: case WindowsVersion::S2016:
+    case WindowsVersion::S2019: case WindowsVersion::S2022: case WindowsVersion::S_Newer: case WindowsVersion::S_Future:
       return true;
     default:
       return false;
@@ -111,33 +110,33 @@ std::vector<WindowsVersion> EveryWindowsVersion() {
 }
 
 WindowsVersion WorkstationVersionFromBuild(std::uint32_t build) {
-  if (build <= 10240) return wv::W10_1507;
-  if (build <= 10586) return wv::W10_1511;
-  if (build <= 14393) return wv::W10_1607;
-  if (build <= 15063) return wv::W10_1703;
-  if (build <= 16299) return wv::W10_1709;
-  if (build <= 17134) return wv::W10_1803;
-  if (build <= 17763) return wv::W10_1809;
-  if (build <= 18362) return wv::W10_1903;
-  if (build == 18363) return wv::W10_1909;
-  if (build <= 19041) return wv::W10_2004;
-  if (build == 19042) return wv::W10_20H2;
-  if (build == 19043) return wv::W10_21H1;
-  if (build == 19044) return wv::W10_21H2;
-  if (build == 19045) return wv::W10_22H2;
-  if (build < 22000) return wv::W10_Newer;
-  if (build == 22000) return wv::W11_21H2;
-  if (build <= 22621) return wv::W11_22H2;
-  if (build <= 22631) return wv::W11_23H2;
-  return wv::W_Future;
+  if (build <= 10240) return WindowsVersion::W10_1507;
+  if (build <= 10586) return WindowsVersion::W10_1511;
+  if (build <= 14393) return WindowsVersion::W10_1607;
+  if (build <= 15063) return WindowsVersion::W10_1703;
+  if (build <= 16299) return WindowsVersion::W10_1709;
+  if (build <= 17134) return WindowsVersion::W10_1803;
+  if (build <= 17763) return WindowsVersion::W10_1809;
+  if (build <= 18362) return WindowsVersion::W10_1903;
+  if (build == 18363) return WindowsVersion::W10_1909;
+  if (build <= 19041) return WindowsVersion::W10_2004;
+  if (build == 19042) return WindowsVersion::W10_20H2;
+  if (build == 19043) return WindowsVersion::W10_21H1;
+  if (build == 19044) return WindowsVersion::W10_21H2;
+  if (build == 19045) return WindowsVersion::W10_22H2;
+  if (build < 22000) return WindowsVersion::W10_Newer;
+  if (build == 22000) return WindowsVersion::W11_21H2;
+  if (build <= 22621) return WindowsVersion::W11_22H2;
+  if (build <= 22631) return WindowsVersion::W11_23H2;
+  return WindowsVersion::W_Future;
 }
 
 WindowsVersion ServerVersionFromBuild(std::uint32_t build) {
-  if (build <= 14393) return wv::S2016;
-  if (build <= 17763) return wv::S2019;
-  if (build <= 20348) return wv::S2022;
-  if (build < 22000) return wv::S_Newer;
-  return wv::S_Future;
+  if (build <= 14393) return WindowsVersion::S2016;
+  if (build <= 17763) return WindowsVersion::S2019;
+  if (build <= 20348) return WindowsVersion::S2022;
+  if (build < 22000) return WindowsVersion::S_Newer;
+  return WindowsVersion::S_Future;
 }
 
 KVResult ParseBuildNumber(std::u16string_view text, std::uint32_t& build) {

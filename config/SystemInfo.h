@@ -11,41 +11,40 @@
 #include "support/ErrorCodes.h"
 
 // Windows versions as the configuration names them, plus the catch-all values only detection gives.
-using WindowsVersion = std::int32_t;
-namespace windows_version {
-constexpr WindowsVersion OtherWindows = 0;
-constexpr WindowsVersion W7 = 1;
-constexpr WindowsVersion S2008R2 = 2;
-constexpr WindowsVersion HS2011 = 3;
-constexpr WindowsVersion W8 = 4;
-constexpr WindowsVersion S2012 = 5;
-constexpr WindowsVersion W8_1 = 6;
-constexpr WindowsVersion S2012R2 = 7;
-constexpr WindowsVersion W10_1507 = 8;
-constexpr WindowsVersion W10_1511 = 9;
-constexpr WindowsVersion W10_1607 = 10;
-constexpr WindowsVersion S2016 = 11;
-constexpr WindowsVersion W10_1703 = 12;
-constexpr WindowsVersion W10_1709 = 13;
-constexpr WindowsVersion W10_1803 = 14;
-constexpr WindowsVersion W10_1809 = 15;
-constexpr WindowsVersion S2019 = 16;
-constexpr WindowsVersion W10_1903 = 17;
-constexpr WindowsVersion W10_1909 = 18;
-constexpr WindowsVersion W10_2004 = 19;
-constexpr WindowsVersion W10_20H2 = 20;
-constexpr WindowsVersion W10_21H1 = 21;
-constexpr WindowsVersion S2022 = 22;
-constexpr WindowsVersion W10_21H2 = 23;
-constexpr WindowsVersion W10_22H2 = 24;
-constexpr WindowsVersion W10_Newer = 98;
-constexpr WindowsVersion S_Newer = 99;
-constexpr WindowsVersion W11_21H2 = 100;
-constexpr WindowsVersion W11_22H2 = 101;
-constexpr WindowsVersion W11_23H2 = 102;
-constexpr WindowsVersion W_Future = 1000;
-constexpr WindowsVersion S_Future = 1001;
-}  // namespace windows_version
+enum class WindowsVersion : std::int32_t {
+  OtherWindows = 0,
+  W7 = 1,
+  S2008R2 = 2,
+  HS2011 = 3,
+  W8 = 4,
+  S2012 = 5,
+  W8_1 = 6,
+  S2012R2 = 7,
+  W10_1507 = 8,
+  W10_1511 = 9,
+  W10_1607 = 10,
+  S2016 = 11,
+  W10_1703 = 12,
+  W10_1709 = 13,
+  W10_1803 = 14,
+  W10_1809 = 15,
+  S2019 = 16,
+  W10_1903 = 17,
+  W10_1909 = 18,
+  W10_2004 = 19,
+  W10_20H2 = 20,
+  W10_21H1 = 21,
+  S2022 = 22,
+  W10_21H2 = 23,
+  W10_22H2 = 24,
+  W10_Newer = 98,
+  S_Newer = 99,
+  W11_21H2 = 100,
+  W11_22H2 = 101,
+  W11_23H2 = 102,
+  W_Future = 1000,
+  S_Future = 1001,
+};
 
 bool IsServerVersion(WindowsVersion version);
 

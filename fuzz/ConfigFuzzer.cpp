@@ -12,7 +12,6 @@
 
 namespace {
 
-namespace wv = windows_version;
 
 void Check(bool condition) {
   if (!condition) std::abort();
@@ -82,8 +81,8 @@ void CheckOptions(const CfgOptions& options, WindowsVersion version, ProcessorAr
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static constexpr WindowsVersion kVersions[] = {wv::OtherWindows, wv::W7, wv::S2012R2, wv::W10_1809, wv::S2019,
-                                                 wv::W10_Newer, wv::W11_23H2, wv::S_Future, wv::W_Future};
+  static constexpr WindowsVersion kVersions[] = {WindowsVersion::OtherWindows, WindowsVersion::W7, WindowsVersion::S2012R2, WindowsVersion::W10_1809, WindowsVersion::S2019,
+                                                 WindowsVersion::W10_Newer, WindowsVersion::W11_23H2, WindowsVersion::S_Future, WindowsVersion::W_Future};
   constexpr std::size_t versionCount = sizeof kVersions / sizeof kVersions[0];
   SimulatedSystemFacts facts;
   facts.windowsVersion = kVersions[size % versionCount];

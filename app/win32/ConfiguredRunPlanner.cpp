@@ -53,7 +53,7 @@ std::string Fact(KVResult result, const T& value) {
 // The facts the choice of option rests on, for the log.
 void LogSystemFacts(Win32SystemFacts& facts, kestrova::KVLocaleInfo& locales) {
   if (!kestrova::KVLogActive()) return;
-  WindowsVersion version = 0;
+  WindowsVersion version = WindowsVersion::OtherWindows;
   const KVResult versionResult = facts.GetWindowsVersion(version);
   bool admin = false;
   const KVResult adminResult = facts.IsUserAdmin(admin);

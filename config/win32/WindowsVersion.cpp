@@ -8,7 +8,6 @@
 #include "support/win32/Win32Failure.h"
 
 using namespace kestrova;
-namespace wv = windows_version;
 
 namespace {
 
@@ -96,7 +95,7 @@ KVResult ReadCurrentBuildNumber(std::uint32_t& build) {
 }
 
 KVResult GetWindowsVersion(WindowsVersion& version) {
-  version = wv::OtherWindows;
+  version = WindowsVersion::OtherWindows;
   bool workstation = false;
   bool homeServer = false;
   KV_RETURN_IF_FAILED(IsWorkstation(workstation), "checking for a workstation");
@@ -107,14 +106,14 @@ KVResult GetWindowsVersion(WindowsVersion& version) {
     WindowsVersion workstation, server;
   };
   static constexpr NamedRelease kReleases[] = {
-      {6, 1, wv::W7, wv::S2008R2}, {6, 2, wv::W8, wv::S2012}, {6, 3, wv::W8_1, wv::S2012R2}};
+      {6, 1, WindowsVersion::W7, WindowsVersion::S2008R2}, {6, 2, WindowsVersion::W8, WindowsVersion::S2012}, {6, 3, WindowsVersion::W8_1, WindowsVersion::S2012R2}};
   bool matches = false;
   for (const NamedRelease& release : kReleases) {
     KV_RETURN_IF_FAILED(IsVersion(release.major, release.minor, matches), "checking for Windows {}.{}", release.major,
                         release.minor);
     if (!matches) continue;
     if (workstation) version = release.workstation;
-    else if (release.server == wv::S2008R2 && homeServer) version = wv::HS2011;
+    else if (release.server == WindowsVersion::S2008R2 && homeServer) version = WindowsVersion::HS2011;
     else version = release.server;
     return KV_OK;
   }

@@ -6,19 +6,26 @@
 
 #include "config/Cfg.h"
 #include "config/SimulatedSystemFacts.h"
+#include "support/Text.h"
 #include "tests/native/CfgTestDocuments.h"
+
+// gtest prints versions by their configuration names.
+std::ostream& operator<<(std::ostream& out, WindowsVersion version) {
+  return out << kestrova::Utf16ToUtf8(WindowsVersionName(version));
+}
+
+using WV = WindowsVersion;
 
 namespace {
 
 using namespace kestrova;
-namespace wv = windows_version;
 
 // A launch document with these options, read on the given system.
 struct Loaded {
   SimulatedSystemFacts facts;
   Cfg cfg;
   KVResult code = KV_OK;
-  Loaded(const std::string& options, WindowsVersion version = wv::W10_22H2, ProcessorArch arch = ProcessorArch::X64) {
+  Loaded(const std::string& options, WindowsVersion version = WV::W10_22H2, ProcessorArch arch = ProcessorArch::X64) {
     facts.windowsVersion = version;
     facts.nativeArch = arch;
     code = cfg.Load(LaunchDocument(options).c_str(), facts);
@@ -31,15 +38,15 @@ TEST(OSVersionSetTest, MatchesIncludedExcludedAndLaterEntriesOfTheSystemsKind) {
     std::vector<std::string> entries;
     std::vector<WindowsVersion> matching, notMatching;
   } cases[] = {
-      {{"W10_1809+"}, {wv::W10_1809, wv::W10_22H2, wv::W10_Newer, wv::W11_21H2, wv::W11_23H2, wv::W_Future},
-       {wv::W10_1803, wv::S2019, wv::S2022, wv::S_Future, wv::OtherWindows}},
-      {{"W10_1809+", "!W11_21H2"}, {wv::W10_1809, wv::W11_22H2, wv::W_Future}, {wv::W11_21H2, wv::W10_1607}},
-      {{"S2016+", "W7"}, {wv::S2016, wv::S2022, wv::S_Newer, wv::S_Future, wv::W7},
-       {wv::S2012R2, wv::W8, wv::W10_1607}},
-      {{"W7+", "!W10_1507+"}, {wv::W7, wv::W8_1}, {wv::W10_1507, wv::W11_23H2, wv::W_Future, wv::S2008R2}},
-      {{"!W7", "!S2016+"}, {}, {wv::W7, wv::W8, wv::S2012, wv::S2019, wv::OtherWindows}},
-      {{"W8", "!W8"}, {}, {wv::W8}},
-      {{"HS2011+"}, {wv::HS2011, wv::S2012, wv::S_Future}, {wv::S2008R2, wv::W8}},
+      {{"W10_1809+"}, {WV::W10_1809, WV::W10_22H2, WV::W10_Newer, WV::W11_21H2, WV::W11_23H2, WV::W_Future},
+       {WV::W10_1803, WV::S2019, WV::S2022, WV::S_Future, WV::OtherWindows}},
+      {{"W10_1809+", "!W11_21H2"}, {WV::W10_1809, WV::W11_22H2, WV::W_Future}, {WV::W11_21H2, WV::W10_1607}},
+      {{"S2016+", "W7"}, {WV::S2016, WV::S2022, WV::S_Newer, WV::S_Future, WV::W7},
+       {WV::S2012R2, WV::W8, WV::W10_1607}},
+      {{"W7+", "!W10_1507+"}, {WV::W7, WV::W8_1}, {WV::W10_1507, WV::W11_23H2, WV::W_Future, WV::S2008R2}},
+      {{"!W7", "!S2016+"}, {}, {WV::W7, WV::W8, WV::S2012, WV::S2019, WV::OtherWindows}},
+      {{"W8", "!W8"}, {}, {WV::W8}},
+      {{"HS2011+"}, {WV::HS2011, WV::S2012, WV::S_Future}, {WV::S2008R2, WV::W8}},
   };
   for (const auto& c : cases) {
     const Loaded loaded(OptionElement("o", VersionSet(c.entries)));
@@ -52,20 +59,20 @@ TEST(OSVersionSetTest, MatchesIncludedExcludedAndLaterEntriesOfTheSystemsKind) {
 
 TEST(SystemInfoTest, BuildNumbersServerKindsAndBuildText) {
   const std::pair<std::uint32_t, WindowsVersion> workstation[] = {
-      {10240, wv::W10_1507}, {10586, wv::W10_1511}, {14393, wv::W10_1607}, {15063, wv::W10_1703},
-      {16299, wv::W10_1709}, {17134, wv::W10_1803}, {17763, wv::W10_1809}, {18362, wv::W10_1903},
-      {18363, wv::W10_1909}, {19041, wv::W10_2004}, {19042, wv::W10_20H2}, {19043, wv::W10_21H1},
-      {19044, wv::W10_21H2}, {19045, wv::W10_22H2}, {19046, wv::W10_Newer}, {21999, wv::W10_Newer},
-      {22000, wv::W11_21H2}, {22621, wv::W11_22H2}, {22631, wv::W11_23H2}, {22632, wv::W_Future},
+      {10240, WV::W10_1507}, {10586, WV::W10_1511}, {14393, WV::W10_1607}, {15063, WV::W10_1703},
+      {16299, WV::W10_1709}, {17134, WV::W10_1803}, {17763, WV::W10_1809}, {18362, WV::W10_1903},
+      {18363, WV::W10_1909}, {19041, WV::W10_2004}, {19042, WV::W10_20H2}, {19043, WV::W10_21H1},
+      {19044, WV::W10_21H2}, {19045, WV::W10_22H2}, {19046, WV::W10_Newer}, {21999, WV::W10_Newer},
+      {22000, WV::W11_21H2}, {22621, WV::W11_22H2}, {22631, WV::W11_23H2}, {22632, WV::W_Future},
   };
   for (const auto& [build, version] : workstation) EXPECT_EQ(WorkstationVersionFromBuild(build), version) << build;
   const std::pair<std::uint32_t, WindowsVersion> server[] = {
-      {14393, wv::S2016}, {17763, wv::S2019}, {20348, wv::S2022}, {20349, wv::S_Newer}, {26100, wv::S_Future}};
+      {14393, WV::S2016}, {17763, WV::S2019}, {20348, WV::S2022}, {20349, WV::S_Newer}, {26100, WV::S_Future}};
   for (const auto& [build, version] : server) EXPECT_EQ(ServerVersionFromBuild(build), version) << build;
 
   std::string kinds;
-  for (WindowsVersion v = 0; v <= 1001; ++v) {
-    if (IsServerVersion(v)) kinds += std::to_string(v) + " ";
+  for (std::int32_t v = 0; v <= 1001; ++v) {
+    if (IsServerVersion(static_cast<WindowsVersion>(v))) kinds += std::to_string(v) + " ";
   }
   EXPECT_EQ(kinds, "2 3 5 7 11 16 22 99 1001 ");
 
@@ -98,16 +105,16 @@ TEST(CandidateTest, OptionsThatFitTheSystemAndTheirLanguages) {
     std::u16string candidates = u"", tags = u"";  // candidate Ids in document order; the tags they offer
     bool neutral = false;
   } cases[] = {
-      {fourOptions, wv::W11_23H2, ProcessorArch::X64, KV_OK, u"x64-en x64-de", u"de-DE en-US", false},
-      {fourOptions, wv::W11_23H2, ProcessorArch::ARM64, KV_OK, u"arm-en arm-de", u"de-DE en-US", false},
-      {fourOptions, wv::W11_23H2, ProcessorArch::X86, KV_OK},
-      {neutralBesideTagged, wv::W7, ProcessorArch::X64, KV_OK, u"old", u"en-US", false},
-      {neutralBesideTagged, wv::W10_22H2, ProcessorArch::X64, KV_OK, u"any", u"", true},
+      {fourOptions, WV::W11_23H2, ProcessorArch::X64, KV_OK, u"x64-en x64-de", u"de-DE en-US", false},
+      {fourOptions, WV::W11_23H2, ProcessorArch::ARM64, KV_OK, u"arm-en arm-de", u"de-DE en-US", false},
+      {fourOptions, WV::W11_23H2, ProcessorArch::X86, KV_OK},
+      {neutralBesideTagged, WV::W7, ProcessorArch::X64, KV_OK, u"old", u"en-US", false},
+      {neutralBesideTagged, WV::W10_22H2, ProcessorArch::X64, KV_OK, u"any", u"", true},
       // Fitting options that share a tag, or a neutral one beside another.
-      {OptionElement("a", TagSet({"en-US"})) + OptionElement("b", TagSet({"en-US"})), wv::W7, ProcessorArch::X86,
+      {OptionElement("a", TagSet({"en-US"})) + OptionElement("b", TagSet({"en-US"})), WV::W7, ProcessorArch::X86,
        KV_E_INVALID_DATA},
-      {tagged + OptionElement("any"), wv::W7, ProcessorArch::X64, KV_E_INVALID_DATA},
-      {OptionElement("a") + OptionElement("b"), wv::W7, ProcessorArch::X64, KV_E_INVALID_DATA},
+      {tagged + OptionElement("any"), WV::W7, ProcessorArch::X64, KV_E_INVALID_DATA},
+      {OptionElement("a") + OptionElement("b"), WV::W7, ProcessorArch::X64, KV_E_INVALID_DATA},
   };
   for (const auto& c : cases) {
     const Loaded loaded(c.options, c.version, c.arch);

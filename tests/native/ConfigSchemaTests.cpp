@@ -59,7 +59,7 @@ TEST_F(ConfigSchemaTest, SamplesAreValidForReaderAndSchema) {
     EXPECT_TRUE(Validates(output, sample)) << output;
     for (const ProcessorArch arch : {ProcessorArch::X64, ProcessorArch::ARM64}) {
       SimulatedSystemFacts facts;
-      facts.windowsVersion = windows_version::W11_23H2;
+      facts.windowsVersion = WindowsVersion::W11_23H2;
       facts.nativeArch = arch;
       std::ifstream in(sample, std::ios::binary);
       Cfg cfg;

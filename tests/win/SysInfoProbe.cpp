@@ -7,7 +7,7 @@
 #include "config/win32/WindowsVersion.h"
 
 int wmain() {
-  WindowsVersion version = -1;
+  auto version = static_cast<WindowsVersion>(-1);  // shows whether detection set it at all
   const kestrova::KVResult versionResult = GetWindowsVersion(version);
   std::printf("version=%d\nversion_result=0x%08X\n", static_cast<int>(version), static_cast<unsigned>(versionResult));
   bool admin = false;
