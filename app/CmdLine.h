@@ -32,7 +32,7 @@ struct CmdLineData {
   std::u16string passthrough;  // text after the word "passthrough", appended to every launched command
   std::u16string target;
   std::u16string language;
-  kestrova::KVStdPath logfile;  // parsed and stored; nothing reads it
+  kestrova::KVStdPath logfile;  // the run log to append to; empty: none
   std::vector<std::u16string> arguments;
   std::u16string tail;         // the raw command line after the program name
 };
