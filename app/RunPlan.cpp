@@ -47,7 +47,7 @@ PlannedTask LaunchTask(const CfgCommand& command, const std::u16string& name, co
                        const std::u16string& language, const CmdLineData& cmdLine) {
   PlannedTask task =
       FramedTask(PlannedTaskKind::ExecuteLaunchCommand, name, kExecuteLaunchCommandStatus, target, true);
-  LaunchTaskPlan& launch = task.launch;
+  LaunchCommand& launch = task.launch;
   launch.useCreateProcess = command.Type == CommandType::CreateProcessCommand;
   if (launch.useCreateProcess) {
     launch.hide = command.Hide;

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "app/CmdLine.h"
-#include "config/CfgConditional.h"
+#include "commands/LaunchCommand.h"
 #include "support/ErrorCodes.h"
 #include "support/UiLanguageMgr.h"
 
@@ -20,20 +20,6 @@ class LanguageMgr;
 
 enum class PlannedTaskKind { ExtractFiles, ExecuteLaunchCommand, DeleteExtractedFiles };
 
-// The fields of a launch task.
-struct LaunchTaskPlan {
-  bool useCreateProcess = false;  // false: ShellExecute
-  std::u16string executable;
-  std::u16string arguments;  // with the passthrough text appended
-  bool hide = false;
-  bool wait = false;
-  bool asAdmin = false;
-  std::u16string language;
-  std::optional<Conditional> beforeCommand;
-  std::optional<Conditional> afterCommand;
-  std::u16string resultName;
-};
-
 struct PlannedTask {
   PlannedTaskKind kind = PlannedTaskKind::ExtractFiles;
   std::u16string name;
@@ -42,7 +28,7 @@ struct PlannedTask {
   bool hidden = false;
   std::uint32_t minimumDurationMs = 0;
   bool alwaysRun = false;
-  LaunchTaskPlan launch;  // ExecuteLaunchCommand only
+  LaunchCommand launch;  // ExecuteLaunchCommand only
 };
 
 // Where the run's language came from.

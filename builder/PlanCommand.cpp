@@ -7,6 +7,7 @@
 #include "app/RunPlan.h"
 #include "builder/Cli.h"
 #include "builder/ConfigCheck.h"
+#include "commands/ExecuteLaunchCommand.h"
 #include "config/ConfigErrors.h"
 #include "config/SimulatedSystemFacts.h"
 #include "support/Formatter.h"
@@ -168,7 +169,7 @@ std::string ConditionText(const Conditional& condition) {
   return text;
 }
 
-std::string TaskText(std::size_t index, const PlannedTask& task) {
+std::string TaskText(std::size_t index, const PlannedTask& task, const std::u16string& tail) {
   std::string text = KVFormat("  {}. {} ({})\n", index + 1, Utf16ToUtf8(task.name),
                               Utf16ToUtf8(PlannedTaskKindName(task.kind)));
   text += KVFormat("       target: {}\n       progress dialog: {}", Utf16ToUtf8(task.target),
@@ -177,7 +178,7 @@ std::string TaskText(std::size_t index, const PlannedTask& task) {
   if (task.alwaysRun) text += "; always runs, also after a failure";
   text += "\n";
   if (task.kind != PlannedTaskKind::ExecuteLaunchCommand) return text;
-  const LaunchTaskPlan& launch = task.launch;
+  const LaunchCommand& launch = task.launch;
   text += KVFormat("       {}: {}\n", launch.useCreateProcess ? "CreateProcess" : "ShellExecute",
                    Utf16ToUtf8(launch.executable));
   text += KVFormat("       arguments: {}\n", Utf16ToUtf8(launch.arguments));
@@ -186,9 +187,29 @@ std::string TaskText(std::size_t index, const PlannedTask& task) {
   if (!launch.language.empty()) text += ", language: " + Utf16ToUtf8(launch.language);
   if (!launch.resultName.empty()) text += ", result into: " + Utf16ToUtf8(launch.resultName);
   text += "\n";
+  text += "       call: " + Utf16ToUtf8(DescribeLaunchCall(launch, u"<installer>", tail)) + "\n";
+  if (launch.useCreateProcess && IsBareProgramName(launch.executable)) {
+    text += "       program: " + Utf16ToUtf8(launch.executable) +
+            " is looked for in ${TargetPath}, then the system folder, the Windows folder and PATH, never beside the "
+            "installer\n";
+  }
   if (launch.beforeCommand) text += "       before: " + ConditionText(*launch.beforeCommand) + "\n";
   if (launch.afterCommand) text += "       after: " + ConditionText(*launch.afterCommand) + "\n";
   return text;
+}
+
+// The command line after the program name that the simulated run was given, as an elevated copy receives it.
+std::string PlanTail(const PlanOptions& options) {
+  std::string tail;
+  const auto add = [&tail](const char* name, const std::string& value) {
+    if (!value.empty()) tail += std::string(tail.empty() ? "" : " ") + "--" + name + " " + value;
+  };
+  add("language", options.language);
+  add("command", options.command);
+  add("gui", options.gui);
+  add("target", options.target.empty() ? "" : "\"" + options.target + "\"");
+  if (!options.passthrough.empty()) tail += std::string(tail.empty() ? "" : " ") + "--passthrough " + options.passthrough;
+  return tail;
 }
 
 std::string OutcomeText(KVResult code) {
@@ -269,7 +290,17 @@ int Plan(const PlanOptions& options, const MachineKind& machine) {
     return kExitOk;
   }
   std::printf("tasks:\n");
-  for (std::size_t i = 0; i < plan.tasks.size(); ++i) std::fputs(TaskText(i, plan.tasks[i]).c_str(), stdout);
+  const std::u16string tail = Utf8ToUtf16(PlanTail(options));
+  bool cleanup = false;
+  for (std::size_t i = 0; i < plan.tasks.size(); ++i) {
+    std::fputs(TaskText(i, plan.tasks[i], tail).c_str(), stdout);
+    cleanup = cleanup || plan.tasks[i].kind == PlannedTaskKind::DeleteExtractedFiles;
+  }
+  if (cfg.Launch) {
+    std::printf("cleanup:   %s\n", cleanup ? "the extracted files are deleted after the commands"
+                                  : options.internal ? "none: the first copy deletes the files"
+                                                     : "none: a ShellExecute command that does not wait keeps them");
+  }
   std::printf("outcome:   %s\n", cfg.Launch ? "the exit code is SfxExitCode, which the commands set (0 when none does)"
                                             : "0 once the payload is extracted");
   return kExitOk;

@@ -1,21 +1,12 @@
 #include "app/win32/PlannedTasks.h"
 
 #include "app/win32/ExtractTasks.h"
+#include "app/win32/LaunchTask.h"
 #include "support/Failure.h"
 
 using kestrova::KVResult;
 
 namespace {
-
-// Launch commands are not part of this build: a planned launch task fails the run with a general failure
-// instead of pretending success.
-class UnsupportedLaunchCommand final : public Task {
- public:
-  using Task::Task;
-  KVResult Run() override {
-    return KV_FAIL(kestrova::KV_E_FAIL, "running command {} (this build launches no commands)", name);
-  }
-};
 
 std::shared_ptr<Task> CreateTask(const PlannedTask& planned, const RunEnvironment& environment) {
   switch (planned.kind) {
@@ -26,8 +17,8 @@ std::shared_ptr<Task> CreateTask(const PlannedTask& planned, const RunEnvironmen
       return std::make_shared<DeleteExtractedFiles>(environment.parameters, environment.messageWindow,
                                                     environment.uiActions);
     case PlannedTaskKind::ExecuteLaunchCommand:
-      return std::make_shared<UnsupportedLaunchCommand>(planned.name, environment.parameters,
-                                                        environment.messageWindow, environment.uiActions);
+      return std::make_shared<ExecuteLaunchCommand>(planned.name, planned.launch, environment.parameters,
+                                                    environment.messageWindow, environment.uiActions);
   }
   return nullptr;
 }
@@ -38,7 +29,7 @@ KVResult CreatePlannedTasks(const RunPlan& plan, const RunEnvironment& environme
   tasks.clear();
   for (const PlannedTask& planned : plan.tasks) {
     std::shared_ptr<Task> task = CreateTask(planned, environment);
-    if (!task) return kestrova::KV_E_FAIL;
+    if (!task) return KV_FAIL(kestrova::KV_E_FAIL, "creating task {}: unknown kind", planned.name);
     task->name = planned.name;
     task->statusText = planned.statusText;
     task->target = planned.target;

@@ -76,7 +76,7 @@ std::string Render(const std::string& shown, const RunPlan& plan) {
     text += std::string(task.hidden ? " hidden" : "") + (task.alwaysRun ? " always" : "");
     if (task.minimumDurationMs != 0) text += " min" + std::to_string(task.minimumDurationMs);
     if (launch) {
-      const LaunchTaskPlan& l = task.launch;
+      const LaunchCommand& l = task.launch;
       text += std::string(l.useCreateProcess ? " CP" : " SE") + (l.hide ? " hide" : "") + (l.wait ? " wait" : "") +
               (l.asAdmin ? " admin" : "") + ": " + Utf16ToUtf8(l.executable);
       if (!l.arguments.empty()) text += " " + Utf16ToUtf8(l.arguments);

@@ -1,0 +1,55 @@
+#include "app/win32/LaunchTask.h"
+
+#include "app/CmdLine.h"
+#include "app/win32/MessageBoxAction.h"
+#include "commands/ExecuteLaunchCommand.h"
+#include "commands/Variables.h"
+#include "commands/win32/SystemVariableFacts.h"
+#include "commands/win32/Win32ProcessLauncher.h"
+
+using kestrova::KVResult;
+
+namespace {
+
+// Conditions and actions on the real run: the store, message texts expanded for the task's target, boxes shown
+// by the main thread through the UI action queue.
+class TaskActionHost final : public ActionHost {
+ public:
+  TaskActionHost(Task& task, VariableFacts& facts) : task_(task), facts_(facts) {}
+
+  ParameterStore& Parameters() override { return *task_.parameters; }
+  KVResult ExpandMessageText(const std::u16string& text, std::u16string& expanded) override {
+    expanded = text;
+    return ExpandVariables(expanded, kMessageVariables, task_.target, task_.parameters, facts_);
+  }
+  bool MessagesShown() override { return CmdLineValues.gui != CmdLine::SFXGuiMode::Off; }
+  KVResult ShowMessageBox(const std::u16string& text, std::uint32_t style, MessageResult& answer,
+                          bool& answered) override {
+    MessageBoxAction box(text, style, answer);
+    answered = box.RunOnMainThread(*task_.uiActions, task_.messageWindow);
+    if (answered) answer = box.Answer();
+    return kestrova::KV_OK;
+  }
+
+ private:
+  Task& task_;
+  VariableFacts& facts_;
+};
+
+}  // namespace
+
+ExecuteLaunchCommand::ExecuteLaunchCommand(std::u16string commandId, LaunchCommand command,
+                                           ParameterStore* parameterStore, HWND__* messageWindowHandle,
+                                           UIActionQueue* uiActionQueue)
+    : Task(std::move(commandId), parameterStore, messageWindowHandle, uiActionQueue), command_(std::move(command)) {
+  statusText = kExecuteLaunchCommandStatus;
+  hidden = true;
+}
+
+KVResult ExecuteLaunchCommand::Run() {
+  SystemVariableFacts facts;
+  Win32ProcessLauncher launcher;
+  TaskActionHost actions(*this, facts);
+  LaunchContext context{*parameters, facts, launcher, actions, CmdLineValues.tail};
+  return RunLaunchCommand(command_, target, context);
+}

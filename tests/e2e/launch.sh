@@ -1,0 +1,117 @@
+#!/usr/bin/env bash
+# Launch mode end to end: installers made by kvsfx build run a test program (kv-exitwith: logs its command line
+# and folder, exits with the code it is given) as CreateProcess and ShellExecute commands and in sequences with
+# conditions and message boxes, relaunch themselves elevated, and never take a program from their own folder.
+#   launch.sh NATIVE_KVSFX STUB RUNEXIT EXITWITH
+set -uo pipefail
+native=$1
+. "$(dirname "$0")/lib.sh"
+require_tool "$native" "scripts/build.sh native"
+in_wine_session "$@"
+stub=$2 runexit=$3 exitwith=$4
+enter_work_folder
+
+mkdir -p payload && cp "$exitwith" payload/tool.exe && echo "data" > payload/data.txt
+7zz a -bso0 -bsp0 payload.7z ./payload/* >/dev/null
+export KVSFX_EXITWITH_LOG="$work/calls.log"
+# Wine's user is an administrator: launch targets go under the Windows folder's Installer folder.
+unix_installer=$(winepath -u 'C:\windows\Installer' 2>/dev/null)
+
+wrap() {  # the launch document around one option's commands
+  printf '<SelfExtractor FormatVersionMajor="5" FormatVersionMinor="2"><Title>Launch Test</Title><Launch>'
+  printf '<Options><Option Id="o"><Commands>%s</Commands></Option></Options></Launch></SelfExtractor>' "$1"
+}
+installer() {  # NAME COMMANDS [BUILD OPTIONS...]
+  local name=$1 commands=$2; shift 2
+  wrap "$commands" > "$name.xml"
+  "$native" build --config "$name.xml" --payload payload.7z --stub "$stub" -o "$name.exe" "$@" >/dev/null 2>&1 ||
+    echo "could not build $name.exe" >&2
+}
+cp_command() {  # ID ARGUMENTS [RESULT NAME]: a CreateProcess command running the payload's tool
+  printf '<Command Id="%s"%s><CreateProcess Hide="true"><Executable>${TargetPath}\\tool.exe</Executable>' \
+    "$1" "${3:+ ResultName=\"$3\"}"
+  printf '<Arguments>%s</Arguments></CreateProcess></Command>' "$2"
+}
+run() { rm -f calls.log; exit_code "$runexit" "$@" --gui off; }
+calls() { [ -f calls.log ] && tr -d '\r' < calls.log | wc -l || echo 0; }
+guid_folders() { ls -d "$unix_installer"/\{*\} 2>/dev/null | sort; }
+
+# Single commands: the exit code passes through; the process runs in the extracted folder, which is deleted after.
+before=$(guid_folders)
+installer cp "$(cp_command install 3010)"
+expect_eq "CreateProcess: the program's exit code (3010) is the installer's" 0x00000BC2 "$(run cp.exe)"
+expect_eq "  it ran once, in the extracted {GUID} folder under the Installer folder" "1 yes" \
+  "$(calls) $(grep -q -i -E 'cwd=C:\\windows\\Installer\\\{[0-9A-F-]{36}\}' calls.log && echo yes || echo no)"
+expect_eq "  the extracted folder is deleted afterwards" "$before" "$(guid_folders)"
+installer crash "$(cp_command install 0xC0000005)"
+expect_eq "CreateProcess: 0xC0000005 passes through" 0xC0000005 "$(run crash.exe)"
+installer se-wait '<Command Id="s"><ShellExecute Wait="true"><Executable>${TargetPath}\tool.exe</Executable><Arguments>1603</Arguments></ShellExecute></Command>'
+expect_eq "ShellExecute with Wait: 1603" 0x00000643 "$(run se-wait.exe)"
+installer se-nowait '<Command Id="s"><ShellExecute><Executable>${TargetPath}\tool.exe</Executable><Arguments>--sleep 300 5</Arguments></ShellExecute></Command>'
+expect_eq "ShellExecute without Wait: 0, whatever the program ends with" 0x00000000 "$(run se-nowait.exe)"
+sleep 1
+kept=$(comm -13 <(echo "$before") <(guid_folders))
+expect_eq "  and its files stay (no cleanup task)" "1" "$(echo "$kept" | grep -c .)"
+[ -n "$kept" ] && rm -rf $kept
+
+# Sequences: the first non-zero code wins; conditions skip, abort and keep result entries.
+step() {  # ID ARGUMENTS RESULT [BEFORE] [AFTER]
+  printf '<SubCommand><Command Id="%s"/>%s%s</SubCommand>' "$1" "${4:+<BeforeCommand>$4</BeforeCommand>}" \
+    "${5:+<AfterCommand>$5</AfterCommand>}"
+}
+sequence() {  # STEPS DEFINITIONS
+  printf '<Command Id="all"><CommandSequence>%s</CommandSequence></Command>%s<DefaultCommand>all</DefaultCommand>' \
+    "$1" "$2"
+}
+defs="$(cp_command a 3010 A)$(cp_command b 0 B)$(cp_command c 42 C)"
+installer seq "$(sequence "$(step a)$(step b)" "$defs")"
+expect_eq "sequence 3010 then 0: 3010, both ran" "0x00000BC2 2" "$(run seq.exe) $(calls)"
+installer skip "$(sequence "$(step a)$(step c '' '' '<IfEqual Parameter="A" Value="0xBC2"><IfTrue><SkipCommand/></IfTrue></IfEqual>')" "$defs")"
+expect_eq "a before condition that compares numbers (0xBC2 = 3010) skips the step" "0x00000BC2 1" "$(run skip.exe) $(calls)"
+installer abort "$(sequence "$(step b '' '' '' '<IfNotEqual Parameter="B" Value="1"><IfTrue><Abort/></IfTrue></IfNotEqual>')$(step c)" "$defs")"
+expect_eq "an after condition that aborts: later steps skipped, exit code 0 stands" "0x00000000 1" "$(run abort.exe) $(calls)"
+installer missing "$(sequence "$(step b '' '' '' '<IfNotEqual Parameter="Nobody" Value="1"><IfTrue><Abort/></IfTrue></IfNotEqual>')$(step c)" "$defs")"
+expect_eq "a comparison with a parameter nobody set is false, IfNotEqual too" "0x0000002A 2" "$(run missing.exe) $(calls)"
+installer twice "$(sequence "$(step a)$(step a)" "$defs")" --no-check
+expect_eq "a result name used twice: the second step fails before it starts" "0xEE000051 1" "$(run twice.exe) $(calls)"
+
+# Message boxes: with --gui off the default answer stands; shown, the user's answer is stored.
+ask='<IfEqual Parameter="SfxExitCode" Value="0"><IfTrue><Message IconType="Question" ResultType="CancelRetryContinue" DefaultResult="Cancel" ResultName="Answer">Try again?</Message></IfTrue></IfEqual>'
+retry='<IfEqual Parameter="Answer" Value="Retry"><IfFalse><SkipCommand/></IfFalse></IfEqual>'
+installer ask "$(sequence "$(step b '' '' "$ask")$(step c '' '' "$retry")" "$defs")"
+expect_eq "--gui off: no box, the default (Cancel) stands, the step is skipped" 0x00000000 "$(run ask.exe)"
+press_middle_button() {  # the box's second button: Tab from the default (first) button, then Space
+  local id
+  id=$(timeout 30 xdotool search --sync --onlyvisible --name 'Launch Test$' 2>/dev/null | head -n 1) || return 1
+  xdotool windowfocus --sync "$id" >/dev/null 2>&1 || true
+  xdotool key Tab space
+}
+rm -f calls.log
+exit_code "$runexit" ask.exe > answer.out &
+press_middle_button
+wait
+expect_eq "the box answered with its middle button stores Retry: the step runs" 0x0000002A "$(cat answer.out)"
+
+# No program from the installer's own folder: a bare name is found in the extracted files, the system folders
+# and PATH only.
+mkdir -p decoyed
+cp "$exitwith" decoyed/planted.exe
+installer decoyed/bare '<Command Id="p"><CreateProcess><Executable>planted.exe</Executable><Arguments>7</Arguments></CreateProcess></Command>'
+expect_eq "a program planted beside the installer is not started: not found (2)" "0x00000002 0" "$(run decoyed/bare.exe) $(calls)"
+installer decoyed/own '<Command Id="p"><CreateProcess><Executable>tool</Executable><Arguments>7</Arguments></CreateProcess></Command>'
+cp "$exitwith" decoyed/tool.exe
+expect_eq "the payload's own program wins over one beside the installer" "0x00000007 yes" \
+  "$(run decoyed/own.exe) $(grep -q -E 'cmdline="C:\\.*\\\{[0-9A-F-]{36}\}\\tool.exe" 7' calls.log && echo yes || echo no)"
+
+# Elevation: the installer relaunches itself (Wine starts "runas" without a prompt); the elevated copy runs the
+# command in the same folder and its exit code comes back; extraction and cleanup happen once, in the first copy.
+installer admin '<Command Id="s"><ShellExecute AsAdmin="true" Wait="true"><Executable>${TargetPath}\tool.exe</Executable><Arguments>1641</Arguments></ShellExecute></Command>'
+rm -f calls.log admin.log
+expect_eq "as administrator: the elevated copy's exit code (1641)" 0x00000669 \
+  "$(exit_code "$runexit" admin.exe --gui off --logfile "$(winpath "$work")\\admin.log")"
+expect_eq "  two copies in the log, the second internal" "2 yes" \
+  "$(grep -c 'started: ' admin.log) $(grep -q 'command line: .* --internal 1 --target "' admin.log && echo yes || echo no)"
+expect_eq "  extracted once, cleaned up once, the program ran once" "1 1 1" \
+  "$(grep -c 'task extract_files started' admin.log) $(grep -c 'cleanup of ' admin.log) $(calls)"
+
+finish

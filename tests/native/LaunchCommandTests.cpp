@@ -1,0 +1,280 @@
+// Running launch commands against a scripted launcher: the calls the system receives, the codes that end a
+// command, and the exit codes kept in SfxExitCode and the result entries.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "commands/ExecuteLaunchCommand.h"
+#include "support/Text.h"
+
+using namespace kestrova;
+
+namespace {
+
+// %TEMP% is the only environment variable; every path is already absolute.
+struct Facts final : VariableFacts {
+  std::u16string ProgramFolder() const override { return u"C:\\Downloads\\"; }
+  KVResult QueryProcessMachine(std::uint16_t& process, std::uint16_t& native) override {
+    process = 0x014C;
+    native = 0x8664;
+    return KV_OK;
+  }
+  KVResult KnownFolderPath(const KnownFolderId&, std::u16string& path) override { return path = u"C:\\Known", KV_OK; }
+  KVResult ExpandEnvironment(const std::u16string& text, std::u16string& expanded) override {
+    expanded = text;
+    for (std::size_t at; (at = expanded.find(u"%TEMP%")) != std::u16string::npos;) expanded.replace(at, 6, u"C:\\Temp");
+    return KV_OK;
+  }
+  KVResult AbsolutePath(const std::u16string& path, std::u16string& absolute) override {
+    return absolute = path, KV_OK;
+  }
+};
+
+// Answers every call from its script and writes down what it was asked.
+struct Launcher final : ProcessLauncher {
+  KVResult start = KV_OK;          // CreateProcess, ShellExecute, ShellExecuteEx
+  LaunchedProcess handle = 7;      // 0: the system gave no handle
+  KVResult wait = KV_OK;
+  KVResult exitResult = KV_OK;
+  std::uint32_t exitCode = 0;
+  std::vector<std::u16string> files = {u"C:\\Windows\\system32\\msiexec.exe"};
+  std::vector<std::string> calls;
+  int open = 0;
+
+  LaunchedProcess Started() {
+    if (start == KV_OK && handle != 0) ++open;
+    return start == KV_OK ? handle : 0;
+  }
+  KVResult CreateProcess(const std::u16string& line, const std::u16string& folder, bool hide,
+                         LaunchedProcess& process) override {
+    calls.push_back("CreateProcess " + Utf16ToUtf8(line) + " in " + Utf16ToUtf8(folder) + (hide ? " hidden" : ""));
+    process = Started();
+    return start;
+  }
+  KVResult ShellExecute(const std::u16string& file, const std::u16string& parameters,
+                        const std::u16string& folder) override {
+    calls.push_back("ShellExecute " + Utf16ToUtf8(file) + " [" + Utf16ToUtf8(parameters) + "] in " +
+                    Utf16ToUtf8(folder));
+    return start;
+  }
+  KVResult ShellExecuteEx(const ShellExecuteRequest& r, LaunchedProcess& process) override {
+    calls.push_back("ShellExecuteEx " + Utf16ToUtf8(r.verb) + " " + Utf16ToUtf8(r.file) + " [" +
+                    Utf16ToUtf8(r.parameters) + "] in " + Utf16ToUtf8(r.directory) + (r.hidden ? " hidden" : "") +
+                    (r.keepProcess ? " keep" : ""));
+    process = r.keepProcess ? Started() : 0;
+    return start;
+  }
+  KVResult Wait(LaunchedProcess) override { return calls.push_back("Wait"), wait; }
+  KVResult ExitCode(LaunchedProcess, std::uint32_t& code) override { return code = exitCode, exitResult; }
+  void Close(LaunchedProcess) override { --open; }
+  KVResult OwnPath(std::u16string& path) override { return path = u"C:\\Downloads\\setup.exe", KV_OK; }
+  std::vector<std::u16string> ProgramFolders() override {
+    return {u"C:\\Windows\\system32", u"C:\\Windows", u"C:\\Tools\\"};
+  }
+  bool IsFile(const std::u16string& path) override {
+    return std::find(files.begin(), files.end(), path) != files.end();
+  }
+};
+
+// Conditions are not exercised here: a host that never has to act.
+struct NoActions final : ActionHost {
+  ParameterStore* store = nullptr;
+  ParameterStore& Parameters() override { return *store; }
+  KVResult ExpandMessageText(const std::u16string& text, std::u16string& expanded) override {
+    return expanded = text, KV_OK;
+  }
+  bool MessagesShown() override { return false; }
+  KVResult ShowMessageBox(const std::u16string&, std::uint32_t, MessageResult&, bool& answered) override {
+    return answered = false, KV_OK;
+  }
+};
+
+struct Scene {
+  ParameterStore store;
+  Facts facts;
+  Launcher launcher;
+  NoActions actions;
+  Scene() {
+    store.Insert(kSfxExitCodeName, u"0");
+    actions.store = &store;
+  }
+  KVResult Launch(const LaunchCommand& command, const std::u16string& tail = u"") {
+    LaunchContext context{store, facts, launcher, actions, tail};
+    return RunLaunchCommand(command, u"%TEMP%\\{G}", context);
+  }
+  std::string Value(const std::u16string& name) const {
+    const std::u16string* value = store.Find(name);
+    return value ? Utf16ToUtf8(*value) : "(none)";
+  }
+};
+
+LaunchCommand CreateProcessCommand(std::u16string executable, std::u16string arguments = u"",
+                                   std::u16string resultName = u"") {
+  LaunchCommand command;
+  command.useCreateProcess = true;
+  command.executable = std::move(executable);
+  command.arguments = std::move(arguments);
+  command.resultName = std::move(resultName);
+  return command;
+}
+
+LaunchCommand ShellExecuteCommand(bool wait, bool asAdmin, std::u16string language = u"") {
+  LaunchCommand command;
+  command.executable = u"${TargetPath}\\setup.exe";
+  command.arguments = u"/quiet";
+  command.wait = wait;
+  command.asAdmin = asAdmin;
+  command.language = std::move(language);
+  return command;
+}
+
+}  // namespace
+
+// What reaches the system: expansion, quoting, the working folder, and where a bare program name is found.
+TEST(LaunchCommand, TheCallsTheSystemReceives) {
+  const struct {
+    LaunchCommand command;
+    const char16_t* tail;
+    std::vector<std::string> calls;
+  } cases[] = {
+      {CreateProcessCommand(u"msiexec.exe", u"/i \"${TargetPath}\\a.msi\" /l*v %TEMP%\\a.log"), u"",
+       {"CreateProcess \"C:\\Windows\\system32\\msiexec.exe\" /i \"C:\\Temp\\{G}\\a.msi\" /l*v C:\\Temp\\a.log in "
+        "C:\\Temp\\{G}",
+        "Wait"}},
+      // A program with a path is taken as it is, and quoted even when it already is.
+      {CreateProcessCommand(u"\"${SfxPath}x.exe\""), u"", {"CreateProcess \"\"C:\\Downloads\\x.exe\"\" in C:\\Temp\\{G}", "Wait"}},
+      {ShellExecuteCommand(false, false), u"", {"ShellExecute C:\\Temp\\{G}\\setup.exe [/quiet] in C:\\Temp\\{G}"}},
+      {ShellExecuteCommand(true, false), u"",
+       {"ShellExecuteEx open C:\\Temp\\{G}\\setup.exe [/quiet] in C:\\Temp\\{G} keep", "Wait"}},
+      // As administrator: the installer itself, elevated, in internal mode; always waited for.
+      {ShellExecuteCommand(false, true, u"en-US"), u"--command silent",
+       {"ShellExecuteEx runas C:\\Downloads\\setup.exe [--internal 1 --target \"C:\\Temp\\{G}\" --language en-US "
+        "--command silent] in C:\\Temp\\{G} hidden keep",
+        "Wait"}},
+      {ShellExecuteCommand(true, true), u"",
+       {"ShellExecuteEx runas C:\\Downloads\\setup.exe [--internal 1 --target \"C:\\Temp\\{G}\" ] in C:\\Temp\\{G} "
+        "hidden keep",
+        "Wait"}},
+  };
+  for (const auto& c : cases) {
+    Scene run;
+    EXPECT_EQ(run.Launch(c.command, c.tail), KV_OK);
+    EXPECT_EQ(run.launcher.calls, c.calls);
+    EXPECT_EQ(run.launcher.open, 0);  // every handle closed
+  }
+}
+
+// Every way the system can fail ends the command with its code; the result entry keeps 0 and SfxExitCode
+// stays as it was.
+TEST(LaunchCommand, SystemFailuresEndTheCommandWithTheirCodes) {
+  const struct {
+    LaunchCommand command;
+    void (*script)(Launcher&);
+    KVResult result;
+  } cases[] = {
+      {CreateProcessCommand(u"C:\\x.exe"), [](Launcher& l) { l.start = 5; }, 5},
+      {CreateProcessCommand(u"C:\\x.exe"), [](Launcher& l) { l.handle = 0; }, KV_E_EMPTY_HANDLE},
+      {CreateProcessCommand(u"C:\\x.exe"), [](Launcher& l) { l.wait = KV_E_TIMEOUT; }, KV_E_TIMEOUT},
+      {CreateProcessCommand(u"C:\\x.exe"), [](Launcher& l) { l.wait = 6; }, 6},
+      {CreateProcessCommand(u"C:\\x.exe"), [](Launcher& l) { l.exitResult = 6; }, 6},
+      {CreateProcessCommand(u"C:\\x.exe"), [](Launcher& l) { l.exitCode = 259; }, KV_E_STILL_RUNNING},
+      {CreateProcessCommand(u"planted.exe"), [](Launcher&) {}, 2},  // found nowhere: never searched elsewhere
+      {ShellExecuteCommand(false, false), [](Launcher& l) { l.start = 2; }, 2},
+      {ShellExecuteCommand(true, false), [](Launcher& l) { l.start = 1155; }, 1155},
+      {ShellExecuteCommand(true, true), [](Launcher& l) { l.start = 1223; }, KV_E_ELEVATION_DECLINED},
+      {ShellExecuteCommand(true, true), [](Launcher& l) { l.start = 5; }, 5},
+      {ShellExecuteCommand(true, true), [](Launcher& l) { l.start = 0x80070005; }, 0x80070005},
+      // Declining matters only for the elevation prompt; for a plain open it is the system's code.
+      {ShellExecuteCommand(true, false), [](Launcher& l) { l.start = 1223; }, 1223},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(&c - cases);
+    Scene run;
+    run.store.Assign(kSfxExitCodeName, u"3010");
+    LaunchCommand command = c.command;
+    command.resultName = u"R";
+    c.script(run.launcher);
+    EXPECT_EQ(run.Launch(command), c.result);
+    EXPECT_EQ(run.Value(u"R"), "0");
+    EXPECT_EQ(run.Value(kSfxExitCodeName), "3010");
+    EXPECT_EQ(run.launcher.open, 0);
+  }
+}
+
+// The first non-zero exit code stays in SfxExitCode; each result entry gets its own command's code.
+TEST(LaunchCommand, ExitCodesAndResultEntries) {
+  const struct {
+    std::vector<std::uint32_t> exits;
+    const char* sfxExitCode;
+    std::vector<const char*> results;
+  } cases[] = {
+      {{3010, 0}, "3010", {"3010", "0"}},
+      {{3010, 1603}, "3010", {"3010", "1603"}},
+      {{0, 1641}, "1641", {"0", "1641"}},
+      {{0xC0000005}, "3221225477", {"3221225477"}},
+  };
+  for (const auto& c : cases) {
+    Scene run;
+    for (std::size_t i = 0; i < c.exits.size(); ++i) {
+      run.launcher.exitCode = c.exits[i];
+      const std::u16string name = u"R" + Utf8ToUtf16(std::to_string(i));
+      ASSERT_EQ(run.Launch(CreateProcessCommand(u"C:\\x.exe", u"", name)), KV_OK);
+      EXPECT_EQ(run.Value(name), c.results[i]);
+    }
+    EXPECT_EQ(run.Value(kSfxExitCodeName), c.sfxExitCode);
+  }
+}
+
+TEST(LaunchCommand, RefusedBeforeStartingOrWhenSfxExitCodeIsNoNumber) {
+  Scene taken;
+  taken.store.Insert(u"R", u"5");
+  EXPECT_EQ(taken.Launch(CreateProcessCommand(u"C:\\x.exe", u"", u"R")), KV_E_INVALID_DATA);
+  EXPECT_TRUE(taken.launcher.calls.empty());
+
+  Scene skip;
+  skip.store.Insert(u"SkipCommand", u"True");  // left by an after condition
+  EXPECT_EQ(skip.Launch(CreateProcessCommand(u"C:\\x.exe")), KV_E_INVALID_DATA);
+  EXPECT_TRUE(skip.launcher.calls.empty());
+
+  Scene text;
+  text.store.Assign(kSfxExitCodeName, u"done");
+  EXPECT_EQ(text.Launch(CreateProcessCommand(u"C:\\x.exe")), KV_E_FAIL);
+  EXPECT_EQ(text.launcher.calls.size(), 2u);  // the process ran; only the bookkeeping failed
+}
+
+TEST(LaunchCommand, RelaunchParametersAndCommandLines) {
+  EXPECT_EQ(RelaunchParameters(u"C:\\Temp\\Setup", u"en-US", u"--command silentinstall"),
+            u"--internal 1 --target \"C:\\Temp\\Setup\" --language en-US --command silentinstall");
+  EXPECT_EQ(RelaunchParameters(u"C:\\T", u"", u""), u"--internal 1 --target \"C:\\T\" ");
+  EXPECT_EQ(CreateProcessCommandLine(u"C:\\a b\\x.exe", u""), u"\"C:\\a b\\x.exe\"");
+  EXPECT_EQ(CreateProcessCommandLine(u"x.exe", u"/q"), u"\"x.exe\" /q");
+}
+
+// A bare name is looked for in the working folder, then the system folders and PATH; never beside the installer.
+TEST(LaunchCommand, WhereABareProgramNameIsFound) {
+  const struct {
+    const char16_t* program;
+    std::vector<std::u16string> files;
+    const char16_t* found;  // null: not found
+  } cases[] = {
+      {u"setup", {u"C:\\Work\\setup.exe", u"C:\\Windows\\setup.exe"}, u"C:\\Work\\setup.exe"},
+      {u"setup.exe", {u"C:\\Windows\\setup.exe", u"C:\\Tools\\setup.exe"}, u"C:\\Windows\\setup.exe"},
+      {u"tool.cmd", {u"C:\\Tools\\tool.cmd"}, u"C:\\Tools\\tool.cmd"},
+      {u"msiexec", {u"C:\\Windows\\system32\\msiexec.exe"}, u"C:\\Windows\\system32\\msiexec.exe"},
+      {u"setup.exe", {u"C:\\Downloads\\setup.exe"}, nullptr},  // the installer's folder is not searched
+      {u"sub\\setup.exe", {}, u"sub\\setup.exe"},              // a path stays as it is
+      {u"D:setup.exe", {}, u"D:setup.exe"},
+  };
+  for (const auto& c : cases) {
+    Launcher launcher;
+    launcher.files = c.files;
+    std::u16string program = c.program;
+    const KVResult result = ResolveProgram(u"C:\\Work", launcher, program);
+    EXPECT_EQ(result, c.found ? KV_OK : 2u) << Utf16ToUtf8(c.program);
+    if (c.found) {
+      EXPECT_EQ(program, c.found) << Utf16ToUtf8(c.program);
+    }
+  }
+}
