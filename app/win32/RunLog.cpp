@@ -30,6 +30,11 @@ void StartRunLog(const CmdLineData& values) {
 }
 
 void EndRunLog(KVResult runError, std::uint32_t exitCode) {
-  const std::uint32_t code = ProcessExitCode(runError, exitCode);
-  KVLogEvent("exit 0x{:08X}: {}", code, ExitCodeMeaning(code));
+  if (runError == KV_OK) {
+    KVLogEvent("exit 0x{:08X}: {}", exitCode, exitCode == 0 ? std::string("success") : ExitCodeMeaning(exitCode));
+    return;
+  }
+  const std::u16string message = ErrorMessageText(runError);
+  KVLogEvent("exit 0x{:08X}: the run failed; {}", runError,
+             message.empty() ? std::u16string(u"no message") : u"message: \"" + message + u"\"");
 }

@@ -62,7 +62,8 @@ expect_eq "broken configuration: the generic message box captioned with the titl
   "shown 0xEE000051" "$(exit_code_confirming " Broken" "$runexit" titled.exe)"
 
 # Launch mode: the option for the machine (x64 under Wine), the language and the command.
-msi='<Command Id="Install"><CreateProcess><Executable>msiexec.exe</Executable></CreateProcess></Command>'
+# A program that exists nowhere: the launch task ends with ERROR_FILE_NOT_FOUND.
+msi='<Command Id="Install"><CreateProcess><Executable>kvsfx-no-such-program.exe</Executable></CreateProcess></Command>'
 option() { printf '<Option Id="%s"><ProcessorArchitectureSet><ProcessorArchitecture>%s</ProcessorArchitecture></ProcessorArchitectureSet><LanguageTagSet><LanguageTag>%s</LanguageTag></LanguageTagSet><Commands>%s</Commands></Option>' "$@"; }
 installer arm "$(wrap "<Launch><Options>$(option a ARM64 en-US "$msi")</Options></Launch>")"
 expect_eq "no option for x64: message box, then unsupported system" \
@@ -76,12 +77,13 @@ installer nordic "$(wrap "<Launch><Options>$(option sv x64 sv-SE "$msi")$(option
 expect_eq "no offered language fits the display language (en-US)" 0xEE000052 \
   "$(exit_code "$runexit" nordic.exe --gui off)"
 
-# A launch run extracts into a fresh GUID folder under %TEMP% and deletes it again, also when the launch
-# task fails (launching commands is not part of this build).
-before=$(ls -d "$unix_temp"/\{*\} 2>/dev/null | sort)
-expect_eq "launch: the launch task fails" 0xEE000001 "$(exit_code "$runexit" two.exe --gui off --language de-DE)"
-expect_eq "launch: the extracted folder is deleted" "$before" "$(ls -d "$unix_temp"/\{*\} 2>/dev/null | sort)"
-expect_eq "internal mode: no extraction, the launch task alone" 0xEE000001 \
+# A launch run extracts into a fresh GUID folder (under the Windows folder's Installer folder: Wine's user is an
+# administrator) and deletes it again, also when the launch task fails.
+installer_folder=$(winepath -u 'C:\windows\Installer' 2>/dev/null)
+before=$(ls -d "$installer_folder"/\{*\} 2>/dev/null | sort)
+expect_eq "launch: the launch task fails" 0x00000002 "$(exit_code "$runexit" two.exe --gui off --language de-DE)"
+expect_eq "launch: the extracted folder is deleted" "$before" "$(ls -d "$installer_folder"/\{*\} 2>/dev/null | sort)"
+expect_eq "internal mode: no extraction, the launch task alone" 0x00000002 \
   "$(exit_code "$runexit" two.exe --gui off --language en-US --internal 1 --target "$(winpath "$work")\\internal")"
 expect_eq "internal mode: nothing extracted" no "$([ -e internal ] && echo yes || echo no)"
 

@@ -14,7 +14,7 @@ enter_work_folder
 mkdir -p payload && echo "alpha" > payload/a.txt
 7zz a -bso0 -bsp0 payload.7z ./payload/* >/dev/null
 wrap() { printf '<SelfExtractor FormatVersionMajor="5" FormatVersionMinor="2">%s</SelfExtractor>' "$1"; }
-msi='<Command Id="Install"><CreateProcess><Executable>msiexec.exe</Executable></CreateProcess></Command>'
+msi='<Command Id="Install"><CreateProcess><Executable>kvsfx-no-such-program.exe</Executable></CreateProcess></Command>'
 printf '%s\n' "$(wrap "<Launch><Options><Option Id=\"en\"><LanguageTagSet><LanguageTag>en-US</LanguageTag>
   </LanguageTagSet><Commands>$msi</Commands></Option></Options></Launch>")" > launch.xml
 "$native" build --config launch.xml --payload payload.7z --stub "$stub" -o launch.exe >/dev/null
@@ -40,7 +40,7 @@ expect_eq "  the log says the default extractor ran" yes "$(has bare.log 'defaul
 expect_eq "  the failure line names the step, the file and the code" ok \
   "$(failure_line bare.log 'opening the payload of' 'bare.exe' 'err=0xEE000001')"
 expect_eq "  the last line is the exit code and its meaning" yes \
-  "$(tail -n 1 bare.log | grep -q 'exit 0xEE000001: "The execution was aborted due to an error."' && echo yes || echo no)"
+  "$(tail -n 1 bare.log | grep -q 'exit 0xEE000001: the run failed; message: "The execution was aborted due to an error."' && echo yes || echo no)"
 
 expect_eq "bad command line: exit" 0xEE002003 "$(run "$(winpath "$work")\\cmdline.log" plain.exe --bogus)"
 expect_eq "  the failure line names the option and the parser's code" ok \
@@ -59,8 +59,9 @@ expect_eq "damaged payload: exit" 0xEE000001 \
 expect_eq "  the failure line names the payload and the code" ok \
   "$(failure_line damaged.log 'damaged.exe' 'err=0xEE000001')"
 
-expect_eq "launch command that cannot run: exit" 0xEE000001 "$(run "$(winpath "$work")\\launch.log" launch.exe)"
-expect_eq "  the failure line names the command" ok "$(failure_line launch.log 'running command install' 'err=0xEE000001')"
+expect_eq "missing program: exit" 0x00000002 "$(run "$(winpath "$work")\\launch.log" launch.exe)"
+expect_eq "  the failure line names the program and where it was looked for" ok \
+  "$(failure_line launch.log 'finding kvsfx-no-such-program.exe in the working folder' 'err=0x00000002')"
 expect_eq "  the language and option chosen, and why" "yes yes" \
   "$(has launch.log "language: en-US (from the user's display language)") $(has launch.log 'option: en')"
 expect_eq "  each task with its result, and the cleanup" "yes yes yes" \
@@ -98,7 +99,7 @@ expect_eq "concurrent runs: five starts and five exits" "5 5" \
 # kvsfx explain --log reads it back.
 "$native" explain --log launch.log > explained.txt 2>&1
 expect_eq "explain --log: the tasks, the first failure, the exit" "yes yes yes" \
-  "$(has explained.txt 'task install 0xEE000001') $(has explained.txt 'first failure: ERROR: ') \
-$(has explained.txt 'exit 0xEE000001: "The execution was aborted due to an error."')"
+  "$(has explained.txt 'task install 0x00000002') $(has explained.txt 'first failure: ERROR: ') \
+$(has explained.txt 'exit 0x00000002: the run failed; message: "The execution was aborted')"
 
 finish
