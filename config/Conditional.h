@@ -68,7 +68,6 @@ class ConditionalMessage final : public ConditionalAction {
   MessageIcon Icon = MessageIcon::Error;
   MessageButtons Buttons = MessageButtons::Ok;
   MessageResult DefaultResult = MessageResult::Ok;
-  MessageResult Result = MessageResult::Ok;  // the answer; starts as the default result
   std::u16string ResultName;
   std::u16string Text;  // never empty once read
 };
