@@ -38,7 +38,6 @@ KVResult ReadMessage(XmlElementRef element, CfgReadContext& context, std::shared
       return context.Fail(KV_E_INVALID_DATA, element, "not a button of this ResultType", "DefaultResult");
     }
   }
-  message->Result = message->DefaultResult;
   element.GetAttributeString("ResultName", message->ResultName);
 
   KVResult result = context.Text(element, message->Text);

@@ -14,7 +14,7 @@ constexpr std::array<std::u16string_view, 6> kButtonsNames{u"Ok",         u"OkCa
                                                            u"CancelRetryContinue", u"YesNo", u"YesNoCancel"};
 constexpr std::array<std::u16string_view, 6> kResultNames{u"Ok", u"Cancel", u"Retry", u"Continue", u"Yes", u"No"};
 
-// The results each set of buttons offers, its default first; indexed by MessageButtons.
+// The results each set of buttons offers, in button order (the first is the default); indexed by MessageButtons.
 using R = MessageResult;
 struct OfferedResults {
   std::size_t count;
@@ -60,23 +60,31 @@ bool MessageButtonsFromName(std::u16string_view name, MessageButtons& buttons) {
   return FindKeyword(kButtonsNames, name, buttons);
 }
 
-bool MessageDefaultResultFromName(MessageButtons buttons, std::u16string_view name, MessageResult& result) {
+bool MessageButtonPosition(MessageButtons buttons, MessageResult result, std::size_t& position) {
   const auto index = static_cast<std::size_t>(buttons);
   if (index >= kOfferedResults.size()) return false;
   const OfferedResults& offered = kOfferedResults[index];
-  if (name.empty()) {
-    result = offered.results[0];
-    return true;
-  }
-  MessageResult named = R::Ok;
-  if (!FindKeyword(kResultNames, name, named)) return false;
   for (std::size_t i = 0; i < offered.count; ++i) {
-    if (offered.results[i] == named) {
-      result = named;
+    if (offered.results[i] == result) {
+      position = i;
       return true;
     }
   }
   return false;
+}
+
+bool MessageDefaultResultFromName(MessageButtons buttons, std::u16string_view name, MessageResult& result) {
+  const auto index = static_cast<std::size_t>(buttons);
+  if (index >= kOfferedResults.size()) return false;
+  if (name.empty()) {
+    result = kOfferedResults[index].results[0];
+    return true;
+  }
+  MessageResult named = R::Ok;
+  std::size_t position = 0;
+  if (!FindKeyword(kResultNames, name, named) || !MessageButtonPosition(buttons, named, position)) return false;
+  result = named;
+  return true;
 }
 
 std::u16string_view MessageResultName(MessageResult result) {

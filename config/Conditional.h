@@ -1,6 +1,7 @@
 // Conditions around the steps of a command sequence: the kinds of condition and the actions they run.
-// For now the actions are data read from the configuration; performing them comes with the launch commands.
+// The records are read-only once read; commands/Conditions.h evaluates them and performs the actions.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -38,6 +39,8 @@ bool MessageIconFromName(std::u16string_view name, MessageIcon& icon);
 bool MessageButtonsFromName(std::u16string_view name, MessageButtons& buttons);
 // A result that `buttons` offers; an empty name gives the buttons' default (their first result).
 bool MessageDefaultResultFromName(MessageButtons buttons, std::u16string_view name, MessageResult& result);
+// Where `buttons` place `result`, counting from 0 at the left; false when they do not offer it.
+bool MessageButtonPosition(MessageButtons buttons, MessageResult result, std::size_t& position);
 // "Ok", "Cancel", "Retry", "Continue", "Yes", "No": the text stored under a message's result name.
 std::u16string_view MessageResultName(MessageResult result);
 
@@ -68,7 +71,6 @@ class ConditionalMessage final : public ConditionalAction {
   MessageIcon Icon = MessageIcon::Error;
   MessageButtons Buttons = MessageButtons::Ok;
   MessageResult DefaultResult = MessageResult::Ok;
-  MessageResult Result = MessageResult::Ok;  // the answer; starts as the default result
   std::u16string ResultName;
   std::u16string Text;  // never empty once read
 };

@@ -27,7 +27,7 @@ void CheckCondition(const Conditional& node) {
     for (const std::shared_ptr<ConditionalAction>& action : *actions) {
       Check(action != nullptr);
       if (const auto* message = dynamic_cast<const ConditionalMessage*>(action.get())) {
-        Check(!message->Text.empty() && message->Result == message->DefaultResult);
+        Check(!message->Text.empty());
         MessageResult allowed = MessageResult::Ok;
         Check(MessageDefaultResultFromName(message->Buttons, MessageResultName(message->DefaultResult), allowed));
       }

@@ -107,8 +107,7 @@ std::string Describe(const std::vector<std::shared_ptr<ConditionalAction>>& acti
     } else if (const auto* m = dynamic_cast<const ConditionalMessage*>(action.get())) {
       text += " Message(icon " + std::to_string(static_cast<int>(m->Icon)) + ", buttons " +
               std::to_string(static_cast<int>(m->Buttons)) + ", " + Utf16ToUtf8(MessageResultName(m->DefaultResult)) +
-              "/" + Utf16ToUtf8(MessageResultName(m->Result)) + ", " + Utf16ToUtf8(m->ResultName + u"|" + m->Text) +
-              ")";
+              ", " + Utf16ToUtf8(m->ResultName + u"|" + m->Text) + ")";
     }
   }
   return text;
@@ -146,8 +145,8 @@ TEST(CfgConditionModelTest, TreeActionsAndMessageDefaults) {
   ASSERT_NE(step.AfterCommand, nullptr);
   // The actions of both IfTrue elements form one list; Set is stored as written.
   EXPECT_EQ(Describe(step.AfterCommand->Condition),
-            "IfAny[IfLess R=0x10 F: Abort=True;IfAll;] T:  P = v  Message(icon 0, buttons 5, Yes/Yes, Answer|Go?)"
-            " Message(icon 1, buttons 3, Continue/Continue, |W) F: SkipCommand=True");
+            "IfAny[IfLess R=0x10 F: Abort=True;IfAll;] T:  P = v  Message(icon 0, buttons 5, Yes, Answer|Go?)"
+            " Message(icon 1, buttons 3, Continue, |W) F: SkipCommand=True");
 }
 
 }  // namespace

@@ -1,0 +1,358 @@
+// Conditions and actions of a command-sequence step against a scripted host: comparisons, IfAll/IfAny, the
+// order and failures of actions, message boxes and what they store.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <functional>
+#include <map>
+#include <sstream>
+
+#include "commands/Conditions.h"
+#include "config/Cfg.h"
+#include "config/CfgOptions.h"
+#include "config/SimulatedSystemFacts.h"
+
+using namespace kestrova;
+
+namespace {
+
+using Actions = std::vector<std::shared_ptr<ConditionalAction>>;
+using Entries = std::map<std::u16string, std::u16string>;
+
+constexpr KVResult kExpandFailure = 0xE0010002;
+constexpr KVResult kShowFailure = 0x80070005;
+constexpr std::uint32_t kSystemModal = 0x1000;  // MB_SYSTEMMODAL
+
+struct Box {
+  std::u16string text;
+  std::uint32_t style;
+  bool operator==(const Box& other) const { return text == other.text && style == other.style; }
+};
+
+// The run's side: the boxes asked for, answered from a script of MessageBoxW return values.
+class FakeHost final : public ActionHost {
+ public:
+  ParameterStore store;
+  bool shown = true;
+  bool reachable = true;
+  KVResult expandResult = KV_OK;
+  KVResult showResult = KV_OK;
+  std::vector<int> buttonIds;  // one per box; 0 (and a script used up) keeps the default
+  std::vector<Box> boxes;
+
+  ParameterStore& Parameters() override { return store; }
+  KVResult ExpandMessageText(const std::u16string& text, std::u16string& expanded) override {
+    if (expandResult != KV_OK) return expandResult;
+    expanded = u"<" + text + u">";
+    return KV_OK;
+  }
+  bool MessagesShown() override { return shown; }
+  KVResult ShowMessageBox(const std::u16string& text, std::uint32_t style, MessageResult& answer,
+                          bool& answered) override {
+    answered = reachable;
+    if (!reachable) return KV_OK;
+    if (showResult != KV_OK) return showResult;
+    const int id = boxes.size() < buttonIds.size() ? buttonIds[boxes.size()] : 0;
+    boxes.push_back({text, style});
+    MessageResultFromButtonId(id, answer);
+    return KV_OK;
+  }
+
+  Entries Contents() const { return Entries(store.begin(), store.end()); }
+};
+
+std::shared_ptr<ConditionalAction> Set(std::u16string name, std::u16string value) {
+  return std::make_shared<ConditionalSetParam>(std::move(name), std::move(value));
+}
+
+std::shared_ptr<ConditionalAction> Message(std::u16string text, MessageButtons buttons, MessageResult defaultResult,
+                                           std::u16string resultName) {
+  auto message = std::make_shared<ConditionalMessage>();
+  message->Icon = MessageIcon::Question;
+  message->Buttons = buttons;
+  message->DefaultResult = defaultResult;
+  message->ResultName = std::move(resultName);
+  message->Text = std::move(text);
+  return message;
+}
+
+Conditional Compare(ConditionalType type, std::u16string parameter, std::u16string value, Actions ifTrue = {},
+                    Actions ifFalse = {}) {
+  Conditional node;
+  node.Type = type;
+  node.Parameter = std::move(parameter);
+  node.Value = std::move(value);
+  node.TrueActions = std::move(ifTrue);
+  node.FalseActions = std::move(ifFalse);
+  return node;
+}
+
+Conditional Group(ConditionalType type, std::vector<Conditional> children, Actions ifTrue = {}, Actions ifFalse = {}) {
+  Conditional node = Compare(type, u"", u"", std::move(ifTrue), std::move(ifFalse));
+  node.Children = std::move(children);
+  return node;
+}
+
+// With the store holding One = "1": a condition that holds (or not) and records in `tag` which list ran.
+Conditional Holds(bool holds, std::u16string tag) {
+  return Compare(ConditionalType::IfEqual, u"One", holds ? u"1" : u"0", {Set(tag, u"true")}, {Set(tag, u"false")});
+}
+
+}  // namespace
+
+TEST(EvaluateCondition, ComparesStoredWithConfiguredAsNumbersOrTextAndMissingIsFalse) {
+  using T = ConditionalType;
+  const struct {
+    T type;
+    const char16_t* stored;  // null: the parameter is not in the store
+    const char16_t* value;
+    bool holds;
+  } cases[] = {
+      {T::IfEqual, u"0", u"0", true}, {T::IfEqual, u"1", u"0", false},
+      // Numbers: decimal with leading zeros, hexadecimal, signed 64-bit, white space around.
+      {T::IfEqual, u"0x10", u"16", true}, {T::IfEqual, u"007", u"7", true}, {T::IfEqual, u" 42 ", u"42", true},
+      {T::IfGreater, u"10", u"9", true}, {T::IfLessEqual, u"9", u"10", true},
+      {T::IfLess, u"-1", u"0xFFFFFFFF", true}, {T::IfGreater, u"4294967296", u"0", true},
+      {T::IfGreaterEqual, u"-9223372036854775808", u"-9223372036854775807", false},
+      // Text when either side is no number: code units, letter case exact, a prefix is smaller.
+      {T::IfGreater, u"b", u"a10", true}, {T::IfGreater, u"B", u"a", false}, {T::IfEqual, u"abc", u"ABC", false},
+      {T::IfLess, u"10", u"9x", true}, {T::IfLess, u"abc", u"abcd", true}, {T::IfGreaterEqual, u"a", u"a", true},
+      {T::IfNotEqual, u"", u"0", true}, {T::IfEqual, u"", u"", true},
+      {T::IfGreater, u"\uFF21", u"\U0001F600", true},  // a surrogate is below U+FF21
+      // A missing parameter: false for every comparison.
+      {T::IfEqual, nullptr, u"0", false}, {T::IfNotEqual, nullptr, u"0", false},
+      {T::IfNotEqual, nullptr, u"", false}, {T::IfLess, nullptr, u"0", false}, {T::IfLessEqual, nullptr, u"0", false},
+      {T::IfGreater, nullptr, u"0", false}, {T::IfGreaterEqual, nullptr, u"0", false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(&c - cases);  // the case number
+    FakeHost host;
+    if (c.stored != nullptr) host.store.Set(u"ResultInstall", c.stored);
+    bool result = !c.holds;
+    EXPECT_EQ(EvaluateCondition(Compare(c.type, u"ResultInstall", c.value, {Set(u"Ran", u"true")},
+                                        {Set(u"Ran", u"false")}),
+                                host, result),
+              KV_OK);
+    EXPECT_EQ(result, c.holds);
+    EXPECT_EQ(*host.store.Find(u"Ran"), c.holds ? u"true" : u"false");
+  }
+}
+
+// Every child runs in order with its own actions; the first error (a child's, an empty group's, an action's)
+// ends the evaluation.
+TEST(EvaluateCondition, GroupsEvaluateEveryChildAndStopAtTheFirstError) {
+  using T = ConditionalType;
+  const Conditional empty = Group(T::IfAny, {});
+  const auto noSuchBox = Message(u"m", MessageButtons::Ok, MessageResult::No, u"A");
+  const struct {
+    Conditional node;
+    KVResult code;
+    bool holds;
+    Entries entries;  // besides One
+  } cases[] = {
+      {Group(T::IfAny, {Holds(true, u"a"), Holds(true, u"b")}, {Set(u"G", u"t")}, {Set(u"G", u"f")}), KV_OK, true,
+       {{u"a", u"true"}, {u"b", u"true"}, {u"G", u"t"}}},
+      {Group(T::IfAny, {Holds(false, u"a"), Holds(true, u"b")}), KV_OK, true, {{u"a", u"false"}, {u"b", u"true"}}},
+      {Group(T::IfAny, {Holds(false, u"a"), Holds(false, u"b")}, {Set(u"G", u"t")}, {Set(u"G", u"f")}), KV_OK,
+       false, {{u"a", u"false"}, {u"b", u"false"}, {u"G", u"f"}}},
+      {Group(T::IfAll, {Holds(true, u"a"), Holds(true, u"b")}), KV_OK, true, {{u"a", u"true"}, {u"b", u"true"}}},
+      {Group(T::IfAll, {Holds(false, u"a"), Holds(true, u"b")}, {Set(u"G", u"t")}, {Set(u"G", u"f")}), KV_OK,
+       false, {{u"a", u"false"}, {u"b", u"true"}, {u"G", u"f"}}},
+      {Group(T::IfAll, {Group(T::IfAny, {Holds(false, u"a"), Holds(true, u"b")}), Holds(true, u"c")}), KV_OK, true,
+       {{u"a", u"false"}, {u"b", u"true"}, {u"c", u"true"}}},
+      // In order: the first child's action sets what the second compares.
+      {Group(T::IfAll, {Compare(T::IfEqual, u"P", u"1", {}, {Set(u"P", u"1")}), Compare(T::IfEqual, u"P", u"1")}),
+       KV_OK, false, {{u"P", u"1"}}},
+      {Group(T::IfAll, {}, {Set(u"G", u"t")}, {Set(u"G", u"f")}), KV_E_FAIL, false, {}},
+      {empty, KV_E_FAIL, false, {}},
+      {Group(T::IfAll, {Holds(true, u"a"), empty, Holds(true, u"b")}, {Set(u"G", u"t")}, {Set(u"G", u"f")}),
+       KV_E_FAIL, false, {{u"a", u"true"}}},
+      // A failing action (a box that cannot exist) ends the evaluation; nothing after it runs.
+      {Compare(T::IfEqual, u"One", u"1", {noSuchBox, Set(u"G", u"t")}), KV_E_FAIL, false, {}},
+      {Group(T::IfAny, {Holds(true, u"a"), Compare(T::IfEqual, u"One", u"0", {}, {noSuchBox}), Holds(true, u"b")}),
+       KV_E_FAIL, false, {{u"a", u"true"}}},
+      {Compare(T::None, u"One", u"1", {Set(u"G", u"t")}, {Set(u"G", u"f")}), KV_E_FAIL, false, {}},
+      {Compare(static_cast<T>(9), u"One", u"1"), KV_E_FAIL, false, {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(&c - cases);
+    FakeHost host;
+    host.store.Set(u"One", u"1");
+    bool result = false;
+    EXPECT_EQ(EvaluateCondition(c.node, host, result), c.code);
+    EXPECT_EQ(result, c.holds);
+    Entries expected = c.entries;
+    expected.emplace(u"One", u"1");
+    EXPECT_EQ(host.Contents(), expected);
+  }
+}
+
+namespace {
+class UnknownAction final : public ConditionalAction {};
+}  // namespace
+
+TEST(PerformActions, SetsParametersShowsMessagesAndStopsAtTheFirstError) {
+  using B = MessageButtons;
+  using R = MessageResult;
+  const std::uint32_t question = kSystemModal | 0x20;  // MB_ICONQUESTION
+  const auto yesNoNo = Message(u"Go on?", B::YesNo, R::No, u"Answer");
+  const struct {
+    Actions actions;
+    std::function<void(FakeHost&)> setUp;
+    KVResult code;
+    std::vector<Box> boxes;
+    Entries entries;  // besides Old = "old"
+  } cases[] = {
+      // Set inserts or replaces, the value as configured; any name.
+      {{Set(u"New", u"${TargetPath}"), Set(u"Old", u"new"), Set(u"SfxExitCode", u"3010")}, nullptr, KV_OK, {},
+       {{u"New", u"${TargetPath}"}, {u"Old", u"new"}, {u"SfxExitCode", u"3010"}}},
+      {{Set(u"SkipCommand", u"True"), Set(u"SkipCommand", u"x")}, nullptr, KV_OK, {}, {{u"SkipCommand", u"x"}}},
+      // Without messages the default result is stored and no box is shown (nor the text expanded).
+      {{yesNoNo}, [](FakeHost& h) { h.shown = false; h.expandResult = kExpandFailure; }, KV_OK, {},
+       {{u"Answer", u"No"}}},
+      // The box shows the expanded text; the button pressed is stored, a zero return keeps the default.
+      {{yesNoNo}, [](FakeHost& h) { h.buttonIds = {6}; }, KV_OK, {{u"<Go on?>", question | 0x4 | 0x100}},
+       {{u"Answer", u"Yes"}}},
+      {{yesNoNo}, nullptr, KV_OK, {{u"<Go on?>", question | 0x4 | 0x100}}, {{u"Answer", u"No"}}},
+      {{Message(u"m", B::CancelRetryContinue, R::Cancel, u"Old")}, [](FakeHost& h) { h.buttonIds = {10}; }, KV_OK,
+       {{u"<m>", question | 0x6}}, {{u"Old", u"Retry"}}},
+      {{Message(u"m", B::Ok, R::Ok, u""), Message(u"n", B::OkCancel, R::Ok, u"A")},
+       [](FakeHost& h) { h.buttonIds = {1, 2}; }, KV_OK, {{u"<m>", question}, {u"<n>", question | 0x1}},
+       {{u"A", u"Cancel"}}},
+      // An unreachable main thread: nothing stored, and the list goes on.
+      {{yesNoNo, Set(u"After", u"1")}, [](FakeHost& h) { h.reachable = false; }, KV_OK, {}, {{u"After", u"1"}}},
+      // The first error ends the list with its code.
+      {{yesNoNo, Set(u"After", u"1")}, [](FakeHost& h) { h.expandResult = kExpandFailure; }, kExpandFailure, {}, {}},
+      {{Set(u"Before", u"1"), yesNoNo, Set(u"After", u"1")}, [](FakeHost& h) { h.showResult = kShowFailure; },
+       kShowFailure, {}, {{u"Before", u"1"}}},
+      {{Message(u"m", B::Ok, R::No, u"A"), Set(u"After", u"1")}, nullptr, KV_E_FAIL, {}, {}},
+      {{std::make_shared<UnknownAction>(), Set(u"After", u"1")}, nullptr, KV_E_FAIL, {}, {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(&c - cases);
+    FakeHost host;
+    host.store.Set(u"Old", u"old");
+    if (c.setUp) c.setUp(host);
+    EXPECT_EQ(PerformActions(c.actions, host), c.code);
+    EXPECT_EQ(host.boxes, c.boxes);
+    Entries expected = c.entries;
+    expected.emplace(u"Old", u"old");
+    EXPECT_EQ(host.Contents(), expected);
+  }
+}
+
+TEST(MessageBoxStyle, IconButtonsAndDefaultButtonOrNoSuchBox) {
+  using I = MessageIcon;
+  using B = MessageButtons;
+  using R = MessageResult;
+  const struct {
+    I icon;
+    B buttons;
+    R defaultResult;
+    KVResult code;
+    std::uint32_t style;
+  } cases[] = {
+      {I::Error, B::Ok, R::Ok, KV_OK, 0x1010},             {I::Warning, B::Ok, R::Ok, KV_OK, 0x1030},
+      {I::Info, B::Ok, R::Ok, KV_OK, 0x1040},              {I::Question, B::Ok, R::Ok, KV_OK, 0x1020},
+      {I::Error, B::OkCancel, R::Ok, KV_OK, 0x1011},       {I::Error, B::OkCancel, R::Cancel, KV_OK, 0x1111},
+      {I::Error, B::RetryCancel, R::Retry, KV_OK, 0x1015}, {I::Error, B::RetryCancel, R::Cancel, KV_OK, 0x1115},
+      {I::Error, B::CancelRetryContinue, R::Cancel, KV_OK, 0x1016},
+      {I::Error, B::CancelRetryContinue, R::Retry, KV_OK, 0x1116},
+      {I::Error, B::CancelRetryContinue, R::Continue, KV_OK, 0x1216},
+      {I::Error, B::YesNo, R::Yes, KV_OK, 0x1014},         {I::Error, B::YesNo, R::No, KV_OK, 0x1114},
+      {I::Error, B::YesNoCancel, R::Yes, KV_OK, 0x1013},   {I::Error, B::YesNoCancel, R::No, KV_OK, 0x1113},
+      {I::Error, B::YesNoCancel, R::Cancel, KV_OK, 0x1213},
+      // No such box: a result the buttons do not offer, an icon or buttons out of range.
+      {I::Error, B::Ok, R::Cancel, KV_E_FAIL, 7},          {I::Error, B::OkCancel, R::Yes, KV_E_FAIL, 7},
+      {I::Error, B::RetryCancel, R::Continue, KV_E_FAIL, 7}, {I::Error, B::CancelRetryContinue, R::Ok, KV_E_FAIL, 7},
+      {I::Error, B::YesNo, R::Cancel, KV_E_FAIL, 7},       {I::Error, B::YesNoCancel, R::Retry, KV_E_FAIL, 7},
+      {static_cast<I>(4), B::Ok, R::Ok, KV_E_FAIL, 7},     {I::Error, static_cast<B>(6), R::Ok, KV_E_FAIL, 7},
+      {I::Error, B::Ok, static_cast<R>(-1), KV_E_FAIL, 7},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(&c - cases);
+    std::uint32_t style = 7;
+    EXPECT_EQ(MessageBoxStyle(c.icon, c.buttons, c.defaultResult, style), c.code);
+    EXPECT_EQ(style, c.style);
+  }
+}
+
+TEST(MessageResultFromButtonId, EachButtonAndNoAnswer) {
+  using R = MessageResult;
+  const struct {
+    int id;
+    bool known;
+    R result;
+  } cases[] = {
+      {1, true, R::Ok},  {2, true, R::Cancel}, {4, true, R::Retry}, {10, true, R::Retry}, {11, true, R::Continue},
+      {6, true, R::Yes}, {7, true, R::No},
+      // No button (0), IDABORT 3, IDIGNORE 5, anything else: the result stays.
+      {0, false, R::Continue}, {3, false, R::Continue}, {5, false, R::Continue}, {-1, false, R::Continue},
+  };
+  for (const auto& c : cases) {
+    R result = R::Continue;
+    EXPECT_EQ(MessageResultFromButtonId(c.id, result), c.known) << c.id;
+    EXPECT_EQ(result, c.result) << c.id;
+  }
+}
+
+namespace {
+
+// The steps of docs/examples/sequence.xml's Setup, each command "returning" the next of `results` into its result
+// parameter; stops at an abort. Gives the indexes of the steps whose command ran.
+std::vector<int> RunExampleSequence(const std::vector<const char16_t*>& results, FakeHost& host) {
+  std::ifstream file(std::string(KVSFX_SOURCE_DIR) + "/docs/examples/sequence.xml");
+  std::stringstream text;
+  text << file.rdbuf();
+  SimulatedSystemFacts facts;
+  Cfg cfg;
+  std::shared_ptr<CfgCommand> setup;
+  std::vector<int> ran;
+  EXPECT_EQ(cfg.Load(text.str().c_str(), facts), KV_OK);
+  if (!cfg.Launch) return ran;
+  const CfgCommands& commands = *cfg.Launch->Options->OptionsById.at(cfg.Launch->Options->OptionIds.at(0))->Commands;
+  EXPECT_EQ(commands.GetCommand(u"", setup), KV_OK);
+  bool result = false;
+  for (std::size_t i = 0; setup && i < setup->SubCommands.size(); ++i) {
+    const CfgSubCommand& step = *setup->SubCommands[i];
+    if (step.BeforeCommand) {
+      EXPECT_EQ(EvaluateCondition(step.BeforeCommand->Condition, host, result), KV_OK);
+    }
+    if (host.store.Find(kAbortName) != nullptr) break;
+    if (host.store.Remove(u"SkipCommand")) continue;
+    ran.push_back(static_cast<int>(i));
+    if (!step.ResultName.empty()) host.store.Set(step.ResultName, results.at(ran.size() - 1));
+    if (step.AfterCommand) {
+      EXPECT_EQ(EvaluateCondition(step.AfterCommand->Condition, host, result), KV_OK);
+    }
+    if (host.store.Find(kAbortName) != nullptr) break;
+  }
+  return ran;
+}
+
+}  // namespace
+
+// The sample sequence does what its messages say: abort on a failed runtime or a declined agent, the read-me
+// only after the agent.
+TEST(EvaluateCondition, TheSampleSequenceRunsTheStepsItMeans) {
+  const struct {
+    std::vector<const char16_t*> results;  // the runtime's and the agent's exit codes
+    std::vector<int> buttonIds;
+    std::vector<int> ran;
+    bool aborted;
+  } cases[] = {
+      {{u"0", u"0"}, {}, {0, 1, 2}, false},
+      {{u"1603"}, {1}, {0}, true},
+      {{u"3010"}, {7}, {0}, true},                 // IDNO: not now
+      {{u"3010", u"3010"}, {6}, {0, 1, 2}, false},  // IDYES
+      {{u"0", u"1603", u"0"}, {2}, {0, 1}, false},  // IDCANCEL; the read-me is skipped
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(&c - cases);
+    FakeHost host;
+    host.buttonIds = c.buttonIds;
+    EXPECT_EQ(RunExampleSequence(c.results, host), c.ran);
+    EXPECT_EQ(host.store.Find(kAbortName) != nullptr, c.aborted);
+    EXPECT_EQ(host.boxes.size(), c.buttonIds.size());
+  }
+}
