@@ -25,7 +25,7 @@ const char kBuildUsage[] =
     "  --stub FILE         the stub (default: kv-sfxstub.exe next to kvsfx, else in ../share/kvsfx/)\n"
     "  --icon FILE.ico     replace the application icon\n"
     "  --no-check          embed the configuration even when 'kvsfx check' rejects it (for testing how\n"
-    "                      installers fail)\n"
+    "                      installers fail); without it the check's warnings are shown, not failing the build\n"
     "  -h, --help          show this help\n"
     "\n"
     "Sign after building: osslsigncode sign ... -in OUTPUT.exe -out SIGNED.exe, or signtool sign ...\n"
@@ -57,7 +57,10 @@ int RunBuild(const std::vector<std::string>& arguments) {
     std::fputs((line + "\n").c_str(), stdout);
     std::fflush(stdout);
   };
-  if (BuildInstaller(options, report, log, error) != KV_OK) return ReportFailure("build", error);
+  const KVResult built = BuildInstaller(options, report, log, error);
+  std::fflush(stdout);
+  for (const std::string& warning : report.configWarnings) std::fprintf(stderr, "%s\n", warning.c_str());
+  if (built != KV_OK) return ReportFailure("build", error);
 
   std::string text = KVFormat("stub:          {} ({} bytes)\n", report.stubPath, report.stubSize);
   if (options.noConfig) {

@@ -35,7 +35,7 @@ KVResult UpdateConfiguration(const BuildOptions& options, ResourceTable& table, 
   if (const KVResult r = ReadWholeFile(options.configPath, kMaxConfigSize, document, error); r != KV_OK) return r;
   if (document.empty()) return Fail(error, KV_E_INVALID_DATA, options.configPath + ": the configuration is empty");
   std::string reason;
-  if (const KVResult r = options.validator(document, reason); r != KV_OK) {
+  if (const KVResult r = options.validator(document, report.configWarnings, reason); r != KV_OK) {
     return Fail(error, r, KVFormat("{}: the configuration is not valid: {}", options.configPath, reason));
   }
   report.configAction = table.Find(type, name, kConfigResourceLanguage) != nullptr ? "replaced" : "added";

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "builder/Bytes.h"
 #include "builder/ConfigValidation.h"
@@ -31,6 +32,7 @@ struct BuildReport {
   std::uint64_t stubSize = 0;
   std::string configAction;  // "added", "replaced", "removed" or "none"
   std::uint64_t configSize = 0;
+  std::vector<std::string> configWarnings;  // "warning: ..." lines of the configuration check
   bool iconSet = false;
   std::size_t iconImages = 0;
   IconChange icon;

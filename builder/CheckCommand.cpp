@@ -15,6 +15,12 @@ const char kCheckUsage[] =
     "other Windows version and processor architecture, since the options that fit a machine may collide in\n"
     "their language tags there. Exit status 0 when the document is valid everywhere, 1 otherwise.\n"
     "\n"
+    "Warnings, which leave the exit status as it is, name likely mistakes in a document that reads: a\n"
+    "CreateProcess Executable in double quotes (the installer quotes it itself), a ResultName used twice in\n"
+    "one CommandSequence (the second step fails), and a condition on a parameter that nothing can have set\n"
+    "before it (no earlier step's ResultName, no earlier Set or Message ResultName, not SfxExitCode), which\n"
+    "is always false.\n"
+    "\n"
     "  -h, --help   show this help\n";
 
 int RunCheck(const std::vector<std::string>& arguments) {
@@ -34,6 +40,8 @@ int RunCheck(const std::vector<std::string>& arguments) {
   }
   const ConfigCheck check = CheckConfiguration(text);
   std::fputs(DescribeCheck(path, check).c_str(), check.Valid() ? stdout : stderr);
+  std::fflush(stdout);
+  for (const ConfigWarning& warning : check.warnings) std::fprintf(stderr, "%s\n", DescribeWarning(warning).c_str());
   return check.Valid() ? kExitOk : kExitFailure;
 }
 

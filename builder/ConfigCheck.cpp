@@ -36,6 +36,7 @@ ConfigCheck CheckConfiguration(const std::string& text) {
   ConfigCheck check;
   check.report = ReadOn(text, MachineKind{});
   if (check.report.code != kestrova::KV_OK) return check;
+  check.warnings = FindConfigWarnings(text);
   for (const ProcessorArch arch : {ProcessorArch::X86, ProcessorArch::X64, ProcessorArch::ARM64, ProcessorArch::ARM,
                                    ProcessorArch::IA64, ProcessorArch::None}) {
     for (const WindowsVersion version : EveryWindowsVersion()) {

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "builder/Bytes.h"
+#include "builder/ConfigWarnings.h"
 #include "config/Cfg.h"
 #include "config/SystemInfo.h"
 
@@ -24,6 +25,7 @@ struct MachineFailure {
 struct ConfigCheck {
   ConfigReadReport report;                     // on a Windows 11 23H2 x64 workstation
   std::vector<MachineFailure> machineFailures;  // machines where a document that reads there fails
+  std::vector<ConfigWarning> warnings;          // of a document that reads there; they do not make it invalid
   bool Valid() const { return report.code == kestrova::KV_OK && machineFailures.empty(); }
 };
 

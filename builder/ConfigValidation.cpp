@@ -4,8 +4,9 @@
 
 namespace kestrova {
 
-KVResult ValidateConfiguration(const Bytes& document, std::string& error) {
+KVResult ValidateConfiguration(const Bytes& document, std::vector<std::string>& warnings, std::string& error) {
   const ConfigCheck check = CheckConfiguration(std::string(document.begin(), document.end()));
+  for (const ConfigWarning& warning : check.warnings) warnings.push_back(DescribeWarning(warning));
   if (check.Valid()) return kestrova::KV_OK;
   error = DescribeVerdict(check);
   for (const char* verdict : {"invalid: ", "invalid "}) {
@@ -18,6 +19,9 @@ KVResult ValidateConfiguration(const Bytes& document, std::string& error) {
   return check.report.code != kestrova::KV_OK ? check.report.code : check.machineFailures.front().report.code;
 }
 
-KVResult AcceptAnyConfiguration(const Bytes& /*document*/, std::string& /*error*/) { return kestrova::KV_OK; }
+KVResult AcceptAnyConfiguration(const Bytes& /*document*/, std::vector<std::string>& /*warnings*/,
+                                std::string& /*error*/) {
+  return kestrova::KV_OK;
+}
 
 }  // namespace kestrova

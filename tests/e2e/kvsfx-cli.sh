@@ -107,6 +107,25 @@ run "check a broken document" 1 "$kvsfx" check broken.xml
 expect_eq "code, name, path, attribute, line" "yes yes yes" "$(has err '0xEE000051 KV_E_INVALID_DATA') $(has err 'at SelfExtractor/Launch/Options/Option\[2\], attribute Id') $(has err 'line 4')"
 run "build refuses a broken document" 1 "$kvsfx" build --config broken.xml --payload payload.7z --stub "$stub" -o refused.exe
 expect_eq "no installer from a broken document" no "$([ -e refused.exe ] && echo yes || echo no)"
+cat > mistakes.xml <<'XML'
+<SelfExtractor FormatVersionMajor="5" FormatVersionMinor="2"><Launch><Options><Option Id="o"><Commands>
+  <Command Id="seq"><CommandSequence>
+    <SubCommand><Command Id="a" ResultName="R"><CreateProcess><Executable>"a.exe"</Executable></CreateProcess></Command>
+    </SubCommand>
+    <SubCommand><BeforeCommand><IfEqual Parameter="r" Value="0"/></BeforeCommand><Command Id="a" ResultName="R"/>
+    </SubCommand>
+  </CommandSequence></Command>
+</Commands></Option></Options></Launch></SelfExtractor>
+XML
+run "check warns and stays valid" 0 "$kvsfx" check mistakes.xml
+expect_eq "three warnings with their places" "3 yes yes yes" "$(grep -c '^warning: ' err) \
+$(has err '^warning: .*SubCommand\[1\]/Command/CreateProcess/Executable, line 3: .*double quotes') \
+$(has err '^warning: .*SubCommand\[2\]/Command, attribute ResultName, line 5: ') \
+$(has err '^warning: .*SubCommand\[2\]/BeforeCommand/IfEqual, attribute Parameter, line 5: .*did you mean "R"')"
+run "build warns and builds" 0 "$kvsfx" build --config mistakes.xml --payload payload.7z --stub "$stub" -o warned.exe
+expect_eq "build shows the warnings" 3 "$(grep -c '^warning: ' err)"
+run "the msi sample has no warnings" 0 "$kvsfx" check "$src/samples/msi/setup.xml"
+expect_eq "no warnings for the msi sample" 0 "$(grep -c '^warning: ' err)"
 run "plan on a German x64 machine" 0 "$kvsfx" plan "$src/docs/examples/launch.xml" --ui-language de-AT
 expect_eq "plan: option and tasks" "yes yes" "$(has out '^option: *x64-de$') $(has out '^  3. delete_extracted_files')"
 run "plan on an x86 machine" 0 "$kvsfx" plan "$src/docs/examples/launch.xml" --arch x86

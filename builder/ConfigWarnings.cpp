@@ -1,0 +1,176 @@
+#include "builder/ConfigWarnings.h"
+
+#include <algorithm>
+#include <memory>
+#include <utility>
+
+#include "commands/Parameters.h"
+#include "config/Cfg.h"
+#include "config/CfgOptions.h"
+#include "config/SimulatedSystemFacts.h"
+#include "support/Formatter.h"
+#include "support/Text.h"
+#include "support/XmlDocument.h"
+
+namespace kestrova {
+namespace {
+
+// The document has been read without failure, so every element the walk asks for is there as often as the
+// model says; a missing one only ends that part of the walk.
+std::vector<XmlElementRef> Children(XmlElementRef parent, const char* name) {
+  std::vector<XmlElementRef> children;
+  parent.GetChildElements(name, children);
+  return children;
+}
+
+XmlElementRef Child(XmlElementRef parent, const char* name) {
+  const std::vector<XmlElementRef> children = Children(parent, name);
+  return children.empty() ? XmlElementRef() : children.front();
+}
+
+// The condition elements among an element's children (IfTrue and IfFalse left out), in document order.
+// BeforeCommand and AfterCommand have exactly one.
+std::vector<XmlElementRef> ConditionChildren(XmlElementRef parent) {
+  std::vector<XmlElementRef> conditions;
+  for (const XmlElementRef& child : Children(parent, nullptr)) {
+    if (ConditionalTypeFromName(child.Name()) != ConditionalType::None) conditions.push_back(child);
+  }
+  return conditions;
+}
+
+std::string Quoted(std::u16string_view text) { return "\"" + Utf16ToUtf8(text) + "\""; }
+
+class WarningFinder {
+ public:
+  void Option(XmlElementRef optionElement, const CfgOption& option) {
+    for (const XmlElementRef& commandElement : Children(Child(optionElement, "Commands"), "Command")) {
+      std::u16string id;
+      if (commandElement.ReadId(id) != KV_OK) continue;
+      const std::shared_ptr<CfgCommand> command = option.Commands->FindCommand(id);
+      if (!command) continue;
+      Executable(commandElement, *command);
+      if (command->Type == CommandType::CommandSequence) {
+        Sequence(Child(commandElement, "CommandSequence"), *command);
+      }
+    }
+  }
+
+  std::vector<ConfigWarning> warnings;
+
+ private:
+  void Add(XmlElementRef element, const char* attribute, std::string text) {
+    warnings.push_back({element.Path(), attribute != nullptr ? attribute : "", element.LineNumber(attribute),
+                        std::move(text)});
+  }
+
+  // `commandElement` defines `command`.
+  void Executable(XmlElementRef commandElement, const CfgCommand& command) {
+    if (command.Type != CommandType::CreateProcessCommand || command.Executable.find(u'"') == std::u16string::npos) {
+      return;
+    }
+    Add(Child(Child(commandElement, "CreateProcess"), "Executable"), nullptr,
+        "the CreateProcess Executable '" + Utf16ToUtf8(command.Executable) +
+            "' holds double quotes: the installer quotes it once more and Windows cannot start it; write it "
+            "without quotes (arguments go into Arguments)");
+  }
+
+  void Sequence(XmlElementRef sequenceElement, const CfgCommand& sequence) {
+    const std::vector<XmlElementRef> stepElements = Children(sequenceElement, "SubCommand");
+    if (stepElements.size() != sequence.SubCommands.size()) return;
+    std::vector<std::u16string> known = {kSfxExitCodeName};
+    std::vector<std::pair<std::u16string, std::size_t>> results;  // ResultName, 1-based step
+    for (std::size_t i = 0; i < stepElements.size(); ++i) {
+      const CfgSubCommand& step = *sequence.SubCommands[i];
+      const XmlElementRef commandElement = Child(stepElements[i], "Command");
+      if (Child(commandElement, "CreateProcess")) {
+        if (const std::shared_ptr<CfgCommand> command = step.Manager->FindCommand(step.CommandId)) {
+          Executable(commandElement, *command);
+        }
+      }
+      if (!step.ResultName.empty()) {
+        const auto earlier = std::find_if(results.begin(), results.end(),
+                                          [&](const auto& entry) { return entry.first == step.ResultName; });
+        if (earlier != results.end()) {
+          Add(commandElement, "ResultName",
+              KVFormat("ResultName {} is already the ResultName of SubCommand[{}] of this sequence: this step "
+                       "fails with 0xEE000051 when it runs",
+                       Quoted(step.ResultName), earlier->second));
+        } else {
+          results.emplace_back(step.ResultName, i + 1);
+        }
+        known.push_back(step.ResultName);
+      }
+      for (const auto& [name, conditional] : {std::pair{"BeforeCommand", step.BeforeCommand.get()},
+                                              std::pair{"AfterCommand", step.AfterCommand.get()}}) {
+        const std::vector<XmlElementRef> root = ConditionChildren(Child(stepElements[i], name));
+        if (conditional != nullptr && root.size() == 1) Condition(root.front(), conditional->Condition, known);
+      }
+    }
+  }
+
+  void Condition(XmlElementRef element, const Conditional& condition, std::vector<std::u16string>& known) {
+    if (condition.Type == ConditionalType::IfAll || condition.Type == ConditionalType::IfAny) {
+      const std::vector<XmlElementRef> childElements = ConditionChildren(element);
+      for (std::size_t i = 0; i < condition.Children.size() && i < childElements.size(); ++i) {
+        Condition(childElements[i], condition.Children[i], known);
+      }
+    } else if (std::find(known.begin(), known.end(), condition.Parameter) == known.end()) {
+      Add(element, "Parameter", UnsetParameterText(condition, known));
+    }
+    for (const auto* actions : {&condition.TrueActions, &condition.FalseActions}) {
+      for (const std::shared_ptr<ConditionalAction>& action : *actions) {
+        if (const auto* set = dynamic_cast<const ConditionalSetParam*>(action.get())) {
+          known.push_back(set->Parameter);
+        } else if (const auto* message = dynamic_cast<const ConditionalMessage*>(action.get())) {
+          if (!message->ResultName.empty()) known.push_back(message->ResultName);
+        }
+      }
+    }
+  }
+
+  static std::string UnsetParameterText(const Conditional& condition, const std::vector<std::u16string>& known) {
+    std::string text = KVFormat(
+        "{} tests {}, which nothing sets before it (no earlier ResultName, Set or Message ResultName, not "
+        "SfxExitCode), so it is always false",
+        ConditionalTypeName(condition.Type), Quoted(condition.Parameter));
+    const std::u16string_view trimmed = TrimBlanks(condition.Parameter);
+    const auto similar = std::find_if(known.begin(), known.end(),
+                                      [&](const std::u16string& name) { return EqualsAsciiNoCase(name, trimmed); });
+    if (similar != known.end()) text += KVFormat("; did you mean {}? (names compare exactly)", Quoted(*similar));
+    return text;
+  }
+};
+
+}  // namespace
+
+std::vector<ConfigWarning> FindConfigWarnings(const std::string& text) {
+  Cfg cfg;
+  SimulatedSystemFacts facts;
+  facts.windowsVersion = WindowsVersion::W11_23H2;
+  if (ReadConfiguration(cfg, text, facts).code != KV_OK || !cfg.Launch || !cfg.Launch->Options) return {};
+  KVXmlDocument document;
+  if (document.Parse(text.c_str()) != KV_OK) return {};
+
+  const CfgOptions& options = *cfg.Launch->Options;
+  const std::vector<XmlElementRef> optionElements =
+      Children(Child(Child(document.RootElement(), "Launch"), "Options"), "Option");
+  WarningFinder finder;
+  for (std::size_t i = 0; i < optionElements.size() && i < options.OptionIds.size(); ++i) {
+    const auto option = options.OptionsById.find(options.OptionIds[i]);
+    if (option != options.OptionsById.end()) finder.Option(optionElements[i], *option->second);
+  }
+  return std::move(finder.warnings);
+}
+
+std::string DescribeWarning(const ConfigWarning& warning) {
+  std::string text = "warning: ";
+  if (!warning.elementPath.empty()) {
+    text += warning.elementPath;
+    if (!warning.attribute.empty()) text += ", attribute " + warning.attribute;
+    if (warning.line > 0) text += KVFormat(", line {}", warning.line);
+    text += ": ";
+  }
+  return text + warning.text;
+}
+
+}  // namespace kestrova
