@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -144,7 +145,8 @@ TEST(LaunchCommand, TheCallsTheSystemReceives) {
         "C:\\Temp\\{G}",
         "Wait"}},
       // A program with a path is taken as it is, and quoted even when it already is.
-      {CreateProcessCommand(u"\"${SfxPath}x.exe\""), u"", {"CreateProcess \"\"C:\\Downloads\\x.exe\"\" in C:\\Temp\\{G}", "Wait"}},
+      {CreateProcessCommand(u"\"${SfxPath}\\x.exe\""), u"",
+       {"CreateProcess \"\"C:\\Downloads\\x.exe\"\" in C:\\Temp\\{G}", "Wait"}},
       {ShellExecuteCommand(false, false), u"", {"ShellExecute C:\\Temp\\{G}\\setup.exe [/quiet] in C:\\Temp\\{G}"}},
       {ShellExecuteCommand(true, false), u"",
        {"ShellExecuteEx open C:\\Temp\\{G}\\setup.exe [/quiet] in C:\\Temp\\{G} keep", "Wait"}},
@@ -276,5 +278,49 @@ TEST(LaunchCommand, WhereABareProgramNameIsFound) {
     if (c.found) {
       EXPECT_EQ(program, c.found) << Utf16ToUtf8(c.program);
     }
+  }
+}
+
+namespace {
+
+// A condition that is always true (SfxExitCode is always set) with one Set action.
+Conditional Setting(std::u16string parameter, std::u16string value) {
+  Conditional condition;
+  condition.Type = ConditionalType::IfGreaterEqual;
+  condition.Parameter = kSfxExitCodeName;
+  condition.Value = u"0";
+  condition.TrueActions.push_back(std::make_shared<ConditionalSetParam>(std::move(parameter), std::move(value)));
+  return condition;
+}
+
+}  // namespace
+
+// SkipCommand and Abort from the before condition stop the command before its process; the after condition
+// runs only after a process.
+TEST(LaunchCommand, BeforeAndAfterConditions) {
+  const struct {
+    std::optional<Conditional> before, after;
+    bool started;
+    const char* skipLeft;
+    const char* afterSet;
+  } cases[] = {
+      {Setting(u"SkipCommand", u"True"), Setting(u"After", u"1"), false, "(none)", "(none)"},
+      {Setting(u"Abort", u"true"), Setting(u"After", u"1"), false, "(none)", "(none)"},
+      {Setting(u"Other", u"x"), Setting(u"After", u"1"), true, "(none)", "1"},
+      // Set in the after condition, SkipCommand stays and refuses the next command.
+      {std::nullopt, Setting(u"SkipCommand", u"True"), true, "True", "(none)"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(&c - cases);
+    Scene run;
+    LaunchCommand command = CreateProcessCommand(u"C:\\x.exe", u"", u"R");
+    command.beforeCommand = c.before;
+    command.afterCommand = c.after;
+    run.launcher.exitCode = 3010;
+    EXPECT_EQ(run.Launch(command), KV_OK);
+    EXPECT_EQ(!run.launcher.calls.empty(), c.started);
+    EXPECT_EQ(run.Value(u"R"), c.started ? "3010" : "0");
+    EXPECT_EQ(run.Value(u"SkipCommand"), c.skipLeft);
+    EXPECT_EQ(run.Value(u"After"), c.afterSet);
   }
 }
