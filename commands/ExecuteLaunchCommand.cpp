@@ -61,7 +61,7 @@ KVResult RunCreateProcess(const LaunchCommand& command, const std::u16string& fo
   const std::u16string commandLine = CreateProcessCommandLine(program, arguments);
   KVLogEvent("starting {} in {}{}", commandLine, folder, command.hide ? " (hidden)" : "");
   LaunchedProcess process = 0;
-  KV_RETURN_IF_FAILED(launcher.CreateProcess(commandLine, folder, command.hide, process), "starting {}", commandLine);
+  KV_RETURN_IF_FAILED(launcher.StartProcess(commandLine, folder, command.hide, process), "starting {}", commandLine);
   const ProcessOwner owner(launcher, process);
   if (process == 0) return KV_FAIL(KV_E_EMPTY_HANDLE, "starting {}: no process handle", commandLine);
   const KVResult waited = launcher.Wait(process);
@@ -89,7 +89,7 @@ KVResult RunShellExecuteEx(const LaunchCommand& command, const std::u16string& f
     KVLogEvent("opening {} {} in {}{}", file, arguments, folder, command.wait ? ", waiting" : "");
   }
   LaunchedProcess process = 0;
-  const KVResult started = context.launcher.ShellExecuteEx(request, process);
+  const KVResult started = context.launcher.ShellOpenEx(request, process);
   const ProcessOwner owner(context.launcher, process);
   if (started == kCancelled && command.asAdmin) {
     return KV_FAIL(KV_E_ELEVATION_DECLINED, "relaunching elevated: the prompt was declined");
@@ -168,7 +168,7 @@ KVResult LaunchProcess(const LaunchCommand& command, const std::u16string& rawTa
   }
   if (!command.wait && !command.asAdmin) {
     KVLogEvent("opening {} {} in {}", file, arguments, folder);
-    KV_RETURN_IF_FAILED(context.launcher.ShellExecute(file, arguments, folder), "opening {}", file);
+    KV_RETURN_IF_FAILED(context.launcher.ShellOpen(file, arguments, folder), "opening {}", file);
     return KV_OK;
   }
   return RunShellExecuteEx(command, folder, file, arguments, context, exitCode);

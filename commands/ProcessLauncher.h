@@ -23,13 +23,13 @@ class ProcessLauncher {
  public:
   // CreateProcessW without an application name. 0 or the system error; `process` is 0 when the system gave no
   // handle.
-  virtual kestrova::KVResult CreateProcess(const std::u16string& commandLine, const std::u16string& folder, bool hide,
+  virtual kestrova::KVResult StartProcess(const std::u16string& commandLine, const std::u16string& folder, bool hide,
                                            LaunchedProcess& process) = 0;
   // ShellExecuteW with the verb "open": 0, or the system error of a result of 32 or less (which may be 0).
-  virtual kestrova::KVResult ShellExecute(const std::u16string& file, const std::u16string& parameters,
+  virtual kestrova::KVResult ShellOpen(const std::u16string& file, const std::u16string& parameters,
                                           const std::u16string& folder) = 0;
   // ShellExecuteExW: 0, or GetLastError as it is after a failure (which may be 0).
-  virtual kestrova::KVResult ShellExecuteEx(const ShellExecuteRequest& request, LaunchedProcess& process) = 0;
+  virtual kestrova::KVResult ShellOpenEx(const ShellExecuteRequest& request, LaunchedProcess& process) = 0;
   // Waits without time-out: 0, KV_E_TIMEOUT, or the system error (which may be 0).
   virtual kestrova::KVResult Wait(LaunchedProcess process) = 0;
   // GetExitCodeProcess: 0 with the code, or the system error.

@@ -30,7 +30,7 @@ std::u16string SystemFolder(Query query) {
 
 }  // namespace
 
-KVResult Win32ProcessLauncher::CreateProcess(const std::u16string& commandLine, const std::u16string& folder,
+KVResult Win32ProcessLauncher::StartProcess(const std::u16string& commandLine, const std::u16string& folder,
                                              bool hide, LaunchedProcess& process) {
   process = 0;
   STARTUPINFOW startup = {};
@@ -50,7 +50,7 @@ KVResult Win32ProcessLauncher::CreateProcess(const std::u16string& commandLine, 
   return KV_OK;
 }
 
-KVResult Win32ProcessLauncher::ShellExecute(const std::u16string& file, const std::u16string& parameters,
+KVResult Win32ProcessLauncher::ShellOpen(const std::u16string& file, const std::u16string& parameters,
                                             const std::u16string& folder) {
   const HINSTANCE result =
       ::ShellExecuteW(nullptr, L"open", AsWide(file), OrNull(parameters), OrNull(folder), SW_SHOWDEFAULT);
@@ -58,7 +58,7 @@ KVResult Win32ProcessLauncher::ShellExecute(const std::u16string& file, const st
   return ::GetLastError();  // 0 counts as success
 }
 
-KVResult Win32ProcessLauncher::ShellExecuteEx(const ShellExecuteRequest& request, LaunchedProcess& process) {
+KVResult Win32ProcessLauncher::ShellOpenEx(const ShellExecuteRequest& request, LaunchedProcess& process) {
   process = 0;
   SHELLEXECUTEINFOW info = {};
   info.cbSize = sizeof(info);

@@ -4,11 +4,11 @@
 
 class Win32ProcessLauncher final : public ProcessLauncher {
  public:
-  kestrova::KVResult CreateProcess(const std::u16string& commandLine, const std::u16string& folder, bool hide,
+  kestrova::KVResult StartProcess(const std::u16string& commandLine, const std::u16string& folder, bool hide,
                                    LaunchedProcess& process) override;
-  kestrova::KVResult ShellExecute(const std::u16string& file, const std::u16string& parameters,
+  kestrova::KVResult ShellOpen(const std::u16string& file, const std::u16string& parameters,
                                   const std::u16string& folder) override;
-  kestrova::KVResult ShellExecuteEx(const ShellExecuteRequest& request, LaunchedProcess& process) override;
+  kestrova::KVResult ShellOpenEx(const ShellExecuteRequest& request, LaunchedProcess& process) override;
   kestrova::KVResult Wait(LaunchedProcess process) override;
   kestrova::KVResult ExitCode(LaunchedProcess process, std::uint32_t& code) override;
   void Close(LaunchedProcess process) override;

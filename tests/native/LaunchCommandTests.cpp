@@ -48,19 +48,19 @@ struct Launcher final : ProcessLauncher {
     if (start == KV_OK && handle != 0) ++open;
     return start == KV_OK ? handle : 0;
   }
-  KVResult CreateProcess(const std::u16string& line, const std::u16string& folder, bool hide,
+  KVResult StartProcess(const std::u16string& line, const std::u16string& folder, bool hide,
                          LaunchedProcess& process) override {
     calls.push_back("CreateProcess " + Utf16ToUtf8(line) + " in " + Utf16ToUtf8(folder) + (hide ? " hidden" : ""));
     process = Started();
     return start;
   }
-  KVResult ShellExecute(const std::u16string& file, const std::u16string& parameters,
+  KVResult ShellOpen(const std::u16string& file, const std::u16string& parameters,
                         const std::u16string& folder) override {
     calls.push_back("ShellExecute " + Utf16ToUtf8(file) + " [" + Utf16ToUtf8(parameters) + "] in " +
                     Utf16ToUtf8(folder));
     return start;
   }
-  KVResult ShellExecuteEx(const ShellExecuteRequest& r, LaunchedProcess& process) override {
+  KVResult ShellOpenEx(const ShellExecuteRequest& r, LaunchedProcess& process) override {
     calls.push_back("ShellExecuteEx " + Utf16ToUtf8(r.verb) + " " + Utf16ToUtf8(r.file) + " [" +
                     Utf16ToUtf8(r.parameters) + "] in " + Utf16ToUtf8(r.directory) + (r.hidden ? " hidden" : "") +
                     (r.keepProcess ? " keep" : ""));
