@@ -1,4 +1,5 @@
-// The retry after a cleanup whose folders still report "not empty" because deleted files are pending.
+// The retry after a cleanup whose folders still report "not empty" because deleted files are pending, or are
+// still in use by a process that has just ended.
 #pragma once
 #include <cstdint>
 

@@ -31,7 +31,8 @@ void StartRunLog(const CmdLineData& values) {
 
 void EndRunLog(KVResult runError, std::uint32_t exitCode) {
   if (runError == KV_OK) {
-    KVLogEvent("exit 0x{:08X}: {}", exitCode, exitCode == 0 ? std::string("success") : ExitCodeMeaning(exitCode));
+    KVLogEvent("exit 0x{:08X}: {}", exitCode,
+               exitCode == 0 ? "success" : "the exit code the commands left in SfxExitCode; no message");
     return;
   }
   const std::u16string message = ErrorMessageText(runError);

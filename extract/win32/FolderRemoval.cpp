@@ -110,7 +110,9 @@ KVResult DeleteDirectoryTree(const std::u16string& folder, DeletionCounts* count
   KVResult result = firstError;
   if (!::RemoveDirectoryW(AsWide(folder))) {
     const DWORD error = ::GetLastError();
-    if (error == ERROR_DIR_NOT_EMPTY && clean) {
+    // Not empty because deleted files are pending, or in use by a process that has just ended (its current
+    // folder): both pass, so the folder is retried.
+    if ((error == ERROR_DIR_NOT_EMPTY || error == ERROR_SHARING_VIOLATION) && clean) {
       result = KV_E_FOLDER_NOT_EMPTY;
     } else if (error != 0) {
       NoteError(result, error);
@@ -152,7 +154,9 @@ KVResult RemoveEmptyFolders(const std::u16string& folder, std::uint32_t* remaini
     ++below;
   } else if (!::RemoveDirectoryW(AsWide(folder))) {
     const DWORD error = ::GetLastError();
-    if (error != 0) {
+    if (error == ERROR_SHARING_VIOLATION || error == ERROR_DIR_NOT_EMPTY) {
+      ++below;  // still in use or not yet empty: the next pass tries again
+    } else if (error != 0) {
       NoteError(firstError, error);
       ++below;
     }

@@ -21,9 +21,11 @@ kestrova::KVResult DeleteOneFile(const std::u16string& path, FileDeletion& outco
 // Deletes the folder with everything in it. Entries with the system attribute stay (0xEE000094), and so do their
 // folders; linked folders (reparse points) are removed as links, never entered. Returns 0; 0xEE000095 when
 // everything inside was deleted but the folder still reports "not empty" (its deleted files are pending); or the
-// first error met. The counts are added to `counts` when given.
+// first error met. A folder in use (a process that has just ended may still hold it as its current folder)
+// counts as not empty. The counts are added to `counts` when given.
 kestrova::KVResult DeleteDirectoryTree(const std::u16string& folder, DeletionCounts* counts);
 
 // Removes the folder and the folders below it that hold nothing but empty folders; files are not touched. A
-// folder that does not exist is fine. Adds the folders that remain to `remaining` when given. 0 or the first error.
+// folder that does not exist is fine; one still in use or not empty remains. Adds the folders that remain to
+// `remaining` when given. 0 or the first error.
 kestrova::KVResult RemoveEmptyFolders(const std::u16string& folder, std::uint32_t* remaining);

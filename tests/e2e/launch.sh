@@ -27,9 +27,8 @@ installer() {  # NAME COMMANDS [BUILD OPTIONS...]
   "$native" build --config "$name.xml" --payload payload.7z --stub "$stub" -o "$name.exe" "$@" >/dev/null 2>&1 ||
     echo "could not build $name.exe" >&2
 }
-cp_command() {  # ID ARGUMENTS [RESULT NAME]: a CreateProcess command running the payload's tool
-  printf '<Command Id="%s"%s><CreateProcess Hide="true"><Executable>${TargetPath}\\tool.exe</Executable>' \
-    "$1" "${3:+ ResultName=\"$3\"}"
+cp_command() {  # ID ARGUMENTS: a CreateProcess command running the payload's tool
+  printf '<Command Id="%s"><CreateProcess Hide="true"><Executable>${TargetPath}\\tool.exe</Executable>' "$1"
   printf '<Arguments>%s</Arguments></CreateProcess></Command>' "$2"
 }
 run() { rm -f calls.log; exit_code "$runexit" "$@" --gui off; }
@@ -55,36 +54,39 @@ expect_eq "  and its files stay (no cleanup task)" "1" "$(echo "$kept" | grep -c
 [ -n "$kept" ] && rm -rf $kept
 
 # Sequences: the first non-zero code wins; conditions skip, abort and keep result entries.
-step() {  # ID ARGUMENTS RESULT [BEFORE] [AFTER]
-  printf '<SubCommand><Command Id="%s"/>%s%s</SubCommand>' "$1" "${4:+<BeforeCommand>$4</BeforeCommand>}" \
-    "${5:+<AfterCommand>$5</AfterCommand>}"
+step() {  # ID RESULT_NAME [BEFORE] [AFTER]: a step running the option's command ID
+  printf '<SubCommand>%s<Command Id="%s"%s/>%s</SubCommand>' "${3:+<BeforeCommand>$3</BeforeCommand>}" "$1" \
+    "${2:+ ResultName=\"$2\"}" "${4:+<AfterCommand>$4</AfterCommand>}"
 }
 sequence() {  # STEPS DEFINITIONS
   printf '<Command Id="all"><CommandSequence>%s</CommandSequence></Command>%s<DefaultCommand>all</DefaultCommand>' \
     "$1" "$2"
 }
-defs="$(cp_command a 3010 A)$(cp_command b 0 B)$(cp_command c 42 C)"
-installer seq "$(sequence "$(step a)$(step b)" "$defs")"
+defs="$(cp_command a 3010)$(cp_command b 0)$(cp_command c 42)"
+installer seq "$(sequence "$(step a A)$(step b B)" "$defs")"
 expect_eq "sequence 3010 then 0: 3010, both ran" "0x00000BC2 2" "$(run seq.exe) $(calls)"
-installer skip "$(sequence "$(step a)$(step c '' '' '<IfEqual Parameter="A" Value="0xBC2"><IfTrue><SkipCommand/></IfTrue></IfEqual>')" "$defs")"
+installer skip "$(sequence "$(step a A)$(step c C '<IfEqual Parameter="A" Value="0xBC2"><IfTrue><SkipCommand/></IfTrue></IfEqual>')" "$defs")"
 expect_eq "a before condition that compares numbers (0xBC2 = 3010) skips the step" "0x00000BC2 1" "$(run skip.exe) $(calls)"
-installer abort "$(sequence "$(step b '' '' '' '<IfNotEqual Parameter="B" Value="1"><IfTrue><Abort/></IfTrue></IfNotEqual>')$(step c)" "$defs")"
+installer abort "$(sequence "$(step b B '' '<IfNotEqual Parameter="B" Value="1"><IfTrue><Abort/></IfTrue></IfNotEqual>')$(step c C)" "$defs")"
 expect_eq "an after condition that aborts: later steps skipped, exit code 0 stands" "0x00000000 1" "$(run abort.exe) $(calls)"
-installer missing "$(sequence "$(step b '' '' '' '<IfNotEqual Parameter="Nobody" Value="1"><IfTrue><Abort/></IfTrue></IfNotEqual>')$(step c)" "$defs")"
+installer missing "$(sequence "$(step b B '' '<IfNotEqual Parameter="Nobody" Value="1"><IfTrue><Abort/></IfTrue></IfNotEqual>')$(step c C)" "$defs")"
 expect_eq "a comparison with a parameter nobody set is false, IfNotEqual too" "0x0000002A 2" "$(run missing.exe) $(calls)"
-installer twice "$(sequence "$(step a)$(step a)" "$defs")" --no-check
+installer twice "$(sequence "$(step a A)$(step b A)" "$defs")" --no-check
 expect_eq "a result name used twice: the second step fails before it starts" "0xEE000051 1" "$(run twice.exe) $(calls)"
 
 # Message boxes: with --gui off the default answer stands; shown, the user's answer is stored.
 ask='<IfEqual Parameter="SfxExitCode" Value="0"><IfTrue><Message IconType="Question" ResultType="CancelRetryContinue" DefaultResult="Cancel" ResultName="Answer">Try again?</Message></IfTrue></IfEqual>'
 retry='<IfEqual Parameter="Answer" Value="Retry"><IfFalse><SkipCommand/></IfFalse></IfEqual>'
-installer ask "$(sequence "$(step b '' '' "$ask")$(step c '' '' "$retry")" "$defs")"
+installer ask "$(sequence "$(step b B "$ask")$(step c C "$retry")" "$defs")"
 expect_eq "--gui off: no box, the default (Cancel) stands, the step is skipped" 0x00000000 "$(run ask.exe)"
 press_middle_button() {  # the box's second button: Tab from the default (first) button, then Space
   local id
   id=$(timeout 30 xdotool search --sync --onlyvisible --name 'Launch Test$' 2>/dev/null | head -n 1) || return 1
+  sleep 1  # mapped is not yet ready for keys
   xdotool windowfocus --sync "$id" >/dev/null 2>&1 || true
-  xdotool key Tab space
+  xdotool key Tab
+  sleep 0.3
+  xdotool key space
 }
 rm -f calls.log
 exit_code "$runexit" ask.exe > answer.out &
