@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # The main job: build a sample extract-mode installer with kvsfx build from samples/hello, run it under Wine
-# into a fresh folder, and print what was extracted and the exit code with its meaning.
+# into a fresh folder, and print what was extracted and the exit code with its meaning; then a launch-mode
+# installer from samples/msi (a Windows Installer package built with wixl, installed silently by msiexec through
+# a command sequence), and what it installed.
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
 cd "$repo"
@@ -38,3 +40,25 @@ echo "extracted into $out/extracted:"
 (cd "$target" 2>/dev/null && find . -type f | sort | sed 's|^\./|  |') || echo "  (nothing)"
 code=$(sed 's/^exit=\(0x[0-9A-F]*\).*/\1/' <<< "$line")
 echo "exit code: $("$kvsfx" explain "$code")"
+
+echo
+echo "== launch mode: samples/msi (msiexec /i product.msi /qn in a command sequence)"
+samples/msi/build-msi.sh "$out/msi" >/dev/null
+mkdir -p "$out/msi-payload" && cp "$out/msi/product.msi" "$out/msi-payload/"
+stub_run=$([ "$KVSFX_WIN_BUILD" = win32 ] && echo "$stub" || echo "build/$KVSFX_WIN_BUILD/app/kv-sfxstub.exe")
+"$kvsfx" build --config samples/msi/setup.xml --payload "$out/msi-payload" --stub "$stub_run" -o "$out/msi-setup.exe"
+"$kvsfx" plan "$out/msi-setup.exe" | sed -n '/^tasks:/,$p'
+echo
+echo "== run under Wine: msi-setup.exe --gui off --logfile <log>, then --command uninstall"
+lines=$(scripts/wine-session.sh bash -c '. scripts/wine-env.sh
+  runexit="build/$KVSFX_WIN_BUILD/tools/runexit/kv-runexit.exe"
+  wine "$runexit" "$(winepath -w "$1")" --gui off --logfile "$(winepath -w "$2")"
+  find "$WINEPREFIX/drive_c" -path "*/kv-sfx sample/*" -type f | sed "s|^$WINEPREFIX/drive_c|installed: C:|"
+  wine "$runexit" "$(winepath -w "$1")" --gui off --command uninstall | sed "s/^exit=/uninstall exit=/"' \
+  _ "$out/msi-setup.exe" "$out/msi-setup.log" 2>/dev/null | tr -d '\r') ||
+  { echo "the installer could not be run" >&2; exit 1; }
+grep '^installed: ' <<< "$lines" || echo "installed: nothing"
+code=$(sed -n 's/^exit=\(0x[0-9A-F]*\).*/\1/p' <<< "$lines")
+echo "exit code: $("$kvsfx" explain "$code")"
+echo "uninstall: $(sed -n 's/^uninstall exit=\(0x[0-9A-F]*\).*/\1/p' <<< "$lines")"
+echo "log: $out/msi-setup.log ($(wc -l < "$out/msi-setup.log") lines; kvsfx explain --log summarises it)"

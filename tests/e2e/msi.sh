@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Real Windows Installer packages (built with wixl from samples/msi) installed by Wine's msiexec from installers
+# made by kvsfx build with samples/msi/setup.xml: the file installed and exit code 0, msiexec's own failure and
+# restart codes passed through, and the uninstall command.
+#   msi.sh NATIVE_KVSFX STUB RUNEXIT
+set -uo pipefail
+native=$1
+. "$(dirname "$0")/lib.sh"
+require_tool "$native" "scripts/build.sh native"
+in_wine_session "$@"
+stub=$2 runexit=$3
+enter_work_folder
+"$repo/samples/msi/build-msi.sh" msi >/dev/null || { echo "FAIL wixl could not build the sample packages"; exit 1; }
+
+# setup-NAME.exe: the sample configuration with NAME.msi as the payload's product.msi.
+for name in product failing reboot; do
+  mkdir -p "payload-$name" && cp "msi/$name.msi" "payload-$name/product.msi"
+  "$native" build --config "$repo/samples/msi/setup.xml" --payload "payload-$name" --stub "$stub" \
+    -o "setup-$name.exe" >/dev/null 2>&1 || echo "could not build setup-$name.exe" >&2
+done
+installed() { find "$WINEPREFIX/drive_c" -path '*/kv-sfx sample/hello.txt' 2>/dev/null | head -n 1; }
+
+expect_eq "the package installs: exit code 0" 0x00000000 "$(exit_code "$runexit" setup-product.exe --gui off)"
+file=$(installed)
+expect_eq "  its file is in place" "yes" "$([ -n "$file" ] && grep -q . "$file" && echo yes || echo no)"
+expect_eq "the uninstall command removes it: exit code 0" 0x00000000 \
+  "$(exit_code "$runexit" setup-product.exe --gui off --command uninstall)"
+expect_eq "  its file is gone" "" "$(installed)"
+expect_eq "a package whose launch condition fails: msiexec's 1603 passes through" 0x00000643 \
+  "$(exit_code "$runexit" setup-failing.exe --gui off)"
+expect_eq "a package that needs a restart: 3010 passes through" 0x00000BC2 \
+  "$(exit_code "$runexit" setup-reboot.exe --gui off)"
+exit_code "$runexit" setup-reboot.exe --gui off --command uninstall >/dev/null
+
+finish
