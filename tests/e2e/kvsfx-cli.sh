@@ -128,6 +128,11 @@ run "the msi sample has no warnings" 0 "$kvsfx" check "$src/samples/msi/setup.xm
 expect_eq "no warnings for the msi sample" 0 "$(grep -c '^warning: ' err)"
 run "plan on a German x64 machine" 0 "$kvsfx" plan "$src/docs/examples/launch.xml" --ui-language de-AT
 expect_eq "plan: option and tasks" "yes yes" "$(has out '^option: *x64-de$') $(has out '^  3. delete_extracted_files')"
+expect_eq "plan: the call the system receives, where the program is looked for, the cleanup" "yes yes yes" \
+  "$(has out 'call: CreateProcessW "msiexec.exe" /i "\${TargetPath}\\x64\\viewer-de-DE.msi" in \${TargetPath}; waits') \
+$(has out 'program: msiexec.exe is looked for in') $(has out '^cleanup: *the extracted files are deleted')"
+run "plan of a sequence whose last step does not wait" 0 "$kvsfx" plan "$src/docs/examples/sequence.xml" --windows W10_22H2
+expect_eq "plan: no cleanup after a ShellExecute without Wait" yes "$(has out '^cleanup: *none: a ShellExecute command that does not wait')"
 run "plan on an x86 machine" 0 "$kvsfx" plan "$src/docs/examples/launch.xml" --arch x86
 expect_eq "plan: unsupported system" yes "$(has out 'ends with 0xEE002004 .*The current system is not supported')"
 run "plan with a build number" 0 "$kvsfx" plan "$src/docs/examples/launch.xml" --windows 17763 --server --language en-US
