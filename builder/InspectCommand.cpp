@@ -59,6 +59,9 @@ int RunInspect(const std::vector<std::string>& arguments) {
   text += report.storedCheckSum == report.computedCheckSum
               ? std::string("(correct)\n")
               : KVFormat("(wrong: the file sums to {:#x})\n", report.computedCheckSum);
+  std::string imports;
+  for (const std::string& dll : report.importedDlls) imports += (imports.empty() ? "" : " ") + dll;
+  text += "imports:       " + (imports.empty() ? std::string("none") : imports) + "\n";
   const char* label = "resources:     ";
   for (const Resource& r : report.resources) {
     text += KVFormat("{}{}, {} bytes\n", label, r.Describe(), r.data.size());

@@ -5,6 +5,7 @@
 #include "builder/Builder.h"
 #include "builder/FileIo.h"
 #include "builder/PeImage.h"
+#include "builder/PeImports.h"
 #include "builder/SevenZipHeader.h"
 #include "builder/SevenZipTool.h"
 #include "support/Formatter.h"
@@ -89,6 +90,9 @@ KVResult InspectInstaller(const std::string& path, InspectReport& report, std::s
   }
   report.machine = image.Machine();
   report.pe32Plus = image.IsPe32Plus();
+  if (const KVResult r = ReadImportedDlls(image, report.importedDlls, reason); r != KV_OK) {
+    return Fail(error, r, path + ": " + reason);
+  }
   report.subsystem = image.Subsystem();
   report.isDll = (image.Characteristics() & kFileDll) != 0;
   report.imageSize = image.ImageEnd();

@@ -18,6 +18,7 @@ struct InspectReport {
   std::uint64_t imageSize = 0;  // the image's end in the file
   std::uint32_t storedCheckSum = 0;
   std::uint32_t computedCheckSum = 0;
+  std::vector<std::string> importedDlls;
   std::vector<Resource> resources;
   bool hasConfig = false;
   Bytes config;

@@ -6,9 +6,11 @@
 #include <cstdint>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "builder/IconFile.h"
 #include "builder/PeImage.h"
+#include "builder/PeImports.h"
 #include "builder/ResourceTable.h"
 #include "tests/native/CraftedPe.h"
 
@@ -51,6 +53,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     return 0;
   }
   Check(image.ImageEnd() <= bytes.size());
+  std::vector<std::string> dlls;
+  if (ReadImportedDlls(image, dlls, error) != 0) Check(!error.empty());
   ResourceTable table;
   if (ResourceTable::Read(image, table, error) != 0) {
     Check(!error.empty());

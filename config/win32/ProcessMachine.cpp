@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "support/win32/SystemLibrary.h"
 #include "support/win32/Win32Failure.h"
 
 using namespace kestrova;
@@ -34,7 +35,7 @@ USHORT NativeMachineFromSystemInfo() {
 
 KVResult QueryProcessMachines(ProcessMachines& machines) {
   machines = {};
-  KVUniqueModule kernel32(::LoadLibraryW(L"kernel32.dll"));
+  KVUniqueModule kernel32(KVLoadSystemLibrary(L"kernel32.dll"));
   KV_RETURN_LAST_ERROR_IF(!kernel32, "loading kernel32.dll");
 
   if (const auto isWow64Process2 = LookUp<IsWow64Process2Fn>(kernel32.get(), "IsWow64Process2")) {

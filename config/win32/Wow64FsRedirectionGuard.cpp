@@ -1,6 +1,7 @@
 #include "config/win32/Wow64FsRedirectionGuard.h"
 
 #include "config/win32/ProcessMachine.h"
+#include "support/win32/SystemLibrary.h"
 
 using namespace kestrova;
 
@@ -11,7 +12,7 @@ Wow64FsRedirectionGuard::Wow64FsRedirectionGuard() {
   isWow64_ = machines.process != IMAGE_FILE_MACHINE_UNKNOWN;
   if (!isWow64_) return;
 
-  kernel32_.reset(::LoadLibraryW(L"kernel32.dll"));
+  kernel32_.reset(KVLoadSystemLibrary(L"kernel32.dll"));
   if (!kernel32_) {
     error_ = KVLastError();
     return;

@@ -7,6 +7,7 @@
 
 #include "support/Text.h"
 #include "support/win32/ModuleFileName.h"
+#include "support/win32/SystemLibrary.h"
 #include "support/win32/UniqueResource.h"
 
 namespace kestrova {
@@ -83,7 +84,7 @@ void KVInstallCrashDumpHandler(const wchar_t* dumpBaseName, const wchar_t* dumpF
 }
 
 LONG WINAPI KVCrashDumpFilter(EXCEPTION_POINTERS* exception) {
-  KVUniqueModule dbghelp(::LoadLibraryW(L"DBGHELP.DLL"));
+  KVUniqueModule dbghelp(KVLoadSystemLibrary(L"dbghelp.dll"));
   if (!dbghelp) return EXCEPTION_CONTINUE_SEARCH;
   const auto writeDump =
       reinterpret_cast<MiniDumpWriteDumpFn>(reinterpret_cast<void*>(::GetProcAddress(dbghelp.get(), "MiniDumpWriteDump")));

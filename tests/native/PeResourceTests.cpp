@@ -8,6 +8,7 @@
 
 #include "builder/IconFile.h"
 #include "builder/PeImage.h"
+#include "builder/PeImports.h"
 #include "builder/ResourceTable.h"
 #include "tests/native/CraftedPe.h"
 
@@ -268,4 +269,13 @@ TEST(ResourceWriter, RealStubKeepsItsResources) {
   std::string error;
   ASSERT_EQ(SetApplicationIcon(changed, {IconImage{16, 16, 0, 1, 32, Bytes(1128, 0)}}, iconChange, error), 0u);
   Rewrite(stub, changed, Kind::kNewSection);
+
+  // Its imports, as the loader reads them, and an import directory that points nowhere.
+  std::vector<std::string> dlls;
+  ASSERT_EQ(ReadImportedDlls(Parse(stub), dlls, error), 0u) << error;
+  EXPECT_NE(std::find(dlls.begin(), dlls.end(), "KERNEL32.dll"), dlls.end());
+  const PeImage image = Parse(stub);
+  const Bytes lost = Patched(stub, {{image.DirectoryOffset(kDirectoryImport), 0x7FFFFFF0}});
+  EXPECT_NE(ReadImportedDlls(Parse(lost), dlls, error), 0u);
+  EXPECT_NE(error.find("outside the sections"), std::string::npos) << error;
 }
