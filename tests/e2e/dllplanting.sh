@@ -1,0 +1,76 @@
+#!/usr/bin/env bash
+# No DLL from the installer's folder: for every DLL the stub loads after it has started (through extraction,
+# launch commands and the crash-dump path), a marker DLL of that name is planted beside the installer and Wine is
+# told to prefer it (NAME=n,b); the marker must never load. The list comes from a WINEDEBUG=+loaddll trace of
+# each run less what Wine's own built-in DLLs load by plain name whatever the program does: at start (version.dll,
+# uxtheme.dll through its common controls, ...) and to paint the progress window (msimg32.dll, measured with the
+# stub's spine showing only that window). No program can steer those loads, and Windows takes them from the
+# system folder (KnownDLLs, its secure delay-load helper). The control case shows that such a marker does load,
+# so the check can see a load.
+#   dllplanting.sh NATIVE_KVSFX STUB SCRIPTED_STUB RUNEXIT EXITWITH MARKER_DLL
+set -uo pipefail
+native=$1
+. "$(dirname "$0")/lib.sh"
+require_tool "$native" "scripts/build.sh native"
+in_wine_session "$@"
+stub=$2 scripted=$3 runexit=$4 exitwith=$5 marker=$6
+enter_work_folder
+
+mkdir -p payload && cp "$exitwith" payload/tool.exe
+7zz a -bso0 -bsp0 payload.7z ./payload/* >/dev/null
+launch() {  # NAME COMMAND
+  printf '<SelfExtractor FormatVersionMajor="5" FormatVersionMinor="2"><Launch><Options><Option Id="o"><Commands>%s' "$2" > "$1.xml"
+  printf '</Commands></Option></Options></Launch></SelfExtractor>' >> "$1.xml"
+  "$native" build --config "$1.xml" --payload payload.7z --stub "$stub" -o "$1.exe" >/dev/null
+}
+"$native" build --no-config --payload payload.7z --stub "$stub" -o extract.exe >/dev/null
+launch create '<Command Id="c"><CreateProcess><Executable>${TargetPath}\tool.exe</Executable></CreateProcess></Command>'
+launch shell '<Command Id="s"><ShellExecute Wait="true"><Executable>${TargetPath}\tool.exe</Executable></ShellExecute></Command>'
+cp "$scripted" scripted.exe
+markers=$(winpath "$work")\\markers.txt
+
+# The DLL names (lower case) a run loads, from Wine's trace.
+loaded() {
+  WINEDEBUG=+loaddll wine "$@" 2>&1 </dev/null | tr -d '\r' | sed -n 's/.*Loaded L"\([^"]*\)".*/\1/p' |
+    sed 's/.*\\//' | tr 'A-Z' 'a-z' | grep -E '\.(dll|drv)$' | sort -u
+}
+at_start=$( (loaded extract.exe --gui off --bogus; KVSFX_TEST_PLAN='+ok@700' loaded scripted.exe) | sort -u)
+
+# plant_and_run NAME PROGRAM [ARGS...]: the run with each DLL it loads after start planted beside PROGRAM.
+planted_total=0
+planted=""
+plant_and_run() {
+  local name=$1 later dll loads=""
+  shift
+  later=$(comm -13 <(echo "$at_start") <(KVSFX_TEST_PLAN=${plan:-} loaded "$@"))
+  planted+=" $later"
+  for dll in $later; do
+    cp "$marker" "$dll"
+    rm -f markers.txt
+    KVSFX_MARKER_FILE=$markers KVSFX_TEST_PLAN=${plan:-} WINEDLLOVERRIDES="$WINEDLLOVERRIDES;${dll%.*}=n,b" \
+      exit_code "$runexit" "$@" >/dev/null
+    [ -s markers.txt ] && loads+="$dll "
+    rm -f "$dll"
+    planted_total=$((planted_total + 1))
+  done
+  echo "$name: planted beside the installer: ${later//$'\n'/ }" | tr -s ' '
+  expect_eq "$name: no planted DLL loaded" "" "$loads"
+}
+
+plant_and_run "extract, no window" extract.exe --gui off --target "$(winpath "$work")\\x1"
+plant_and_run "extract with the progress window" extract.exe --target "$(winpath "$work")\\x2"
+plant_and_run "CreateProcess command" create.exe
+plant_and_run "ShellExecute command" shell.exe --gui off
+plan=crash plant_and_run "crash dump" scripted.exe
+expect_eq "the crash-dump path's dbghelp.dll was among the planted ones" yes \
+  "$(grep -qw dbghelp.dll <<< "$planted" && echo yes || echo no)"
+
+# Control: a DLL that Wine's start-up loads by plain name is taken from beside the program when preferred, so
+# the marker does show a load.
+cp "$marker" version.dll
+rm -f markers.txt
+KVSFX_MARKER_FILE=$markers WINEDLLOVERRIDES="$WINEDLLOVERRIDES;version=n,b" exit_code "$runexit" extract.exe --gui off --bogus >/dev/null
+expect_eq "control: a marker Wine's start-up loads is seen" yes "$([ -s markers.txt ] && echo yes || echo no)"
+rm -f version.dll
+echo "$planted_total planted runs"
+finish
