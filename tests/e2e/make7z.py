@@ -1,10 +1,14 @@
 #!/usr/bin/env python3
 """Writes small 7z archives with exactly the item properties a test asks for (names as given, including ones that
 no archiver would store; attributes, times, directory and anti items; items without any of them). Data is stored
-uncompressed, one file per folder, each with its CRC.
+uncompressed, one file per folder, each with its CRC. Sizes and the item count can be stated falsely, to make
+archives that claim more than they hold.
 
-    make7z.py OUT.7z ITEM...      ITEM is NAME[,key=value...]:
+    make7z.py [--count N] OUT.7z ITEM...      ITEM is NAME[,key=value...]:
+        --count N       the number of items stated in the header (default: the items given)
         data=TEXT       the file's content (default: empty)
+        size=N          the unpacked size stated for the file (default: the content's length)
+        packsize=N      the packed size stated for it (default: the content's length)
         dir=1           a directory item;  anti=1  an anti item
         attrib=0xN      Windows attributes (default: none stored)
         mtime=0xN       FILETIME (default: none stored)
@@ -46,17 +50,19 @@ def defined_vector(kind, values, fmt):
     return prop(kind, head + b"\x00" + b"".join(struct.pack(fmt, v) for v in values if v is not None))
 
 
-def archive(items, names_stored=True):
-    streams = [i["data"] for i in items if i["data"]]
+def archive(items, names_stored=True, count=None):
+    files = [i for i in items if i["data"]]
+    streams = [i["data"] for i in files]
     header = bytearray(b"\x01")  # Header
     if streams:
         header += b"\x04\x06" + number(0) + number(len(streams)) + b"\x09"  # MainStreamsInfo, PackInfo, Size
-        header += b"".join(number(len(s)) for s in streams) + b"\x00"
+        header += b"".join(number(i["packsize"] if i["packsize"] is not None else len(i["data"])) for i in files)
+        header += b"\x00"
         header += b"\x07\x0b" + number(len(streams)) + b"\x00"  # UnpackInfo, Folder, not external
         header += b"\x01\x01\x00" * len(streams)  # one coder each: Copy
-        header += b"\x0c" + b"".join(number(len(s)) for s in streams)  # CodersUnpackSize
+        header += b"\x0c" + b"".join(number(i["size"] if i["size"] is not None else len(i["data"])) for i in files)
         header += b"\x0a\x01" + b"".join(struct.pack("<I", zlib.crc32(s)) for s in streams) + b"\x00\x00"
-    header += b"\x05" + number(len(items))  # FilesInfo
+    header += b"\x05" + number(len(items) if count is None else count)  # FilesInfo
     empty = [not i["data"] for i in items]
     if any(empty):
         header += prop(0x0E, bits(empty))
@@ -78,7 +84,8 @@ def archive(items, names_stored=True):
 
 def parse(spec):
     name, *pairs = spec.split(",")
-    item = {"name": name, "data": b"", "dir": False, "anti": False, "attrib": None, "mtime": None}
+    item = {"name": name, "data": b"", "dir": False, "anti": False, "attrib": None, "mtime": None,
+            "size": None, "packsize": None}
     for pair in pairs:
         key, value = pair.split("=", 1)
         if key == "data":
@@ -91,10 +98,15 @@ def parse(spec):
 
 
 def main():
-    items = [parse(spec) for spec in sys.argv[2:]]
+    args = sys.argv[1:]
+    count = None
+    if args[:1] == ["--count"]:
+        count = int(args[1], 0)
+        args = args[2:]
+    items = [parse(spec) for spec in args[1:]]
     names_stored = not any(i["name"] == "-" for i in items)
-    with open(sys.argv[1], "wb") as out:
-        out.write(archive(items, names_stored))
+    with open(args[0], "wb") as out:
+        out.write(archive(items, names_stored, count))
 
 
 if __name__ == "__main__":

@@ -1,6 +1,7 @@
-// kv-runexit PROGRAM [ARGUMENTS...]   quotes each argument as given
-// kv-runexit --raw "COMMAND LINE"     uses the command line exactly as given
-// Waits for the program and prints "exit=0xXXXXXXXX (decimal)"; returns 0, or 255 if it could not run.
+// kv-runexit [--timeout SECONDS] PROGRAM [ARGUMENTS...]   quotes each argument as given
+// kv-runexit [--timeout SECONDS] --raw "COMMAND LINE"     uses the command line exactly as given
+// Waits for the program and prints "exit=0xXXXXXXXX (decimal)"; returns 0, or 255 if it could not run. A program
+// still running after the timeout is terminated: "exit=timeout", return 254.
 #include <windows.h>
 
 #include <cstdio>
@@ -31,8 +32,15 @@ std::wstring Quote(const std::wstring& argument) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+  DWORD timeoutMs = INFINITE;
+  if (argc >= 3 && std::wcscmp(argv[1], L"--timeout") == 0) {
+    timeoutMs = static_cast<DWORD>(std::wcstoul(argv[2], nullptr, 10) * 1000);
+    argv += 2;
+    argc -= 2;
+  }
   if (argc < 2) {
-    std::fputs("usage: kv-runexit PROGRAM [ARGUMENTS...] | kv-runexit --raw \"COMMAND LINE\"\n", stderr);
+    std::fputs("usage: kv-runexit [--timeout SECONDS] PROGRAM [ARGUMENTS...] | kv-runexit [--timeout SECONDS] --raw "
+               "\"COMMAND LINE\"\n", stderr);
     return 255;
   }
   std::wstring commandLine;
@@ -53,7 +61,14 @@ int wmain(int argc, wchar_t** argv) {
     return 255;
   }
   ::CloseHandle(process.hThread);
-  ::WaitForSingleObject(process.hProcess, INFINITE);
+  if (::WaitForSingleObject(process.hProcess, timeoutMs) == WAIT_TIMEOUT) {
+    ::TerminateProcess(process.hProcess, WAIT_TIMEOUT);
+    ::WaitForSingleObject(process.hProcess, 5000);
+    ::CloseHandle(process.hProcess);
+    std::puts("exit=timeout");
+    std::fflush(stdout);
+    return 254;
+  }
   DWORD exitCode = 0;
   const BOOL read = ::GetExitCodeProcess(process.hProcess, &exitCode);
   ::CloseHandle(process.hProcess);
