@@ -5,10 +5,8 @@
 set -uo pipefail
 native=$1
 . "$(dirname "$0")/lib.sh"
-require_tool "$native" "scripts/build.sh native"
-in_wine_session "$@"
+begin_installer_cases "$@"
 kvsfx_exe=$2 stub=$3 check=$4 runexit=$5
-enter_work_folder
 
 # check_resources NAME INSTALLER CONFIG ARGS...: the Windows-side program ran its checks and all passed.
 check_resources() {

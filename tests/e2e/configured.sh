@@ -5,10 +5,8 @@
 set -uo pipefail
 native=$1
 . "$(dirname "$0")/lib.sh"
-require_tool "$native" "scripts/build.sh native"
-in_wine_session "$@"
+begin_installer_cases "$@"
 stub=$2 runexit=$3
-enter_work_folder
 
 mkdir -p payload/docs
 echo "alpha" > payload/a.txt

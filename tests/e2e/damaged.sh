@@ -8,10 +8,8 @@
 set -uo pipefail
 native=$1
 . "$(dirname "$0")/lib.sh"
-require_tool "$native" "scripts/build.sh native"
-in_wine_session "$@"
+begin_installer_cases "$@"
 stub=$2 runexit=$3 exitwith=$4
-enter_work_folder
 started=$SECONDS
 make7z() { python3 "$repo/tests/e2e/make7z.py" "$@"; }
 

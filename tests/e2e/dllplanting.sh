@@ -11,10 +11,8 @@
 set -uo pipefail
 native=$1
 . "$(dirname "$0")/lib.sh"
-require_tool "$native" "scripts/build.sh native"
-in_wine_session "$@"
+begin_installer_cases "$@"
 stub=$2 scripted=$3 runexit=$4 exitwith=$5 marker=$6
-enter_work_folder
 
 mkdir -p payload && cp "$exitwith" payload/tool.exe
 7zz a -bso0 -bsp0 payload.7z ./payload/* >/dev/null

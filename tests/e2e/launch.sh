@@ -6,10 +6,8 @@
 set -uo pipefail
 native=$1
 . "$(dirname "$0")/lib.sh"
-require_tool "$native" "scripts/build.sh native"
-in_wine_session "$@"
+begin_installer_cases "$@"
 stub=$2 runexit=$3 exitwith=$4
-enter_work_folder
 
 mkdir -p payload && cp "$exitwith" payload/tool.exe && echo "data" > payload/data.txt
 7zz a -bso0 -bsp0 payload.7z ./payload/* >/dev/null

@@ -8,6 +8,14 @@ in_wine_session() {
   if [ -z "${KVSFX_WINE_SESSION:-}" ]; then exec "$repo/scripts/wine-session.sh" bash "$0" "$@"; fi
 }
 
+# The start of a script whose cases make installers with the native kvsfx (its first argument): skipped without
+# that tool, run inside a Wine session, in a fresh folder (`work`).
+begin_installer_cases() {
+  require_tool "$1" "scripts/build.sh native"
+  in_wine_session "$@"
+  enter_work_folder
+}
+
 # Runs the rest of the calling script in a fresh folder, removed when it ends; sets `work`.
 enter_work_folder() {
   work=$(mktemp -d)

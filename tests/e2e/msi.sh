@@ -6,10 +6,8 @@
 set -uo pipefail
 native=$1
 . "$(dirname "$0")/lib.sh"
-require_tool "$native" "scripts/build.sh native"
-in_wine_session "$@"
+begin_installer_cases "$@"
 stub=$2 runexit=$3
-enter_work_folder
 "$repo/samples/msi/build-msi.sh" msi >/dev/null || { echo "FAIL wixl could not build the sample packages"; exit 1; }
 
 # setup-NAME.exe: the sample configuration with NAME.msi as the payload's product.msi.
