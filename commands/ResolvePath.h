@@ -9,7 +9,10 @@
 inline constexpr unsigned kMaxTargetPathLength = 248;
 
 // ${SfxPath}, ${ProgramFilesPath} and known folders, then environment variables, then made absolute against the
-// current directory. An absolute path longer than kMaxTargetPathLength is KV_E_TARGET_TOO_LONG. absolutePath is
-// set only on success.
+// current directory. absolutePath is set only on success.
+kestrova::KVResult ExpandToAbsolutePath(std::u16string& absolutePath, const std::u16string& configuredPath,
+                                        VariableFacts& facts);
+
+// ExpandToAbsolutePath, and an absolute path longer than kMaxTargetPathLength is KV_E_TARGET_TOO_LONG.
 kestrova::KVResult ResolvePath(std::u16string& absolutePath, const std::u16string& configuredPath,
                                VariableFacts& facts);

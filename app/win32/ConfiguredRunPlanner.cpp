@@ -6,24 +6,44 @@
 #include "app/ProcessValues.h"
 #include "app/RunPlan.h"
 #include "app/win32/PlannedTasks.h"
+#include "commands/win32/SystemVariableFacts.h"
 #include "config/win32/LoadConfiguration.h"
 #include "config/win32/Win32SystemFacts.h"
 #include "support/Failure.h"
 #include "support/Log.h"
 #include "ui/LanguageMgr.h"
+#include "ui/win32/ExtractToDlg.h"
+#include "ui/win32/LanguageDlg.h"
 #include "ui/win32/SystemLocaleInfo.h"
 
 using kestrova::KVResult;
 
 namespace {
 
-// The language and folder dialogs are not part of this build: a dialog that cannot be shown leaves the
-// choice that is already made.
-class StubRunInteraction final : public RunInteraction {
+// The language and folder dialogs, owned by the active window; a dialog that cannot be shown leaves the choice
+// that is already made.
+class DialogRunInteraction final : public RunInteraction {
  public:
   kestrova::KVLocaleInfo& Locales() override { return locales_; }
-  void ShowLanguageDialog(LanguageMgr& /*languages*/) override {}
-  FolderDialogResult ShowFolderDialog(std::u16string& /*folder*/) override { return FolderDialogResult::NotShown; }
+
+  void ShowLanguageDialog(LanguageMgr& languages) override {
+    LanguageDlg dialog(languages, ApplicationTitle());
+    const INT_PTR result = dialog.Run(::GetModuleHandleW(nullptr), ::GetActiveWindow());
+    if (result == 0 || result == -1) KV_FAIL(::GetLastError(), "showing the language dialog");
+  }
+
+  FolderDialogResult ShowFolderDialog(std::u16string& folder) override {
+    SystemVariableFacts facts;
+    ExtractToDlg dialog(folder, facts, ApplicationTitle());
+    const INT_PTR result = dialog.Run(::GetModuleHandleW(nullptr), ::GetActiveWindow());
+    if (result == IDOK) {
+      folder = dialog.FolderPath();
+      return FolderDialogResult::Ok;
+    }
+    if (result > 0) return FolderDialogResult::Cancelled;
+    KV_FAIL(::GetLastError(), "showing the folder dialog");
+    return FolderDialogResult::NotShown;
+  }
 
  private:
   SystemLocaleInfo locales_;
@@ -81,7 +101,7 @@ void LogPlan(const RunPlan& plan) {
 KVResult ConfiguredRunPlanner::PlanRun(const RunEnvironment& environment, TaskList& tasks) {
   Cfg& cfg = GlobalCfg();
   Win32SystemFacts facts;
-  StubRunInteraction interaction;
+  DialogRunInteraction interaction;
   LogSystemFacts(facts, interaction.Locales());
   KV_RETURN_IF_FAILED(LoadProcessConfiguration(cfg, facts), "reading the configuration of the installer");
   RunPlan plan;

@@ -9,6 +9,7 @@
 #include "commands/ResolvePath.h"
 #include "commands/Variables.h"
 #include "support/Text.h"
+#include "ui/FolderChoice.h"
 
 using namespace kestrova;
 using K = VariableKind;
@@ -141,4 +142,40 @@ TEST(ResolvePath, VariablesThenEnvironmentThenAbsoluteWithinTheLimit) {
   facts.machineResult = 0x7F;
   EXPECT_EQ(ResolvePath(absolute, u"x", facts), 0x7Fu);
   EXPECT_EQ(absolute, u"unchanged");
+}
+
+TEST(FolderDialogText, NormalisedOnEveryChange) {
+  FakeFacts facts;
+  for (const auto& [typed, folder] : {
+           std::pair{u"%TEMP%", u"C:\\Temp"},
+           {u"%TEMP%\\", u"C:\\Temp"},
+           {u"D:\\setup\\\\\\", u"D:\\setup"},  // several trailing backslashes
+           {u"${SfxPath}", u"C:\\Downloads"},
+           {u"sub\\dir\\", u"C:\\Work\\sub\\dir"},
+           {u"D:\\", u"D:\\"},                  // a drive root keeps its backslash
+           {u"D:\\\\", u"D:\\"},
+           {u"", u""},                          // cleared: no usable folder
+       }) {
+    EXPECT_EQ(Utf16ToUtf8(NormalizeFolderText(typed, facts)), Utf16ToUtf8(folder)) << Utf16ToUtf8(typed);
+  }
+  // Longer than a target may be: still a folder, refused only at OK.
+  const std::u16string long249 = u"C:\\" + std::u16string(246, u'a');
+  EXPECT_EQ(NormalizeFolderText(long249 + u"\\", facts), long249);
+
+  facts.folderResult = 0x80070002;  // a known folder without a file-system path
+  EXPECT_EQ(NormalizeFolderText(u"${FOLDERID_Fonts}\\x", facts), u"");
+}
+
+TEST(FolderDialogText, LengthCheckedAtOk) {
+  const std::u16string long248 = u"C:\\" + std::u16string(245, u'a');
+  const std::u16string long249 = long248 + u'a';
+  // The folder does not exist yet: its own length counts.
+  EXPECT_TRUE(FolderLengthAccepted(FolderLengthAtOk(long248, 0, 249)));
+  EXPECT_FALSE(FolderLengthAccepted(FolderLengthAtOk(long249, 0, 249)));
+  // It exists: the long form counts; a too small buffer reports the size with the terminating zero.
+  EXPECT_EQ(FolderLengthAtOk(u"C:\\PROGRA~1", 16, 249), 16u);
+  EXPECT_TRUE(FolderLengthAccepted(FolderLengthAtOk(u"C:\\SHORT~1", 248, 249)));
+  EXPECT_FALSE(FolderLengthAccepted(FolderLengthAtOk(u"C:\\SHORT~1", 250, 249)));
+  EXPECT_EQ(Utf16ToUtf8(FolderTooLongMessage()),
+            "The path exceeds the maximum supported length of 248 characters. Please choose another path.");
 }

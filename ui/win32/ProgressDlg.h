@@ -5,6 +5,7 @@
 #include <string>
 
 #include "support/ErrorCodes.h"
+#include "ui/win32/DialogLayout.h"
 
 class ProgressDlg {
  public:
@@ -19,15 +20,12 @@ class ProgressDlg {
   void Destroy();
   HWND Handle() const { return dialog_; }
 
+  INT_PTR OnMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+
  private:
-  static INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
   void OnInitDialog(HWND dialog);
-  void LayOut(WPARAM sizeKind);
 
   HWND dialog_ = nullptr;
-  HWND bar_ = nullptr;
-  HWND sizeGrip_ = nullptr;
   const std::u16string* title_ = nullptr;
-  SIZE minimumSize_ = {};
-  int barRightMargin_ = 0;
+  DialogResizer resizer_;
 };

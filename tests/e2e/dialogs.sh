@@ -1,0 +1,217 @@
+#!/usr/bin/env bash
+# The dialogs end to end, driven through xdotool as a user would: the folder dialog of the default extractor,
+# the language dialog of a multi-language installer and the progress window. With KVSFX_SCREENSHOTS=DIR it also
+# saves a PNG of each dialog at 96 and at 192 DPI.
+#   dialogs.sh NATIVE_KVSFX STUB RUNEXIT EXITWITH WINDOWFACTS
+set -uo pipefail
+native=$1
+. "$(dirname "$0")/lib.sh"
+for tool in xdotool import; do
+  command -v "$tool" >/dev/null || { echo "SKIP: no $tool (scripts/setup-host.sh installs it)"; exit 77; }
+done
+begin_installer_cases "$@"
+stub=$2 runexit=$3 exitwith=$4 windowfacts=$5
+
+mkdir -p payload && cp "$exitwith" payload/tool.exe && echo "data" > payload/data.txt
+7zz a -bso0 -bsp0 payload.7z ./payload/* >/dev/null
+# A large payload keeps the progress window up long enough to look at it.
+mkdir -p big && head -c 200000000 /dev/zero > big/zeros.bin && cp "$exitwith" big/tool.exe
+7zz a -bso0 -bsp0 -mx1 big.7z ./big/* >/dev/null
+
+# --- helpers -------------------------------------------------------------------------------------------------
+# Visible top-level windows titled exactly TITLE, oldest first.
+windows_titled() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null; }
+# Waits until a window titled TITLE shows (or COUNT of them), and prints the newest one's id.
+wait_window() {
+  local title=$1 count=${2:-1} ids
+  for _ in $(seq 1 150); do
+    ids=$(windows_titled "$title")
+    if [ "$(grep -c . <<<"$ids")" -ge "$count" ]; then sleep 0.5; tail -n 1 <<<"$ids"; return 0; fi
+    sleep 0.2
+  done
+  return 1
+}
+# Keys to a window: no window manager runs under Xvfb, so focus it ourselves first.
+keys() {
+  local id=$1; shift
+  xdotool windowfocus --sync "$id" >/dev/null 2>&1 || true
+  xdotool key --delay 80 "$@"
+}
+type_text() { xdotool type --delay 20 "$1"; }
+# Whether the window titled TITLE has a close box, which comes with the system menu.
+close_box() {
+  case "$(wine "$windowfacts" "$1" 2>/dev/null | tr -d '\r')" in
+    *sysmenu=no*) echo "no close box" ;;
+    *sysmenu=yes*) echo "close box" ;;
+    *) echo "no window" ;;
+  esac
+}
+# Clicks at a fraction (in thousandths) of a window's width and height.
+click_at() {
+  local id=$1 fx=$2 fy=$3 x=0 y=0 w=0 h=0
+  [ -n "$id" ] || return 1
+  eval "$(xdotool getwindowgeometry --shell "$id" | grep -E '^(X|Y|WIDTH|HEIGHT)=' | sed 's/^X=/x=/; s/^Y=/y=/; s/^WIDTH=/w=/; s/^HEIGHT=/h=/')"
+  xdotool mousemove --sync $((x + w * fx / 1000)) $((y + h * fy / 1000)) click 1
+}
+screenshot() {  # ID NAME: the window, active, into $KVSFX_SCREENSHOTS/NAME.png
+  [ -n "$1" ] || { echo "note: no window for the screenshot $2" >&2; return 0; }
+  xdotool windowfocus --sync "$1" >/dev/null 2>&1 || true
+  sleep 0.5
+  import -window "$1" "$KVSFX_SCREENSHOTS/$2.png" 2>/dev/null || echo "note: no screenshot $2" >&2
+}
+# Starts an installer in the background; `finish_run` prints its exit code once it has ended (at most 60 s).
+start_run() { rm -f run.out; exit_code "$runexit" "$@" > run.out & runner=$!; }
+finish_run() {
+  for _ in $(seq 1 300); do kill -0 "$runner" 2>/dev/null || break; sleep 0.2; done
+  kill "$runner" 2>/dev/null
+  wait "$runner" 2>/dev/null
+  cat run.out
+}
+log_of() { tr -d '\r' < "$1" 2>/dev/null; }
+
+# --- the folder dialog of the default extractor --------------------------------------------------------------
+mkdir -p plain
+"$native" build --no-config --payload payload.7z --stub "$stub" -o plain/setup.exe >/dev/null 2>&1 ||
+  echo "could not build the default extractor" >&2
+title="setup Self Extractor"
+wtarget() { winpath "$work/$1"; }
+
+start_run plain/setup.exe
+id=$(wait_window "$title") || id=""
+expect_eq "the default extractor asks where to extract, without a close box" "shown, no close box" \
+  "${id:+shown}, $(close_box "$title")"
+# Alt+T leads to the edit field and selects its text; typing replaces it; several trailing backslashes go.
+keys "$id" alt+t
+type_text "$(wtarget typed)\\\\\\"
+keys "$id" Return
+expect_eq "a typed folder and Enter: extracted there" "0x00000000 yes no" \
+  "$(finish_run) $([ -f typed/data.txt ] && echo yes || echo no) $([ -e plain/data.txt ] && echo yes || echo no)"
+
+start_run plain/setup.exe
+id=$(wait_window "$title") || id=""
+keys "$id" Escape
+expect_eq "Escape: cancelled (0xEE000005), nothing written" "0xEE000005 setup.exe" "$(finish_run) $(ls plain | tr '\n' ' ' | xargs)"
+
+start_run plain/setup.exe
+id=$(wait_window "$title") || id=""
+click_at "$id" 877 790  # the Cancel button, by mouse
+expect_eq "a click on Cancel: cancelled" "0xEE000005" "$(finish_run)"
+
+# 248 characters are accepted, 249 bring the length message and the dialog stays.
+long248="C:\\$(printf 'a%.0s' $(seq 1 120))\\$(printf 'b%.0s' $(seq 1 124))"
+long249="${long248}c"
+start_run plain/setup.exe --logfile "$(wtarget long.log)"
+id=$(wait_window "$title") || id=""
+keys "$id" alt+t
+type_text "$long249"
+keys "$id" Return
+wait_window "$title" 2 >/dev/null
+box=$(windows_titled "$title" | grep -v -x "$id" | head -n 1)
+expect_eq "249 characters: the length message comes and the dialog stays" "message yes" \
+  "${box:+message} $(log_of long.log | grep -q 'folder dialog: .* is too long' && echo yes || echo no)"
+keys "$box" Return
+for _ in $(seq 1 25); do [ "$(windows_titled "$title" | grep -c .)" -le 1 ] && break; sleep 0.2; done
+expect_eq "  after the message the dialog is still open" 1 "$(windows_titled "$title" | grep -c .)"
+keys "$id" alt+t
+type_text "$long248"
+keys "$id" Return
+unix248=$(winepath -u "$long248" 2>/dev/null)
+expect_eq "248 characters: extracted there" "0x00000000 yes" "$(finish_run) $([ -f "$unix248/data.txt" ] && echo yes || echo no)"
+rm -rf "$(dirname "$unix248")"
+
+# The folder browser opens from "..." (Tab from Extract: Cancel, the edit field, the button) and can be left.
+start_run plain/setup.exe
+id=$(wait_window "$title") || id=""
+keys "$id" Tab Tab Tab space
+browser=$(wait_window "Browse for Folder") || browser=""
+[ -n "$browser" ] && keys "$browser" Escape
+sleep 0.5
+keys "$id" Escape
+expect_eq "the folder browser opens from the dialog and Escape leaves it" "shown 0xEE000005" \
+  "${browser:+shown} $(finish_run)"
+
+# --- the language dialog ---------------------------------------------------------------------------------------
+option() {  # ID TAG EXIT: an option for one language that runs the payload's tool, which exits with EXIT
+  printf '<Option Id="%s"><LanguageTagSet><LanguageTag>%s</LanguageTag></LanguageTagSet><Commands>' "$1" "$2"
+  printf '<Command Id="c"><CreateProcess Hide="true"><Executable>${TargetPath}\\tool.exe</Executable>'
+  printf '<Arguments>%s</Arguments></CreateProcess></Command></Commands></Option>' "$3"
+}
+{
+  printf '<SelfExtractor FormatVersionMajor="5" FormatVersionMinor="2"><Title>Dialog Test</Title><Launch>'
+  printf '<ProgressDialog Enabled="true"/><LanguageSelectionDialog Enabled="true"/><Options>'
+  option en en-US 11; option de de-DE 12; option fr fr-FR 13
+  printf '</Options></Launch></SelfExtractor>'
+} > languages.xml
+"$native" build --config languages.xml --payload payload.7z --stub "$stub" -o languages.exe >/dev/null 2>&1 ||
+  echo "could not build languages.exe" >&2
+declare -A exit_of=([en-US]=0x0000000B [de-DE]=0x0000000C [fr-FR]=0x0000000D)
+
+export LC_ALL=de_DE.UTF-8
+start_run languages.exe --logfile "$(wtarget languages.log)"
+id=$(wait_window " Dialog Test") || id=""
+offered=$(log_of languages.log | sed -n 's/.*language dialog: offers \(.*\); current \(.*\)$/\1/p' | head -n 1)
+current=$(log_of languages.log | sed -n 's/.*language dialog: offers .*; current \(.*\)$/\1/p' | head -n 1)
+sorted=$(tr '|' '\n' <<<"$offered" | sed 's/^ *//; s/ *$//' | LC_ALL=C sort -f | paste -sd'|' | sed 's/|/ | /g')
+expect_eq "the dialog offers the three languages by name, sorted, de-DE current for a German user" \
+  "3 yes de-DE no close box" \
+  "$(tr '|' '\n' <<<"$offered" | grep -c .) $([ "$offered" = "$sorted" ] && echo yes || echo "no: $offered") $current $(close_box " Dialog Test")"
+keys "$id" Escape
+sleep 0.5
+expect_eq "  Escape does not close it" 1 "$(windows_titled " Dialog Test" | grep -c .)"
+keys "$id" Up Return  # German sorts last: Up picks another
+picked=$(log_of languages.log | sed -n 's/.*language dialog: OK with \(.*\)$/\1/p' | head -n 1)
+code=$(finish_run)
+expect_eq "  another language picked: that language's option runs" "yes ${exit_of[$picked]:-none}" \
+  "$([ -n "$picked" ] && [ "$picked" != de-DE ] && echo yes || echo "no ($picked)") $code"
+
+start_run languages.exe --language fr-FR --logfile "$(wtarget given.log)"
+expect_eq "--language takes precedence: no dialog, the French option" "0x0000000D no" \
+  "$(finish_run) $(log_of given.log | grep -q 'language dialog' && echo yes || echo no)"
+unset LC_ALL
+
+# --- the progress window -----------------------------------------------------------------------------------------
+{
+  printf '<SelfExtractor FormatVersionMajor="5" FormatVersionMinor="2"><Title>Progress Test</Title><Launch>'
+  printf '<ProgressDialog Enabled="true"/><Options>%s</Options></Launch></SelfExtractor>' "$(option en en-US 7)"
+} > progress.xml
+"$native" build --config progress.xml --payload big.7z --stub "$stub" -o progress.exe >/dev/null 2>&1 ||
+  echo "could not build progress.exe" >&2
+start_run progress.exe
+id=$(wait_window " Progress Test") || id=""
+expect_eq "the progress window shows during the extraction, without a close box" "shown, no close box" \
+  "${id:+shown}, $(close_box " Progress Test")"
+expect_eq "  and the run ends with the command's exit code" 0x00000007 "$(finish_run)"
+
+# --- screenshots -----------------------------------------------------------------------------------------------
+# Each dialog at a display resolution of DPI; Wine draws the captions itself, as no window manager runs.
+screenshots_at() {
+  local dpi=$1 key='HKCU\Control Panel\Desktop' x11='HKCU\Software\Wine\X11 Driver'
+  wine reg add "$x11" /v Decorated /d N /f >/dev/null 2>&1
+  wine reg add "$key" /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
+  start_run plain/setup.exe
+  id=$(wait_window "$title") || id=""
+  screenshot "$id" "folder-dialog-${dpi}dpi"
+  keys "$id" alt+t && type_text "$long249" && keys "$id" Return
+  wait_window "$title" 2 >/dev/null
+  screenshot "$(windows_titled "$title" | grep -v -x "$id" | head -n 1)" "folder-too-long-${dpi}dpi"
+  xdotool key Return && sleep 0.5 && keys "$id" Escape
+  finish_run >/dev/null
+  LC_ALL=de_DE.UTF-8 start_run languages.exe
+  id=$(wait_window " Dialog Test") || id=""
+  screenshot "$id" "language-dialog-${dpi}dpi"
+  keys "$id" Return
+  finish_run >/dev/null
+  start_run progress.exe
+  screenshot "$(wait_window " Progress Test")" "progress-dialog-${dpi}dpi"
+  finish_run >/dev/null
+  wine reg delete "$key" /v LogPixels /f >/dev/null 2>&1
+  wine reg delete "$x11" /v Decorated /f >/dev/null 2>&1
+}
+if [ -n "${KVSFX_SCREENSHOTS:-}" ]; then
+  mkdir -p "$KVSFX_SCREENSHOTS"
+  screenshots_at 96
+  screenshots_at 192
+  echo "screenshots: $(ls "$KVSFX_SCREENSHOTS" | grep -c 'png$') in $KVSFX_SCREENSHOTS"
+fi
+
+finish
