@@ -88,8 +88,8 @@ expect_eq "a typed folder and Enter: extracted there" "0x00000000 yes no" \
   "$(finish_run) $([ -f typed/data.txt ] && echo yes || echo no) $([ -e plain/data.txt ] && echo yes || echo no)"
 
 start_run plain/setup.exe
-id=$(wait_window "$title") || id=""
-keys "$id" Escape
+wait_window "$title" >/dev/null
+press_until_gone "$title" Escape
 expect_eq "Escape: cancelled (0xEE000005), nothing written" "0xEE000005 setup.exe" "$(finish_run) $(ls plain | tr '\n' ' ' | xargs)"
 
 start_run plain/setup.exe
@@ -124,9 +124,8 @@ start_run plain/setup.exe
 id=$(wait_window "$title") || id=""
 keys "$id" Tab Tab Tab space
 browser=$(wait_window "Browse for Folder") || browser=""
-[ -n "$browser" ] && keys "$browser" Escape
-sleep 0.5
-keys "$id" Escape
+press_until_gone "Browse for Folder" Escape
+press_until_gone "$title" Escape
 expect_eq "the folder browser opens from the dialog and Escape leaves it" "shown 0xEE000005" \
   "${browser:+shown} $(finish_run)"
 

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # No DLL from the installer's folder: for every DLL the stub loads after it has started (through extraction,
-# launch commands and the crash-dump path), a marker DLL of that name is planted beside the installer and Wine is
+# the folder dialog and its folder browser, launch commands and the crash-dump path), a marker DLL of that name is planted beside the installer and Wine is
 # told to prefer it (NAME=n,b); the marker must never load. The list comes from a WINEDEBUG=+loaddll trace of
 # each run less what Wine's own built-in DLLs load by plain name whatever the program does: at start (version.dll,
 # uxtheme.dll through its common controls, ...) and to paint the progress window (msimg32.dll, measured with the
@@ -27,6 +27,26 @@ launch shell '<Command Id="s"><ShellExecute Wait="true"><Executable>${TargetPath
 cp "$scripted" scripted.exe
 markers=$(winpath "$work")\\markers.txt
 
+# With `answer` set, the folder dialog of extract.exe is answered while a run goes on: the folder browser is
+# opened from "..." and left, then Enter extracts.
+answer_dialog() {
+  local id
+  id=$(timeout 30 xdotool search --sync --onlyvisible --name '^extract Self Extractor$' 2>/dev/null | head -n 1)
+  [ -n "$id" ] || return 0
+  sleep 0.5
+  xdotool windowfocus --sync "$id" >/dev/null 2>&1
+  xdotool key --delay 100 Tab Tab Tab space
+  timeout 20 xdotool search --sync --onlyvisible --name '^Browse for Folder$' >/dev/null 2>&1 &&
+    press_until_gone 'Browse for Folder' Escape
+  press_until_gone 'extract Self Extractor' Return
+}
+answered() {
+  local helper=""
+  [ -n "${answer:-}" ] && { answer_dialog & helper=$!; }
+  "$@"
+  [ -z "$helper" ] || wait "$helper"
+}
+
 # The DLL names (lower case) a run loads, from Wine's trace.
 loaded() {
   WINEDEBUG=+loaddll wine "$@" 2>&1 </dev/null | tr -d '\r' | sed -n 's/.*Loaded L"\([^"]*\)".*/\1/p' |
@@ -40,13 +60,13 @@ planted=""
 plant_and_run() {
   local name=$1 later dll loads=""
   shift
-  later=$(comm -13 <(echo "$at_start") <(KVSFX_TEST_PLAN=${plan:-} loaded "$@"))
+  later=$(comm -13 <(echo "$at_start") <(KVSFX_TEST_PLAN=${plan:-} answered loaded "$@"))
   planted+=" $later"
   for dll in $later; do
     cp "$marker" "$dll"
     rm -f markers.txt
     KVSFX_MARKER_FILE=$markers KVSFX_TEST_PLAN=${plan:-} WINEDLLOVERRIDES="$WINEDLLOVERRIDES;${dll%.*}=n,b" \
-      exit_code "$runexit" "$@" >/dev/null
+      answered exit_code "$runexit" "$@" >/dev/null
     [ -s markers.txt ] && loads+="$dll "
     rm -f "$dll"
     planted_total=$((planted_total + 1))
@@ -56,7 +76,7 @@ plant_and_run() {
 }
 
 plant_and_run "extract, no window" extract.exe --gui off --target "$(winpath "$work")\\x1"
-plant_and_run "extract with the progress window" extract.exe --target "$(winpath "$work")\\x2"
+answer=browse plant_and_run "folder dialog, folder browser, progress window" extract.exe --target "$(winpath "$work")\\x2"
 plant_and_run "CreateProcess command" create.exe
 plant_and_run "ShellExecute command" shell.exe --gui off
 plan=crash plant_and_run "crash dump" scripted.exe

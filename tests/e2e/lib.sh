@@ -53,6 +53,20 @@ confirm_window() {
   echo "$id"
 }
 
+# Presses KEY in the window titled exactly TITLE until that window has gone: at most 20 tries, a second apart, as
+# under load a window can show before it takes keys. Fails when it stays.
+press_until_gone() {
+  local title=$1 key=$2 id
+  for _ in $(seq 1 20); do
+    id=$(xdotool search --onlyvisible --name "^${title}\$" 2>/dev/null | head -n 1)
+    [ -n "$id" ] || return 0
+    xdotool windowfocus --sync "$id" >/dev/null 2>&1 || true
+    xdotool key "$key"
+    sleep 1
+  done
+  return 1
+}
+
 # exit_code_confirming TITLE RUNEXIT PROGRAM [ARGS...]: runs the program, confirms its message box titled TITLE
 # and prints "shown CODE" (or "not-shown CODE" when no such box came).
 exit_code_confirming() {
