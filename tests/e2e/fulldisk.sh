@@ -34,11 +34,9 @@ for name in ("first.bin", "second.bin", "sub/third.bin"):
 PY
 archive() { rm -f "$1" && (cd src && 7zz a -bd $2 "$work/$1" . >/dev/null); }  # NAME SWITCHES
 archive payload.7z -mx1
-config() {  # TITLE MODE
-  printf '<SelfExtractor FormatVersionMajor="5" FormatVersionMinor="2"><Title>%s</Title>%s</SelfExtractor>' "$1" "$2"
-}
-installer() {  # NAME PAYLOAD CONFIGURATION
-  config "Full Disk" "$3" > "$1.xml"
+installer() {  # NAME PAYLOAD MODE: an installer titled "Full Disk"
+  printf '<SelfExtractor FormatVersionMajor="5" FormatVersionMinor="2"><Title>Full Disk</Title>%s</SelfExtractor>' \
+    "$3" > "$1.xml"
   "$native" build --config "$1.xml" --payload "$2" --stub "$stub" -o "$1.exe" >/dev/null 2>&1 ||
     echo "could not build $1.exe" >&2
 }
