@@ -4,6 +4,7 @@
 #include "Common/ComTry.h"
 #include "Windows/FileDir.h"
 #include "Windows/FileFind.h"
+#include "Windows/FileIO.h"
 #include "Windows/PropVariant.h"
 
 #include <windows.h>
@@ -11,6 +12,7 @@
 #include "extract/ItemPath.h"
 #include "support/Failure.h"
 #include "support/Text.h"
+#include "support/win32/UniqueResource.h"
 
 using namespace NWindows;
 using kestrova::AsWide;
@@ -32,10 +34,44 @@ bool FullPathName(const std::u16string& path, std::u16string& fullPath) {
 
 }  // namespace
 
+// The file of one item as the library writes it. It keeps the system's error of the first failed write or close,
+// so that the run ends with the system's own code (the library passes it up as an HRESULT, among its own codes and
+// read errors) and the log names the item.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
+class ItemFile final : public ISequentialOutStream, public CMyUnknownImp {
+  Z7_COM_UNKNOWN_IMP_1(ISequentialOutStream)
+  Z7_IFACE_COM7_IMP(ISequentialOutStream)
+
+ public:
+  bool Create(const std::u16string& path) { return file_.Create_ALWAYS(AsWide(path)); }
+  void SetMTime(const FILETIME& time) { file_.SetMTime(&time); }
+  HRESULT Close() { return file_.Close() ? S_OK : Failed(); }
+  kestrova::KVResult Error() const { return error_; }
+
+ private:
+  HRESULT Failed() {
+    if (error_ == kestrova::KV_OK) error_ = kestrova::KVLastError();
+    return HRESULT_FROM_WIN32(error_);
+  }
+
+  NFile::NIO::COutFile file_;
+  kestrova::KVResult error_ = kestrova::KV_OK;
+};
+#pragma GCC diagnostic pop
+
+Z7_COM7F_IMF(ItemFile::Write(const void* data, UInt32 size, UInt32* processedSize)) {
+  UInt32 written = 0;
+  const bool ok = file_.Write(data, size, written);
+  if (processedSize != nullptr) *processedSize = written;
+  return ok ? S_OK : Failed();
+}
+
 void ExtractCallback::Init(IInArchive* archive, const std::u16string& directoryPath, std::u16string defaultName,
                            const FILETIME& defaultTime, UInt32 defaultAttributes) {
   message_.clear();
   corrupt_ = false;
+  writeError_ = kestrova::KV_OK;
   folderTimes_.clear();
   defaultName_ = std::move(defaultName);
   defaultTime_ = defaultTime;
@@ -158,9 +194,9 @@ HRESULT ExtractCallback::PrepareFile() {
     return ItemFailed(u"Cannot delete output file");
   }
   if (itemIsAnti_) return S_OK;
-  outFileSpec_ = new COutFileStream;
+  outFileSpec_ = new ItemFile;
   outFile_ = outFileSpec_;
-  if (!outFileSpec_->Create_ALWAYS(AsWide(diskPath_))) {
+  if (!outFileSpec_->Create(diskPath_)) {
     ReleaseOutput();
     return ItemFailed(u"Cannot open output file");
   }
@@ -172,7 +208,7 @@ Z7_COM7F_IMF(ExtractCallback::SetOperationResult(Int32 operationResult)) {
   switch (operationResult) {
     case NArchive::NExtract::NOperationResult::kOK:
       if (outFileSpec_) {
-        outFileSpec_->SetMTime(&itemTime_);  // a file without its time is still a complete file
+        outFileSpec_->SetMTime(itemTime_);  // a file without its time is still a complete file
         const HRESULT closed = outFileSpec_->Close();
         ReleaseOutput();
         if (closed != S_OK) return closed;
@@ -192,13 +228,19 @@ Z7_COM7F_IMF(ExtractCallback::SetOperationResult(Int32 operationResult)) {
   COM_TRY_END
 }
 
-void ExtractCallback::ApplyFolderTimes() {
+void ExtractCallback::Finish() {
+  ReleaseOutput();
   for (const FolderTime& folder : folderTimes_) {
     NFile::NDir::SetDirTime(AsWide(folder.path), nullptr, nullptr, &folder.time);
   }
 }
 
 void ExtractCallback::ReleaseOutput() {
+  if (outFileSpec_ != nullptr && outFileSpec_->Error() != kestrova::KV_OK && writeError_ == kestrova::KV_OK) {
+    writeError_ = outFileSpec_->Error();
+    message_ = u"Cannot write output file";
+    KV_FAIL(writeError_, "writing item \"{}\" into {}", itemPath_, diskPath_);
+  }
   outFile_.Release();
   outFileSpec_ = nullptr;
 }

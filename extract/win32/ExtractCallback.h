@@ -3,11 +3,14 @@
 #include "Common/Common.h"  // the archive library's headers come before <windows.h>
 
 #include "7zip/Archive/IArchive.h"
-#include "7zip/Common/FileStreams.h"
 #include "Common/MyCom.h"
 
 #include <string>
 #include <vector>
+
+#include "support/ErrorCodes.h"
+
+class ItemFile;
 
 // The library's interfaces are released through IUnknown, never through a base class destructor.
 #pragma GCC diagnostic push
@@ -24,11 +27,15 @@ class ExtractCallback final : public IArchiveExtractCallback, public CMyUnknownI
   void Init(IInArchive* archive, const std::u16string& directoryPath, std::u16string defaultName,
             const FILETIME& defaultTime, UInt32 defaultAttributes);
 
-  // Gives the folder items their stored modification times. Called once the extraction has ended: writing an
-  // item into a folder changes the folder's time.
-  void ApplyFolderTimes();
+  // Called once the extraction has ended: closes the file of an item the library left open (a failed write stops
+  // it mid-item) and gives the folder items their stored modification times (writing an item into a folder
+  // changes the folder's time).
+  void Finish();
 
   bool Corrupt() const { return corrupt_; }
+  // The system's error of the first item file that could not be written or closed (the disk is full, the drive
+  // is gone), or 0.
+  kestrova::KVResult WriteError() const { return writeError_; }
   // Why the last failing item failed, or empty.
   const std::u16string& Message() const { return message_; }
 
@@ -43,6 +50,7 @@ class ExtractCallback final : public IArchiveExtractCallback, public CMyUnknownI
   HRESULT PrepareFile();
   // Keeps `message` as the reason of the failure, records it with the item, and returns E_FAIL.
   HRESULT ItemFailed(const char16_t* message);
+  // Drops the open item file (closing it), keeping its write error.
   void ReleaseOutput();
 
   CMyComPtr<IInArchive> archive_;
@@ -54,12 +62,13 @@ class ExtractCallback final : public IArchiveExtractCallback, public CMyUnknownI
   bool itemIsDirectory_ = false;
   bool itemIsAnti_ = false;
   UInt32 itemAttributes_ = 0;
-  COutFileStream* outFileSpec_ = nullptr;
+  ItemFile* outFileSpec_ = nullptr;
   CMyComPtr<ISequentialOutStream> outFile_;
   std::u16string defaultName_;
   FILETIME defaultTime_{};
   UInt32 defaultAttributes_ = 0;
   bool corrupt_ = false;
+  kestrova::KVResult writeError_ = kestrova::KV_OK;
   std::u16string message_;
   std::vector<FolderTime> folderTimes_;
 };

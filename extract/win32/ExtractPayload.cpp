@@ -55,8 +55,11 @@ KVResult Extract(const std::u16string& executablePath, const std::u16string& tar
 
   callbackSpec->Init(payload.Archive(), folder, kDefaultItemName, executableInfo.MTime, 0);
   const HRESULT extracted = payload.Archive()->Extract(nullptr, kAllItems, 0, callback);
-  callbackSpec->ApplyFolderTimes();
+  callbackSpec->Finish();
   report.failureMessage = callbackSpec->Message();
+  if (callbackSpec->WriteError() != KV_OK) {
+    return KV_FAIL(callbackSpec->WriteError(), "extracting into {} (0x{:08X})", folder, extracted);
+  }
   if (extracted != S_OK || callbackSpec->Corrupt()) {
     return KV_FAIL(KV_E_FAIL, "extracting into {} (0x{:08X}): {}", folder, extracted,
                    report.failureMessage.empty() ? u"damaged data" : report.failureMessage);
