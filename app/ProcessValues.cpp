@@ -3,11 +3,10 @@
 #include "support/StubContract.h"
 
 namespace {
-std::u16string& Title() {
-  static std::u16string title = kestrova::kDefaultApplicationTitle;
-  return title;
-}
+// At namespace scope: a function-local static would need the run-time's thread-safe guard, which brings the
+// thread library's once and condition code into the stub. Nothing reads it before main.
+std::u16string g_title(kestrova::kDefaultApplicationTitle);
 }  // namespace
 
-const std::u16string& ApplicationTitle() { return Title(); }
-void SetApplicationTitle(std::u16string title) { Title() = std::move(title); }
+const std::u16string& ApplicationTitle() { return g_title; }
+void SetApplicationTitle(std::u16string title) { g_title = std::move(title); }

@@ -1,9 +1,11 @@
 # Extract-only static build of 7-Zip's archive library for the single "7z" format.
 set(SZ "${KVSFX_DEPS_DIR}/7zip")
 
+# No AES, SHA-256 or CRC-64: the stub never supplies a password, so an encrypted payload fails to extract with or
+# without the AES decoder ("unsupported method"), and 7z extraction checks CRC-32 only.
 set(KVSFX_7Z_C_SOURCES
-  7zCrc.c 7zCrcOpt.c 7zStream.c Aes.c AesOpt.c Alloc.c Bcj2.c Bra.c Bra86.c CpuArch.c Delta.c Lzma2Dec.c
-  Lzma2DecMt.c LzmaDec.c MtDec.c Sha256.c Sha256Opt.c SwapBytes.c Threads.c XzCrc64.c XzCrc64Opt.c)
+  7zCrc.c 7zCrcOpt.c 7zStream.c Alloc.c Bcj2.c Bra.c Bra86.c CpuArch.c Delta.c Lzma2Dec.c Lzma2DecMt.c LzmaDec.c
+  MtDec.c SwapBytes.c Threads.c)
 list(TRANSFORM KVSFX_7Z_C_SOURCES PREPEND "${SZ}/C/")
 
 set(KVSFX_7Z_CPP_SOURCES
@@ -18,7 +20,6 @@ set(KVSFX_7Z_CPP_SOURCES
   7zip/Archive/7z/7zProperties.cpp
   7zip/Compress/Bcj2Coder.cpp 7zip/Compress/BcjCoder.cpp 7zip/Compress/BranchMisc.cpp 7zip/Compress/CopyCoder.cpp
   7zip/Compress/Lzma2Decoder.cpp 7zip/Compress/LzmaDecoder.cpp
-  7zip/Crypto/7zAes.cpp 7zip/Crypto/MyAes.cpp
   7zip/UI/Common/ArchiveOpenCallback.cpp 7zip/UI/Common/DefaultName.cpp 7zip/UI/Common/LoadCodecs.cpp
   7zip/UI/Common/OpenArchive.cpp 7zip/UI/Common/SetProperties.cpp)
 list(TRANSFORM KVSFX_7Z_CPP_SOURCES PREPEND "${SZ}/CPP/")
@@ -27,11 +28,9 @@ list(TRANSFORM KVSFX_7Z_CPP_SOURCES PREPEND "${SZ}/CPP/")
 # (--whole-archive) or no format or codec gets registered. 7zHeader.cpp stays out: its signature bytes
 # would land in the stub image ahead of the payload.
 set(KVSFX_7Z_REGISTRATION_SOURCES
-  Common/CRC.cpp Common/CrcReg.cpp Common/Sha256Prepare.cpp Common/Sha256Reg.cpp Common/XzCrc64Init.cpp
-  Common/XzCrc64Reg.cpp 7zip/Archive/7z/7zRegister.cpp 7zip/Compress/Bcj2Register.cpp
-  7zip/Compress/BcjRegister.cpp 7zip/Compress/BranchRegister.cpp 7zip/Compress/ByteSwap.cpp
-  7zip/Compress/CopyRegister.cpp 7zip/Compress/DeltaFilter.cpp 7zip/Compress/Lzma2Register.cpp
-  7zip/Compress/LzmaRegister.cpp 7zip/Crypto/7zAesRegister.cpp)
+  Common/CRC.cpp 7zip/Archive/7z/7zRegister.cpp 7zip/Compress/Bcj2Register.cpp 7zip/Compress/BcjRegister.cpp
+  7zip/Compress/BranchRegister.cpp 7zip/Compress/ByteSwap.cpp 7zip/Compress/CopyRegister.cpp
+  7zip/Compress/DeltaFilter.cpp 7zip/Compress/Lzma2Register.cpp 7zip/Compress/LzmaRegister.cpp)
 list(TRANSFORM KVSFX_7Z_REGISTRATION_SOURCES PREPEND "${SZ}/CPP/")
 
 set(KVSFX_7Z_DEFINES Z7_EXTRACT_ONLY UNICODE _UNICODE NDEBUG)
@@ -41,9 +40,20 @@ add_library(sevenzip_registration STATIC ${KVSFX_7Z_REGISTRATION_SOURCES})
 foreach(t sevenzip_core sevenzip_registration)
   target_compile_definitions(${t} PUBLIC ${KVSFX_7Z_DEFINES})
   target_include_directories(${t} SYSTEM PUBLIC "${SZ}/CPP" "${SZ}/C")
-  target_compile_options(${t} PRIVATE -w)
+  # No RTTI: the library uses no dynamic_cast or typeid (the compiler still emits the type information that its
+  # exceptions need), and the type information of every COM class would take some 5 KB.
+  target_compile_options(${t} PRIVATE -w $<$<COMPILE_LANGUAGE:CXX>:-fno-rtti>)
 endforeach()
 target_link_libraries(sevenzip_core PUBLIC oleaut32 uuid)
+# What extraction speed rests on: the inner loops of the LZMA and LZMA2 decoders (also multi-threaded), of BCJ/BCJ2
+# and the other filters, CRC, and the 7z extraction loop. The rest of the library, the coders' C++ wrappers
+# included, runs once per archive, folder or buffer and is compiled for size (scripts/bench.sh --baseline measures
+# the difference).
+kvsfx_speed(
+  ${SZ}/C/7zCrc.c ${SZ}/C/7zCrcOpt.c ${SZ}/C/Bcj2.c ${SZ}/C/Bra.c ${SZ}/C/Bra86.c ${SZ}/C/Delta.c ${SZ}/C/LzmaDec.c
+  ${SZ}/C/Lzma2Dec.c ${SZ}/C/Lzma2DecMt.c ${SZ}/C/MtDec.c ${SZ}/C/SwapBytes.c ${SZ}/CPP/7zip/Archive/7z/7zExtract.cpp)
+# GCC 12 with -ffunction-sections reports a section type conflict here unless partial inlining is off.
+set_source_files_properties("${SZ}/CPP/7zip/Common/ProgressUtils.cpp" PROPERTIES COMPILE_OPTIONS -fno-partial-inlining)
 target_link_libraries(sevenzip_registration PUBLIC sevenzip_core)
 
 # What programs link: every registration object, then the library they pull from.

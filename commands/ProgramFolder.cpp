@@ -1,11 +1,9 @@
 #include "commands/ProgramFolder.h"
 
 namespace {
-std::u16string& Folder() {
-  static std::u16string folder;
-  return folder;
-}
+// At namespace scope: a function-local static would bring the thread-safe guard and its thread library code.
+std::u16string g_folder;
 }  // namespace
 
-const std::u16string& ProgramFolder() { return Folder(); }
-void SetProgramFolder(std::u16string folder) { Folder() = std::move(folder); }
+const std::u16string& ProgramFolder() { return g_folder; }
+void SetProgramFolder(std::u16string folder) { g_folder = std::move(folder); }

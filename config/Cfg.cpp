@@ -46,10 +46,12 @@ KVResult ReadFormatVersion(XmlElementRef root, CfgReadContext& context) {
 
 Cfg::Cfg() : CfgObject(nullptr, {}), Title(kDefaultApplicationTitle) {}
 
-Cfg& GlobalCfg() {
-  static Cfg instance;
-  return instance;
-}
+namespace {
+// At namespace scope: a function-local static would bring the thread-safe guard and its thread library code.
+Cfg g_cfg;
+}  // namespace
+
+Cfg& GlobalCfg() { return g_cfg; }
 
 KVResult DefaultExtractorTitle(SystemFacts& facts, std::u16string& title) {
   std::u16string path;

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds every configuration and runs every test:
-# native unit and command-line tests (plain and with ASan+UBSan), fuzz smoke runs, and the Windows-side tests
-# under Wine (which also use the native kvsfx). The Wine tests run the i686 build where Wine can run 32-bit
-# programs, else its x86-64 build (scripts/wine-env.sh tells which); the shipped i686 stub is checked everywhere.
+# native unit and command-line tests (plain and with ASan+UBSan), fuzz smoke runs, the Windows-side tests under
+# Wine (which also use the native kvsfx) and a quick benchmark run that only prints figures. The Wine tests run the
+# i686 build where Wine can run 32-bit programs, else its x86-64 build (scripts/wine-env.sh tells which); the
+# shipped i686 stub is checked everywhere.
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
 cd "$repo"
@@ -38,5 +39,8 @@ scripts/wine-session.sh ctest --test-dir "build/$KVSFX_WIN_BUILD" --output-on-fa
 log="build/$KVSFX_WIN_BUILD/Testing/Temporary/LastTest.log"
 skipped=$(tr -d '\r' < "$log" | awk '/: Skipped$/ { where = $1; getline; print "  " where " " $0 } /^skip / { print "  " $0 }')
 if [ -n "$skipped" ]; then printf 'skipped:\n%s\n' "$skipped"; fi
+
+step "benchmark smoke run ($KVSFX_WIN_BUILD, figures only: slow numbers never fail, a program that fails does)"
+scripts/bench.sh --quick
 
 step "done"

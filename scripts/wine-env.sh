@@ -17,6 +17,13 @@ kvsfx_probe_wine_bits() {
 }
 if [ -z "${KVSFX_WINE_BITS:-}" ]; then KVSFX_WINE_BITS=$(kvsfx_probe_wine_bits); fi
 export KVSFX_WINE_BITS
+# Whether 32-bit Linux programs run in an emulator: a binfmt handler registered for them (qemu-user-static) takes
+# precedence over the kernel's own loader. Wine then works, but far too slowly for any timing.
+if [ "$KVSFX_WINE_BITS" = 32 ] && grep -qs '^enabled' /proc/sys/fs/binfmt_misc/qemu-i386; then
+  export KVSFX_WINE_EMULATED=1
+else
+  export KVSFX_WINE_EMULATED=0
+fi
 # The Windows build whose programs the Wine tests run.
 export KVSFX_WIN_BUILD=$([ "$KVSFX_WINE_BITS" = 64 ] && echo win64 || echo win32)
 if [ "$KVSFX_WINE_BITS" = 64 ]; then

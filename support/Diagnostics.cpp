@@ -41,7 +41,14 @@ void KVDiagnosticN(std::size_t capacity, const char* format, ...) {
   if (capacity == 0) return;
   va_list args;
   va_start(args, format);
+#if defined(_WIN32)
+  // The system C run-time's formatter: mingw's own (the C99 one that vsnprintf means in C++) brings some 25 KB
+  // of floating-point formatting into the stub. Diagnostics use %s, %ls, %d, %u, %X and %.*s only.
+  ::_vsnprintf(buffer, capacity - 1, format, args);
+  buffer[capacity - 1] = '\0';
+#else
   std::vsnprintf(buffer, capacity, format, args);
+#endif
   va_end(args);
   g_sink.load()(buffer);
   KVWriteLog(buffer);

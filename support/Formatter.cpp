@@ -1,7 +1,7 @@
 #include "support/Formatter.h"
 
 #include <cmath>
-#include <cstdio>
+#include <string>
 
 #include "support/Diagnostics.h"
 
@@ -539,41 +539,41 @@ void KVFormatterT<Ch>::Report(Problem problem, std::uint32_t value) const {
   const unsigned number = value;
   const int code = static_cast<int>(value);
   const char* severity = "ERROR";
-  char detail[96] = {};
+  std::string detail;  // no snprintf: the C99 printf of the mingw run-time is large
   switch (problem) {
     case Problem::kDiscardedBracket:
       severity = "WARNING";
-      std::snprintf(detail, sizeof detail, "Discarding unexpected closing bracket }");
+      detail = "Discarding unexpected closing bracket }";
       break;
     case Problem::kConversionFailed:
-      std::snprintf(detail, sizeof detail, "Conversion of argument %u failed", number);
+      detail = "Conversion of argument " + std::to_string(number) + " failed";
       break;
     case Problem::kNoArgument:
-      std::snprintf(detail, sizeof detail, "No argument for {} replacement field");
+      detail = "No argument for {} replacement field";
       break;
     case Problem::kInvalidIndex:
-      std::snprintf(detail, sizeof detail, "Index=%u is not a valid argument index", number);
+      detail = "Index=" + std::to_string(number) + " is not a valid argument index";
       break;
     case Problem::kUnsupportedSpecifier:
       severity = "WARNING";
-      std::snprintf(detail, sizeof detail, "Ignoring unsupported format specifier %d", code);
+      detail = "Ignoring unsupported format specifier " + std::to_string(code);
       break;
     case Problem::kIncompleteSpec:
-      std::snprintf(detail, sizeof detail, "Incomplete format field");
+      detail = "Incomplete format field";
       break;
     case Problem::kUnexpectedCharacter:
       severity = "WARNING";
-      std::snprintf(detail, sizeof detail, "Ignoring unexpected character %d within {} replacement field", code);
+      detail = "Ignoring unexpected character " + std::to_string(code) + " within {} replacement field";
       break;
     case Problem::kMoreArguments:
-      std::snprintf(detail, sizeof detail, "More arguments than {} replacement fields");
+      detail = "More arguments than {} replacement fields";
       break;
     case Problem::kMissingBracket:
-      std::snprintf(detail, sizeof detail, "Missing closing bracket }");
+      detail = "Missing closing bracket }";
       break;
   }
   KVDiagnosticN(kDiagnosticLine, "%s: %s: %s: %s. FormatString follows, %u arguments.\n", kDiagnosticPrefix,
-                severity, kFormatArgsName<Ch>, detail, argCount_);
+                severity, kFormatArgsName<Ch>, detail.c_str(), argCount_);
   ReportFormatString(format_);
 }
 

@@ -63,6 +63,9 @@ unsigned __stdcall App::WorkerProcedure(void* argument) {
     else result = RunTaskList(shared.tasks, shared.parameters, shared);
   }
   shared.worker.SetResult(result);
+  // The run ends now rather than at the next poll (up to kWorkerPollIntervalMs later); the poll stays as the
+  // fallback should the message be lost.
+  if (const HWND window = shared.messageWindow.load()) ::PostMessageW(window, kWmWorkerDone, 0, 0);
   return 0;
 }
 
@@ -88,6 +91,9 @@ void App::HandleMessage(UINT message, WPARAM wParam, LPARAM /*lParam*/) {
     case kWmRunUIActions:
       OnRunUIActions();
       break;
+    case kWmWorkerDone:
+      OnWorkerDone();
+      break;
     default:
       break;
   }
@@ -100,6 +106,12 @@ void App::OnTimer() {
   if (running && result == KV_OK) return;
   worker.Join();
   ::PostQuitMessage(static_cast<int>(result));
+}
+
+void App::OnWorkerDone() {
+  WorkerThread& worker = shared_->worker;
+  worker.Join();
+  ::PostQuitMessage(static_cast<int>(worker.Result()));
 }
 
 void App::OnRunUIActions() {

@@ -47,6 +47,8 @@ class App final : public MessageHandler {
   kestrova::KVResult StartWorker();
   kestrova::KVResult RunMessageLoop();
   void OnTimer();
+  // The worker said it has ended: waits for its thread and ends the message loop with its result.
+  void OnWorkerDone();
   void OnRunUIActions();
   void TearDownWindows();
 

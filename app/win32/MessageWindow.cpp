@@ -47,7 +47,7 @@ void MessageWindow::Destroy() {
 LRESULT CALLBACK MessageWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   auto* self = reinterpret_cast<MessageWindow*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
   if (self != nullptr && self->owner_ != nullptr &&
-      (message == WM_TIMER || message == kWmShowProgress || message == kWmRunUIActions)) {
+      (message == WM_TIMER || message == kWmShowProgress || message == kWmRunUIActions || message == kWmWorkerDone)) {
     self->owner_->HandleMessage(message, wParam, lParam);
     return 0;
   }

@@ -72,6 +72,7 @@ void ExtractCallback::Init(IInArchive* archive, const std::u16string& directoryP
   message_.clear();
   corrupt_ = false;
   writeError_ = kestrova::KV_OK;
+  createdFolder_.clear();
   folderTimes_.clear();
   defaultName_ = std::move(defaultName);
   defaultTime_ = defaultTime;
@@ -159,14 +160,24 @@ Z7_COM7F_IMF(ExtractCallback::GetStream(UInt32 index, ISequentialOutStream** out
     std::u16string folder = directoryPath_;
     for (const std::u16string_view part : parts) {
       folder += part;
-      NFile::NDir::CreateDir(AsWide(folder));  // existing folders are normal
       folder += kSeparator;
+    }
+    // Items come folder by folder: each folder is created once, not once per item (every call is a system call).
+    if (folder != createdFolder_) {
+      std::u16string step = directoryPath_;
+      for (const std::u16string_view part : parts) {
+        step += part;
+        NFile::NDir::CreateDir(AsWide(step));  // existing folders are normal
+        step += kSeparator;
+      }
+      createdFolder_ = std::move(folder);
     }
   }
 
   if (itemIsDirectory_) {
     if (itemIsAnti_) {
       NFile::NDir::RemoveDir(AsWide(diskPath_));
+      createdFolder_.clear();
     } else {
       folderTimes_.push_back({diskPath_, itemTime_});
     }
@@ -189,8 +200,14 @@ HRESULT ExtractCallback::ItemFailed(const char16_t* message) {
 
 // Replaces whatever is at the disk path: a read-only file loses the attribute first, a folder cannot be replaced.
 HRESULT ExtractCallback::PrepareFile() {
-  NFile::NFind::CFileInfo existing;
-  if (existing.Find(AsWide(diskPath_)) && !NFile::NDir::DeleteFileAlways(AsWide(diskPath_))) {
+  // One attribute query rather than a directory search; the search (which retries with the \\?\ prefix) only
+  // where a long path may have failed the query.
+  bool exists = ::GetFileAttributesW(AsWide(diskPath_)) != INVALID_FILE_ATTRIBUTES;
+  if (!exists && diskPath_.size() >= MAX_PATH) {
+    NFile::NFind::CFileInfo existing;
+    exists = existing.Find(AsWide(diskPath_));
+  }
+  if (exists && !NFile::NDir::DeleteFileAlways(AsWide(diskPath_))) {
     return ItemFailed(u"Cannot delete output file");
   }
   if (itemIsAnti_) return S_OK;

@@ -57,6 +57,7 @@ class ExtractCallback final : public IArchiveExtractCallback, public CMyUnknownI
   std::u16string directoryPath_;  // ends with a separator
   std::u16string itemPath_;       // as stored in the archive
   std::u16string diskPath_;
+  std::u16string createdFolder_;  // the folder (with a trailing separator) that the last item made sure of
   bool extractMode_ = false;
   FILETIME itemTime_{};
   bool itemIsDirectory_ = false;
