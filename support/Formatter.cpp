@@ -577,6 +577,20 @@ void KVFormatterT<Ch>::Report(Problem problem, std::uint32_t value) const {
   ReportFormatString(format_);
 }
 
+template <class Ch>
+std::basic_string<Ch> KVFormatStringArgs(const Ch* format, const KVFormatArgT<Ch>* args, std::uint32_t count) {
+  KVFormatterT<Ch> formatter;
+  const std::size_t length = formatter.FormatArgs(format, args, count);
+  std::basic_string<Ch> text(length, Ch());
+  formatter.SetDiagnostics(false);
+  formatter.SetBuffer(text.data(), length + 1);
+  formatter.FormatArgs(format, args, count);
+  return text;
+}
+
+template std::string KVFormatStringArgs(const char*, const KVFormatArgT<char>*, std::uint32_t);
+template std::u16string KVFormatStringArgs(const char16_t*, const KVFormatArgT<char16_t>*, std::uint32_t);
+
 template class KVFormatterImplT<char>;
 template class KVFormatterImplT<char16_t>;
 template class KVFormatterT<char>;

@@ -371,16 +371,17 @@ std::size_t KVFormatTo(Ch* buffer, std::size_t capacity, const Ch* format, const
   return formatter.Format(format, args...);
 }
 
-// Formats into a new string: measures, allocates once, writes.
+// Formats the argument records into a new string: measures, allocates once, writes.
+template <class Ch>
+std::basic_string<Ch> KVFormatStringArgs(const Ch* format, const KVFormatArgT<Ch>* args, std::uint32_t count);
+extern template std::string KVFormatStringArgs(const char*, const KVFormatArgT<char>*, std::uint32_t);
+extern template std::u16string KVFormatStringArgs(const char16_t*, const KVFormatArgT<char16_t>*, std::uint32_t);
+
+// Formats into a new string. Only the argument records are built here: one body serves every call site.
 template <class Ch, class... Args>
 std::basic_string<Ch> KVFormatString(const Ch* format, const Args&... args) {
-  KVFormatterT<Ch> formatter;
-  const std::size_t length = formatter.Format(format, args...);
-  std::basic_string<Ch> text(length, Ch());
-  formatter.SetDiagnostics(false);
-  formatter.SetBuffer(text.data(), length + 1);
-  formatter.Format(format, args...);
-  return text;
+  const KVFormatArgT<Ch> records[sizeof...(Args) + 1] = {KVMakeFormatArg<Ch>(args)..., KVFormatArgT<Ch>{}};
+  return KVFormatStringArgs(format, records, static_cast<std::uint32_t>(sizeof...(Args)));
 }
 
 template <class... Args>
