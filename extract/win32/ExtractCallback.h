@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "extract/ArchiveItem.h"
+
 // The library's interfaces are released through IUnknown, never through a base class destructor.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
@@ -38,7 +40,6 @@ class ExtractCallback final : public IArchiveExtractCallback, public CMyUnknownI
     FILETIME time;
   };
 
-  HRESULT ReadItemProperties(UInt32 index);
   bool LandsInsideDirectory() const;
   HRESULT PrepareFile();
   // Keeps `message` as the reason of the failure, records it with the item, and returns E_FAIL.
@@ -47,18 +48,12 @@ class ExtractCallback final : public IArchiveExtractCallback, public CMyUnknownI
 
   CMyComPtr<IInArchive> archive_;
   std::u16string directoryPath_;  // ends with a separator
-  std::u16string itemPath_;       // as stored in the archive
+  ArchiveItem item_;
   std::u16string diskPath_;
   bool extractMode_ = false;
-  FILETIME itemTime_{};
-  bool itemIsDirectory_ = false;
-  bool itemIsAnti_ = false;
-  UInt32 itemAttributes_ = 0;
   COutFileStream* outFileSpec_ = nullptr;
   CMyComPtr<ISequentialOutStream> outFile_;
-  std::u16string defaultName_;
-  FILETIME defaultTime_{};
-  UInt32 defaultAttributes_ = 0;
+  ItemDefaults defaults_;
   bool corrupt_ = false;
   std::u16string message_;
   std::vector<FolderTime> folderTimes_;

@@ -12,4 +12,6 @@
 #include "support/Text.h"
 
 // An item path is safe when it stays inside the folder it is joined to.
-bool IsSafePath(const UString& path) { return IsSafeItemPath(kestrova::FromWide(path.Ptr(), path.Len())); }
+bool IsSafePath(const UString& path) {
+  return IsSafeItemPath(kestrova::WideToUtf16(std::wstring_view(path.Ptr(), path.Len())));
+}

@@ -12,5 +12,6 @@
 // thread needs the dictionary and small buffers only.
 inline constexpr std::uint64_t kDecoderMemoryBudget = std::uint64_t{512} << 20;
 
-// Hands the budget to an archive handler; S_OK or the handler's error.
-HRESULT ApplyDecoderSettings(IInArchive* archive);
+// Hands the budget to an archive handler, with `threads` decoder threads instead of one per processor when it is
+// not 0; S_OK or the handler's error.
+HRESULT ApplyDecoderSettings(IInArchive* archive, UInt32 threads = 0);
