@@ -1,4 +1,5 @@
-# Extract-only static build of 7-Zip's archive library for the single "7z" format.
+# Extract-only static build of 7-Zip's archive library for the single "7z" format: for Windows (the stub) and
+# natively for the payload fuzzer, with the same formats and codecs.
 set(SZ "${KVSFX_DEPS_DIR}/7zip")
 
 set(KVSFX_7Z_C_SOURCES
@@ -43,7 +44,19 @@ foreach(t sevenzip_core sevenzip_registration)
   target_include_directories(${t} SYSTEM PUBLIC "${SZ}/CPP" "${SZ}/C")
   target_compile_options(${t} PRIVATE -w)
 endforeach()
-target_link_libraries(sevenzip_core PUBLIC oleaut32 uuid)
+if(WIN32)
+  target_link_libraries(sevenzip_core PUBLIC oleaut32 uuid)
+else()
+  # 7-Zip's POSIX build of its Windows layer: BSTR and VARIANT helpers, UTF-8 file names, pthreads.
+  find_package(Threads REQUIRED)
+  target_sources(sevenzip_core PRIVATE "${SZ}/CPP/Common/MyWindows.cpp" "${SZ}/CPP/Common/UTFConvert.cpp")
+  target_link_libraries(sevenzip_core PUBLIC Threads::Threads)
+  foreach(t sevenzip_core sevenzip_registration)
+    target_compile_definitions(${t} PUBLIC _FILE_OFFSET_BITS=64 _LARGEFILE_SOURCE _REENTRANT)
+    # It reads unaligned words on purpose where the processor allows it (x86).
+    target_compile_options(${t} PRIVATE -fno-sanitize=alignment)
+  endforeach()
+endif()
 target_link_libraries(sevenzip_registration PUBLIC sevenzip_core)
 
 # What programs link: every registration object, then the library they pull from.
