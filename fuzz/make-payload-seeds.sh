@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Writes the seeds of payload_fuzzer (fuzz/seeds/payload_fuzzer/): one small archive per codec and filter the stub
-# decodes, PPMd for a method it does not, encrypted data and headers, empty archives, files and folders, and
-# hand-made archives with unsafe names and false sizes and counts (tests/e2e/make7z.py). Needs 7zz (package 7zip).
-# Archives carry times, so a rerun changes bytes, not what the seeds cover.
+# decodes, PPMd for a method it does not, encrypted data and headers, empty archives, files and folders, a claimed
+# 4 GiB dictionary, and hand-made archives with unsafe names and false sizes and counts (tests/e2e/make7z.py).
+# Needs 7zz (package 7zip). Archives carry times, so a rerun changes bytes, not what the seeds cover. The seeds
+# named regress-* are inputs that once failed; this script leaves them alone.
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
 out="$repo/fuzz/seeds/payload_fuzzer"
@@ -36,6 +37,21 @@ seed encrypted-headers -m0=LZMA2:d=64k -pseed -mhe=on
 # 400 KB of lines in 64 KiB LZMA2 blocks: the multi-threaded decoder's path.
 rm -f "$out/lzma2-blocks.7z"
 (cd "$work" && 7zz a -bd -bso0 -bsp0 -m0=LZMA2:d=64k:c=64k -mmt=2 "$out/lzma2-blocks.7z" lines.txt >/dev/null)
+
+# LZMA claiming a 4 GiB dictionary: an allocation the decoder budget refuses (plain header, CRCs redone).
+printf 'hello hello hello\n' > "$work/hello.txt"
+(cd "$work" && 7zz a -bd -bso0 -bsp0 -m0=LZMA:d=64k -mhc=off plain.7z hello.txt >/dev/null)
+python3 - "$work/plain.7z" "$out/huge-dictionary.7z" <<'PY'
+import struct, sys, zlib
+b = bytearray(open(sys.argv[1], "rb").read())
+offset, size = struct.unpack_from("<QQ", b, 12)
+header = 32 + offset
+props = b.index(bytes([0x03, 0x01, 0x01, 0x05]), header) + 4  # LZMA's id, 5 bytes of properties
+b[props + 1:props + 5] = b"\xff\xff\xff\xff"
+struct.pack_into("<I", b, 28, zlib.crc32(bytes(b[header:header + size])))
+struct.pack_into("<I", b, 8, zlib.crc32(bytes(b[12:32])))
+open(sys.argv[2], "wb").write(b)
+PY
 
 python3 "$make7z" "$out/empty-archive.7z"
 python3 "$make7z" "$out/items.7z" "a.txt,data=alpha,attrib=0x20,mtime=0x01D0000000000000" "folder,dir=1" \
