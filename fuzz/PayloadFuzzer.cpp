@@ -33,9 +33,13 @@
 namespace fs = std::filesystem;
 
 // No single allocation above the stub's decoder budget succeeds: it fails as it may in the 32-bit stub (a claimed
-// 4 GiB dictionary) instead of ending the run.
-extern "C" const char* __asan_default_options() {
+// 4 GiB dictionary) instead of ending the run. A data race ends a run of the ThreadSanitizer build. Called before
+// the sanitizer is set up, so not instrumented.
+extern "C" __attribute__((disable_sanitizer_instrumentation)) const char* __asan_default_options() {
   return "allocator_may_return_null=1:max_allocation_size_mb=512";
+}
+extern "C" __attribute__((disable_sanitizer_instrumentation)) const char* __tsan_default_options() {
+  return "allocator_may_return_null=1:max_allocation_size_mb=512:halt_on_error=1";
 }
 
 namespace {
