@@ -34,9 +34,13 @@ seed bcj2 -mf=BCJ2 -m0=LZMA:d=64k
 for filter in ARM ARMT ARM64 PPC SPARC IA64 RISCV Delta:4; do seed "filter-${filter%%:*}" -mf="$filter" -m0=LZMA2:d=64k; done
 seed encrypted -m0=LZMA2:d=64k -pseed
 seed encrypted-headers -m0=LZMA2:d=64k -pseed -mhe=on
-# 400 KB of lines in 64 KiB LZMA2 blocks: the multi-threaded decoder's path.
-rm -f "$out/lzma2-blocks.7z"
+# 400 KB of lines in 64 KiB LZMA2 blocks: the multi-threaded decoder's path. Mixed: with random bytes (stored
+# chunks) and a plain end header, the shape of the end-to-end damaged-payload cases.
+rm -f "$out/lzma2-blocks.7z" "$out/lzma2-blocks-mixed.7z"
 (cd "$work" && 7zz a -bd -bso0 -bsp0 -m0=LZMA2:d=64k:c=64k -mmt=2 "$out/lzma2-blocks.7z" lines.txt >/dev/null)
+python3 -c 'import random, sys; random.seed(7); sys.stdout.buffer.write(random.randbytes(1500))' > "$work/random.bin"
+(cd "$work" && 7zz a -bd -bso0 -bsp0 -m0=LZMA2:d=64k:c=64k -mmt=2 -mhc=off "$out/lzma2-blocks-mixed.7z" \
+  lines.txt random.bin tree/sub >/dev/null)
 
 # LZMA claiming a 4 GiB dictionary: an allocation the decoder budget refuses (plain header, CRCs redone).
 printf 'hello hello hello\n' > "$work/hello.txt"
