@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Writes the seeds of payload_fuzzer (fuzz/seeds/payload_fuzzer/): one small archive per codec and filter the stub
 # decodes, PPMd for a method it does not, encrypted data and headers, empty archives, files and folders, a claimed
-# 4 GiB dictionary, and hand-made archives with unsafe names and false sizes and counts (tests/e2e/make7z.py).
-# Needs 7zz (package 7zip). Archives carry times, so a rerun changes bytes, not what the seeds cover. The seeds
-# named regress-* are inputs that once failed; this script leaves them alone.
+# 4 GiB dictionary, failing allocations, and hand-made archives with unsafe names and false sizes and counts
+# (tests/e2e/make7z.py). Needs 7zz (package 7zip). Archives carry times, so a rerun changes bytes, not what the
+# seeds cover. The seeds named regress-* are inputs that once failed; this script leaves them alone.
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
 out="$repo/fuzz/seeds/payload_fuzzer"
@@ -55,6 +55,14 @@ b[props + 1:props + 5] = b"\xff\xff\xff\xff"
 struct.pack_into("<I", b, 28, zlib.crc32(bytes(b[header:header + size])))
 struct.pack_into("<I", b, 8, zlib.crc32(bytes(b[12:32])))
 open(sys.argv[2], "wb").write(b)
+PY
+# The same with a leading byte that makes the fuzzer fail the library's 7th allocation (12), or every one from
+# the 7th on (13).
+python3 - "$out/lzma2-blocks-mixed.7z" "$out" <<'PY'
+import sys
+data = open(sys.argv[1], "rb").read()
+open(sys.argv[2] + "/allocation-fails-lzma2-blocks-mixed.7z", "wb").write(bytes([12]) + data)
+open(sys.argv[2] + "/allocations-fail-lzma2-blocks-mixed.7z", "wb").write(bytes([13]) + data)
 PY
 
 python3 "$make7z" "$out/empty-archive.7z"
