@@ -1,7 +1,7 @@
 // Arbitrary bytes as the stub's payload: opened as a 7z archive from memory with the stub's format registry and
-// decoder settings (LZMA2 on two threads), every item path held to the stub's rule, the accepted items written as
-// real files into a fresh temporary folder. Nothing may appear outside that folder. Written bytes and extracted
-// items are capped, so that false sizes and counts cannot fill the disk or the time.
+// decoder settings, every item path held to the stub's rule, the accepted items written as real files into a fresh
+// temporary folder. Nothing may appear outside that folder. Written bytes and extracted items are capped, so that
+// false sizes and counts cannot fill the disk or the time.
 #include "Common/Common.h"
 
 #include "7zip/Archive/IArchive.h"
@@ -33,9 +33,9 @@
 
 namespace fs = std::filesystem;
 
-// No single allocation above the stub's decoder budget succeeds: it fails as it may in the 32-bit stub (a claimed
-// 4 GiB dictionary) instead of ending the run. A data race ends a run of the ThreadSanitizer build. Called before
-// the sanitizer is set up, so not instrumented.
+// No single allocation above 512 MiB succeeds: it fails as it may in the 32-bit stub (a claimed 4 GiB dictionary)
+// instead of ending the run. A data race (between the threads of a chain of coders) ends a run of the
+// ThreadSanitizer build. Called before the sanitizer is set up, so not instrumented.
 extern "C" __attribute__((disable_sanitizer_instrumentation)) const char* __asan_default_options() {
   return "allocator_may_return_null=1:max_allocation_size_mb=512";
 }
@@ -69,7 +69,6 @@ extern "C" int __wrap_posix_memalign(void** address, std::size_t alignment, std:
 
 namespace {
 
-constexpr UInt32 kDecoderThreads = 2;  // the multi-threaded LZMA2 decoder whatever the host
 constexpr UInt32 kMaxItems = 1000;
 constexpr std::uint64_t kMaxWrittenBytes = std::uint64_t{4} << 20;
 constexpr UInt32 kMaxOpenProgressCalls = 10000;
@@ -329,7 +328,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   {
     CMyComPtr<IInArchive> archive;
     Check(registry.codecs.CreateInArchive(static_cast<unsigned>(registry.formatIndex), archive) == S_OK && archive);
-    Check(ApplyDecoderSettings(archive, kDecoderThreads) == S_OK);
+    Check(ApplyDecoderSettings(archive) == S_OK);
     CMyComPtr<IInStream> stream = new MemoryInStream(data, size);
     CMyComPtr<IArchiveOpenCallback> openCallback = new OpenCallback;
     const UInt64 lastHeaderOffset = kestrova::kPayloadSearchLimit - 1;
