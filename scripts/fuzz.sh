@@ -8,7 +8,8 @@
 #     seeds and the corpus so far; commit them). Prints executions, coverage (cov, ft) and findings per target;
 #     logs and failing inputs go to build/fuzz/campaign/.
 # Every run reads fuzz/seeds/<target>/, fuzz/corpus/<target>/ and the dictionary fuzz/<target>.dict if present.
-# A failing input (crash, sanitizer report, leak, timeout, out of memory) fails the script.
+# A failing input (crash, sanitizer report, leak, timeout, out of memory) fails the script. KVSFX_FUZZ_BUILD picks
+# another fuzz build (fuzz32, fuzz-tsan; default fuzz); its files go to build/<that build>/ instead.
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
 cd "$repo"
@@ -22,9 +23,10 @@ fi
 seconds=${1:-20}
 shift || true
 if [ "${1:-}" = --runs ]; then runs=$2; shift 2; fi
-scripts/build.sh fuzz >/dev/null
+build=${KVSFX_FUZZ_BUILD:-fuzz}
+scripts/build.sh "$build" >/dev/null
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || mapfile -t targets < <(cd build/fuzz/fuzz && ls -- *_fuzzer)
+[ ${#targets[@]} -gt 0 ] || mapfile -t targets < <(cd "build/$build/fuzz" && ls -- *_fuzzer)
 
 # Flags and read-only corpus directories of a target: new inputs go to the first directory given, never to these.
 inputs() {
@@ -42,12 +44,12 @@ inputs() {
 artifacts() { ls -- "$1"crash-* "$1"leak-* "$1"timeout-* "$1"oom-* 2>/dev/null || true; }
 
 smoke() {
-  local target=$1 corpus="build/fuzz/corpus/$1" prefix="build/fuzz/artifacts/$1-"
-  mkdir -p "$corpus" build/fuzz/artifacts
+  local target=$1 corpus="build/$build/corpus/$1" prefix="build/$build/artifacts/$1-"
+  mkdir -p "$corpus" "build/$build/artifacts"
   rm -f -- $(artifacts "$prefix")
   inputs "$target"
   echo "fuzz: $target for ${seconds}s"
-  "build/fuzz/fuzz/$target" -max_total_time="$seconds" -print_final_stats=1 -artifact_prefix="$prefix" \
+  "build/$build/fuzz/$target" -max_total_time="$seconds" -print_final_stats=1 -artifact_prefix="$prefix" \
     "${flags[@]}" "$corpus" "${readonly_dirs[@]}" 2>&1 \
     | grep -E '^(stat::number_of_executed_units|stat::peak_rss_mb)|ERROR|SUMMARY' || true
   if [ -n "$(artifacts "$prefix")" ]; then
@@ -57,7 +59,7 @@ smoke() {
 }
 
 campaign() {
-  local target=$1 dir="build/fuzz/campaign/$1" recorded="fuzz/corpus/$1"
+  local target=$1 dir="build/$build/campaign/$1" recorded="fuzz/corpus/$1"
   rm -rf "$dir"
   mkdir -p "$dir/new" "$dir/merged" "$recorded"
   inputs "$target"
@@ -71,7 +73,7 @@ campaign() {
     [ "$left" -gt 0 ] || break
     limit=(-max_total_time="$left")
     [ -z "$runs" ] || limit+=(-runs="$(( runs - executions ))")
-    nice -n 19 "build/fuzz/fuzz/$target" "${limit[@]}" -print_final_stats=1 -artifact_prefix="$dir/" \
+    nice -n 19 "build/$build/fuzz/$target" "${limit[@]}" -print_final_stats=1 -artifact_prefix="$dir/" \
       "${flags[@]}" "$dir/new" "${readonly_dirs[@]}" > "$dir/run.log" 2>&1 && done=1 || done=0
     cat "$dir/run.log" >> "$dir/fuzz.log"
     ran=$(sed -n 's/^stat::number_of_executed_units: *//p' "$dir/run.log" | tail -1)
@@ -85,7 +87,7 @@ campaign() {
     local seed
     for seed in "fuzz/seeds/$target"/*; do cp -- "$seed" "$dir/merged/seed-$(basename "$seed")"; done
   fi
-  nice -n 19 "build/fuzz/fuzz/$target" -merge=1 "${flags[@]}" "$dir/merged" "$recorded" "$dir/new" \
+  nice -n 19 "build/$build/fuzz/$target" -merge=1 "${flags[@]}" "$dir/merged" "$recorded" "$dir/new" \
     > "$dir/merge.log" 2>&1 || { echo "fuzz: $target: merging failed, see $dir/merge.log" >&2; return 1; }
   rm -f -- "$dir/merged"/seed-*
   rm -rf "$recorded"
@@ -99,7 +101,7 @@ campaign() {
   bytes=$(du -sb "$recorded" | cut -f1)
   found=$(artifacts "$dir/")
   printf '%-20s executions %-10s cov %-6s ft %-7s corpus %s files, %s bytes; findings: %s\n' \
-    "$target" "$executions" "${cov:-?}" "${ft:-?}" "$files" "$bytes" "${found:-none}" | tee -a build/fuzz/campaign.txt
+    "$target" "$executions" "${cov:-?}" "${ft:-?}" "$files" "$bytes" "${found:-none}" | tee -a build/$build/campaign.txt
   if [ -n "$found" ]; then
     grep -E 'ERROR|SUMMARY|runtime error' "$dir/fuzz.log" | head -5 >&2
     return 1
