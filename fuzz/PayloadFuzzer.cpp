@@ -22,6 +22,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -66,6 +67,23 @@ extern "C" int __wrap_posix_memalign(void** address, std::size_t alignment, std:
   *address = nullptr;
   return ENOMEM;
 }
+
+// Operator new as the stub's C++ run-time has it: std::bad_alloc when memory is short (here above 512 MiB), which
+// the library turns into E_OUTOFMEMORY; the sanitizer's own ends the run instead. Headers that claim huge counts
+// make the library ask for gigabytes before it checks them against the data.
+void* operator new(std::size_t size) {
+  if (void* block = __real_malloc(size != 0 ? size : 1)) return block;
+  throw std::bad_alloc();
+}
+void* operator new[](std::size_t size) { return operator new(size); }
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return __real_malloc(size != 0 ? size : 1); }
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return __real_malloc(size != 0 ? size : 1); }
+void operator delete(void* block) noexcept { std::free(block); }
+void operator delete[](void* block) noexcept { std::free(block); }
+void operator delete(void* block, std::size_t) noexcept { std::free(block); }
+void operator delete[](void* block, std::size_t) noexcept { std::free(block); }
+void operator delete(void* block, const std::nothrow_t&) noexcept { std::free(block); }
+void operator delete[](void* block, const std::nothrow_t&) noexcept { std::free(block); }
 
 namespace {
 
