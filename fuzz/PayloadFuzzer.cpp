@@ -95,8 +95,6 @@ void Check(bool condition) {
   if (!condition) std::abort();
 }
 
-std::string ToUtf8(std::u16string_view text) { return kestrova::Utf16ToUtf8(text); }
-
 // Parent folder of `path` resolved through the file system: it must be the root or below it.
 bool ResolvesInside(const std::string& root, const std::string& path) {
   const std::string parent = path.substr(0, path.rfind('/'));
@@ -146,21 +144,19 @@ Z7_COM7F_IMF(MemoryInStream::Seek(Int64 offset, UInt32 seekOrigin, UInt64* newPo
   return S_OK;
 }
 
-// Stops an open that reports more items than are extracted or keeps reporting progress.
+// Offers no password, as the stub's; stops an open that keeps reporting progress (the 7z handler asks this
+// callback only for a password, so its open is bounded by the library's own checks).
 class OpenCallback final : public IArchiveOpenCallback, public CMyUnknownImp {
   Z7_COM_UNKNOWN_IMP_1(IArchiveOpenCallback)
   Z7_IFACE_COM7_IMP(IArchiveOpenCallback)
 
-  HRESULT Bound(const UInt64* files) {
-    if (++calls_ > kMaxOpenProgressCalls) return E_ABORT;
-    return files != nullptr && *files > kMaxItems ? E_ABORT : S_OK;
-  }
+  HRESULT Bound() { return ++calls_ > kMaxOpenProgressCalls ? E_ABORT : S_OK; }
 
   UInt32 calls_ = 0;
 };
 
-Z7_COM7F_IMF(OpenCallback::SetTotal(const UInt64* files, const UInt64*)) { return Bound(files); }
-Z7_COM7F_IMF(OpenCallback::SetCompleted(const UInt64* files, const UInt64*)) { return Bound(files); }
+Z7_COM7F_IMF(OpenCallback::SetTotal(const UInt64*, const UInt64*)) { return Bound(); }
+Z7_COM7F_IMF(OpenCallback::SetCompleted(const UInt64*, const UInt64*)) { return Bound(); }
 
 // A file of the extraction; every write counts against the budget shared by all items.
 class CappedFileStream final : public ISequentialOutStream, public CMyUnknownImp {
@@ -245,14 +241,14 @@ Z7_COM7F_IMF(ExtractCallback::GetStream(UInt32 index, ISequentialOutStream** out
   for (const std::u16string_view part : parts) {
     Check(part != u"." && part != u"..");
     diskPath_ += '/';
-    diskPath_ += ToUtf8(part);
+    diskPath_ += kestrova::Utf16ToUtf8(part);
   }
   if (!item_.isDirectory) parts.pop_back();
   if (!item_.isAnti) {
     std::string folder = root_;
     for (const std::u16string_view part : parts) {
       folder += '/';
-      folder += ToUtf8(part);
+      folder += kestrova::Utf16ToUtf8(part);
       mkdir(folder.c_str(), 0700);  // existing folders are normal
     }
   }
