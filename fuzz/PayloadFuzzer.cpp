@@ -15,17 +15,16 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <new>
 #include <string>
 #include <vector>
 
+#include "fuzz/FailingAllocations.h"
 #include "extract/ArchiveItem.h"
 #include "extract/DecoderSettings.h"
 #include "extract/ItemPath.h"
@@ -33,57 +32,6 @@
 #include "support/Text.h"
 
 namespace fs = std::filesystem;
-
-// No single allocation above 512 MiB succeeds: it fails as it may in the 32-bit stub (a claimed 4 GiB dictionary)
-// instead of ending the run. A data race (between the threads of a chain of coders) ends a run of the
-// ThreadSanitizer build. Called before the sanitizer is set up, so not instrumented.
-extern "C" __attribute__((disable_sanitizer_instrumentation)) const char* __asan_default_options() {
-  return "allocator_may_return_null=1:max_allocation_size_mb=512";
-}
-extern "C" __attribute__((disable_sanitizer_instrumentation)) const char* __tsan_default_options() {
-  return "allocator_may_return_null=1:max_allocation_size_mb=512:halt_on_error=1";
-}
-
-// The library's C allocations (malloc, posix_memalign; linked with --wrap) can be made to fail, as they may in the
-// 32-bit stub when its address space runs short. An input whose first byte b is not the 7z signature's picks
-// allocation b / 2 + 1, counted from the open on: an even b fails that one only, an odd b every one from it on.
-// The handler finds the archive after that byte, as it finds the payload after the stub.
-namespace {
-std::atomic<unsigned> firstFailing{0};  // 0: none
-std::atomic<bool> failingOn{false};
-std::atomic<unsigned> allocations{0};
-bool AllocationFails() {
-  const unsigned first = firstFailing.load();
-  if (first == 0) return false;
-  const unsigned number = allocations.fetch_add(1) + 1;
-  return number == first || (number > first && failingOn.load());
-}
-}  // namespace
-extern "C" void* __real_malloc(std::size_t size);
-extern "C" int __real_posix_memalign(void** address, std::size_t alignment, std::size_t size);
-extern "C" void* __wrap_malloc(std::size_t size) { return AllocationFails() ? nullptr : __real_malloc(size); }
-extern "C" int __wrap_posix_memalign(void** address, std::size_t alignment, std::size_t size) {
-  if (!AllocationFails()) return __real_posix_memalign(address, alignment, size);
-  *address = nullptr;
-  return ENOMEM;
-}
-
-// Operator new as the stub's C++ run-time has it: std::bad_alloc when memory is short (here above 512 MiB), which
-// the library turns into E_OUTOFMEMORY; the sanitizer's own ends the run instead. Headers that claim huge counts
-// make the library ask for gigabytes before it checks them against the data.
-void* operator new(std::size_t size) {
-  if (void* block = __real_malloc(size != 0 ? size : 1)) return block;
-  throw std::bad_alloc();
-}
-void* operator new[](std::size_t size) { return operator new(size); }
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return __real_malloc(size != 0 ? size : 1); }
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return __real_malloc(size != 0 ? size : 1); }
-void operator delete(void* block) noexcept { std::free(block); }
-void operator delete[](void* block) noexcept { std::free(block); }
-void operator delete(void* block, std::size_t) noexcept { std::free(block); }
-void operator delete[](void* block, std::size_t) noexcept { std::free(block); }
-void operator delete(void* block, const std::nothrow_t&) noexcept { std::free(block); }
-void operator delete[](void* block, const std::nothrow_t&) noexcept { std::free(block); }
 
 namespace {
 
@@ -336,9 +284,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const fs::path root = sandbox / "target";
   Check(mkdir(root.c_str(), 0700) == 0);
 
-  allocations = 0;
-  failingOn = size != 0 && (data[0] & 1) != 0;
-  firstFailing = size != 0 && data[0] != '7' ? data[0] / 2u + 1 : 0;
+  // A first byte b other than the 7z signature's fails the library's allocation b / 2 + 1 (an odd b also every one
+  // after it: the address space used up). The handler finds the archive after that byte, as after the stub.
+  if (size != 0 && data[0] != '7') FailAllocations(data[0] / 2u + 1, (data[0] & 1) != 0);
   {
     CMyComPtr<IInArchive> archive;
     Check(registry.codecs.CreateInArchive(static_cast<unsigned>(registry.formatIndex), archive) == S_OK && archive);
@@ -349,7 +297,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (archive->Open(stream, &lastHeaderOffset, openCallback) == S_OK) ExtractInto(archive, root.string());
     archive->Close();
   }
-  firstFailing = 0;
+  StopFailingAllocations();
 
   // The target folder is the only thing in the sandbox, and holds files and folders only, within the caps.
   std::uint64_t files = 0;
