@@ -1,4 +1,5 @@
-# Extract-only static build of 7-Zip's archive library for the single "7z" format.
+# Extract-only static build of 7-Zip's archive library for the single "7z" format: for Windows (the stub) and
+# natively for the payload fuzzer, with the same formats and codecs.
 set(SZ "${KVSFX_DEPS_DIR}/7zip")
 
 # No AES, SHA-256 or CRC-64: the stub never supplies a password, so an encrypted payload fails to extract with or
@@ -44,7 +45,20 @@ foreach(t sevenzip_core sevenzip_registration)
   # exceptions need), and the type information of every COM class would take some 5 KB.
   target_compile_options(${t} PRIVATE -w $<$<COMPILE_LANGUAGE:CXX>:-fno-rtti>)
 endforeach()
-target_link_libraries(sevenzip_core PUBLIC oleaut32 uuid)
+if(WIN32)
+  target_link_libraries(sevenzip_core PUBLIC oleaut32 uuid)
+else()
+  # 7-Zip's POSIX build of its Windows layer: BSTR and VARIANT helpers, UTF-8 file names, pthreads.
+  find_package(Threads REQUIRED)
+  target_sources(sevenzip_core PRIVATE "${SZ}/CPP/Common/MyWindows.cpp" "${SZ}/CPP/Common/UTFConvert.cpp")
+  target_link_libraries(sevenzip_core PUBLIC Threads::Threads)
+  foreach(t sevenzip_core sevenzip_registration)
+    target_compile_definitions(${t} PUBLIC _FILE_OFFSET_BITS=64 _LARGEFILE_SOURCE _REENTRANT)
+    # It reads unaligned words on purpose where the processor allows it (x86), and takes the address of element
+    # 0 of empty vectors (&v[0], never read: a null reference to UBSan). A real null access still ends the run.
+    target_compile_options(${t} PRIVATE -fno-sanitize=alignment,null)
+  endforeach()
+endif()
 # What extraction speed rests on: the inner loops of the LZMA and LZMA2 decoders (also multi-threaded), of BCJ/BCJ2
 # and the other filters, CRC, and the 7z extraction loop. The rest of the library, the coders' C++ wrappers
 # included, runs once per archive, folder or buffer and is compiled for size (scripts/bench.sh --baseline measures

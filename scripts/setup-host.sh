@@ -16,7 +16,7 @@ packages=(
   xvfb xauth fonts-wine xdotool x11-apps x11-utils imagemagick
   7zip nsis wixl osslsigncode icoutils libxml2-utils openssl python3 time
   googletest libgtest-dev libgmock-dev
-  clang llvm libclang-rt-14-dev
+  clang llvm libclang-rt-14-dev lib32stdc++-12-dev libc6-dev-i386
 )
 
 say()  { printf 'setup-host: %s\n' "$*"; }

@@ -28,6 +28,16 @@ char32_t DecodeUtf8(std::string_view s, std::size_t& pos) {
   return cp;
 }
 
+// Code points above U+FFFF as a surrogate pair, the others as one unit.
+void AppendUtf16(std::u16string& out, char32_t cp) {
+  if (cp >= 0x10000) {
+    out.push_back(static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10)));
+    out.push_back(static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF)));
+  } else {
+    out.push_back(static_cast<char16_t>(cp));
+  }
+}
+
 char16_t FoldAscii(char16_t c) { return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c; }
 char FoldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
 
@@ -47,13 +57,7 @@ std::u16string Utf8ToUtf16(std::string_view utf8) {
   out.reserve(utf8.size());
   std::size_t pos = 0;
   while (pos < utf8.size()) {
-    const char32_t cp = DecodeUtf8(utf8, pos);
-    if (cp >= 0x10000) {
-      out.push_back(static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10)));
-      out.push_back(static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF)));
-    } else {
-      out.push_back(static_cast<char16_t>(cp));
-    }
+    AppendUtf16(out, DecodeUtf8(utf8, pos));
   }
   return out;
 }
@@ -85,6 +89,13 @@ std::string Utf16ToUtf8(std::u16string_view utf16) {
       out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
     }
   }
+  return out;
+}
+
+std::u16string WideToUtf16(std::wstring_view wide) {
+  std::u16string out;
+  out.reserve(wide.size());
+  for (const wchar_t c : wide) AppendUtf16(out, static_cast<char32_t>(c));
   return out;
 }
 

@@ -8,6 +8,9 @@ namespace kestrova {
 // Conversions between UTF-8 and UTF-16. Ill-formed input is replaced by U+FFFD, never rejected.
 std::u16string Utf8ToUtf16(std::string_view utf8);
 std::string Utf16ToUtf8(std::u16string_view utf16);
+// wchar_t text (UTF-16 on Windows, UTF-32 elsewhere) as UTF-16; code points above U+FFFF become surrogate pairs,
+// everything else, lone surrogates included, is kept as it is.
+std::u16string WideToUtf16(std::wstring_view wide);
 
 // Compares with only the ASCII letters A to Z folded (keywords such as "true", "on", "off").
 bool EqualsAsciiNoCase(std::u16string_view a, std::u16string_view b);

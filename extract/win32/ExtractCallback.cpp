@@ -1,11 +1,9 @@
 #include "extract/win32/ExtractCallback.h"
 
-#include "7zip/PropID.h"
 #include "Common/ComTry.h"
 #include "Windows/FileDir.h"
 #include "Windows/FileFind.h"
 #include "Windows/FileIO.h"
-#include "Windows/PropVariant.h"
 
 #include <windows.h>
 
@@ -16,7 +14,6 @@
 
 using namespace NWindows;
 using kestrova::AsWide;
-using kestrova::FromWide;
 
 namespace {
 
@@ -74,9 +71,7 @@ void ExtractCallback::Init(IInArchive* archive, const std::u16string& directoryP
   writeError_ = kestrova::KV_OK;
   createdFolder_.clear();
   folderTimes_.clear();
-  defaultName_ = std::move(defaultName);
-  defaultTime_ = defaultTime;
-  defaultAttributes_ = defaultAttributes;
+  defaults_ = {std::move(defaultName), defaultTime, defaultAttributes};
   archive_ = archive;
   directoryPath_ = directoryPath;
   if (directoryPath_.empty() || directoryPath_.back() != kSeparator) directoryPath_ += kSeparator;
@@ -88,37 +83,6 @@ Z7_COM7F_IMF(ExtractCallback::SetCompleted(const UInt64*)) { return S_OK; }
 
 Z7_COM7F_IMF(ExtractCallback::PrepareOperation(Int32 askExtractMode)) {
   extractMode_ = askExtractMode == NArchive::NExtract::NAskMode::kExtract;
-  return S_OK;
-}
-
-HRESULT ExtractCallback::ReadItemProperties(UInt32 index) {
-  NCOM::CPropVariant attributes;
-  RINOK(archive_->GetProperty(index, kpidAttrib, &attributes))
-  if (attributes.vt == VT_EMPTY) {
-    itemAttributes_ = defaultAttributes_;
-  } else if (attributes.vt == VT_UI4) {
-    itemAttributes_ = attributes.ulVal;
-  } else {
-    return E_FAIL;
-  }
-
-  NCOM::CPropVariant isDirectory;
-  RINOK(archive_->GetProperty(index, kpidIsDir, &isDirectory))
-  itemIsDirectory_ = isDirectory.vt == VT_BOOL && isDirectory.boolVal != VARIANT_FALSE;
-
-  NCOM::CPropVariant isAnti;
-  RINOK(archive_->GetProperty(index, kpidIsAnti, &isAnti))
-  itemIsAnti_ = isAnti.vt == VT_BOOL && isAnti.boolVal != VARIANT_FALSE;
-
-  NCOM::CPropVariant time;
-  RINOK(archive_->GetProperty(index, kpidMTime, &time))
-  if (time.vt == VT_EMPTY) {
-    itemTime_ = defaultTime_;
-  } else if (time.vt == VT_FILETIME) {
-    itemTime_ = time.filetime;
-  } else {
-    return E_FAIL;
-  }
   return S_OK;
 }
 
@@ -136,27 +100,19 @@ Z7_COM7F_IMF(ExtractCallback::GetStream(UInt32 index, ISequentialOutStream** out
   *outStream = nullptr;
   ReleaseOutput();
 
-  NCOM::CPropVariant path;
-  RINOK(archive_->GetProperty(index, kpidPath, &path))
-  if (path.vt == VT_EMPTY) {
-    itemPath_ = defaultName_;
-  } else if (path.vt == VT_BSTR) {
-    itemPath_ = FromWide(path.bstrVal);
-  } else {
-    return E_FAIL;
-  }
+  RINOK(ReadItemPath(archive_, index, defaults_, item_))
   if (askExtractMode != NArchive::NExtract::NAskMode::kExtract) return S_OK;
 
-  RINOK(ReadItemProperties(index))
-  std::vector<std::u16string_view> parts = SplitItemPath(itemPath_);
+  RINOK(ReadItemDetails(archive_, index, defaults_, item_))
+  std::vector<std::u16string_view> parts = SplitItemPath(item_.path);
   if (parts.empty()) return E_FAIL;
-  diskPath_ = directoryPath_ + itemPath_;
-  if (!IsSafeItemPath(itemPath_) || !LandsInsideDirectory()) {
+  diskPath_ = directoryPath_ + item_.path;
+  if (!IsSafeItemPath(item_.path) || !LandsInsideDirectory()) {
     return ItemFailed(u"Unsafe item path");
   }
 
-  if (!itemIsDirectory_) parts.pop_back();
-  if (!itemIsAnti_) {
+  if (!item_.isDirectory) parts.pop_back();
+  if (!item_.isAnti) {
     std::u16string folder = directoryPath_;
     for (const std::u16string_view part : parts) {
       folder += part;
@@ -174,12 +130,12 @@ Z7_COM7F_IMF(ExtractCallback::GetStream(UInt32 index, ISequentialOutStream** out
     }
   }
 
-  if (itemIsDirectory_) {
-    if (itemIsAnti_) {
+  if (item_.isDirectory) {
+    if (item_.isAnti) {
       NFile::NDir::RemoveDir(AsWide(diskPath_));
       createdFolder_.clear();
     } else {
-      folderTimes_.push_back({diskPath_, itemTime_});
+      folderTimes_.push_back({diskPath_, item_.time});
     }
     return S_OK;
   }
@@ -194,7 +150,7 @@ Z7_COM7F_IMF(ExtractCallback::GetStream(UInt32 index, ISequentialOutStream** out
 
 HRESULT ExtractCallback::ItemFailed(const char16_t* message) {
   message_ = message;
-  KV_FAIL(kestrova::KV_E_FAIL, "item \"{}\" into {}: {}", itemPath_, diskPath_, message_);
+  KV_FAIL(kestrova::KV_E_FAIL, "item \"{}\" into {}: {}", item_.path, diskPath_, message_);
   return E_FAIL;
 }
 
@@ -210,7 +166,7 @@ HRESULT ExtractCallback::PrepareFile() {
   if (exists && !NFile::NDir::DeleteFileAlways(AsWide(diskPath_))) {
     return ItemFailed(u"Cannot delete output file");
   }
-  if (itemIsAnti_) return S_OK;
+  if (item_.isAnti) return S_OK;
   outFileSpec_ = new ItemFile;
   outFile_ = outFileSpec_;
   if (!outFileSpec_->Create(diskPath_)) {
@@ -225,13 +181,13 @@ Z7_COM7F_IMF(ExtractCallback::SetOperationResult(Int32 operationResult)) {
   switch (operationResult) {
     case NArchive::NExtract::NOperationResult::kOK:
       if (outFileSpec_) {
-        outFileSpec_->SetMTime(itemTime_);  // a file without its time is still a complete file
+        outFileSpec_->SetMTime(item_.time);  // a file without its time is still a complete file
         const HRESULT closed = outFileSpec_->Close();
         ReleaseOutput();
         if (closed != S_OK) return closed;
       }
       // Archives made on other systems keep POSIX mode bits in the high half: only the Windows bits are set.
-      if (extractMode_) NFile::NDir::SetFileAttrib_PosixHighDetect(AsWide(diskPath_), itemAttributes_);
+      if (extractMode_) NFile::NDir::SetFileAttrib_PosixHighDetect(AsWide(diskPath_), item_.attributes);
       return S_OK;
     case NArchive::NExtract::NOperationResult::kUnsupportedMethod:
       ReleaseOutput();
@@ -239,7 +195,7 @@ Z7_COM7F_IMF(ExtractCallback::SetOperationResult(Int32 operationResult)) {
     default:
       ReleaseOutput();
       corrupt_ = true;
-      KV_FAIL(kestrova::KV_E_FAIL, "item \"{}\": damaged data (result {})", itemPath_, operationResult);
+      KV_FAIL(kestrova::KV_E_FAIL, "item \"{}\": damaged data (result {})", item_.path, operationResult);
       return E_FAIL;
   }
   COM_TRY_END
@@ -256,7 +212,7 @@ void ExtractCallback::ReleaseOutput() {
   if (outFileSpec_ != nullptr && outFileSpec_->Error() != kestrova::KV_OK && writeError_ == kestrova::KV_OK) {
     writeError_ = outFileSpec_->Error();
     message_ = u"Cannot write output file";
-    KV_FAIL(writeError_, "writing item \"{}\" into {}", itemPath_, diskPath_);
+    KV_FAIL(writeError_, "writing item \"{}\" into {}", item_.path, diskPath_);
   }
   outFile_.Release();
   outFileSpec_ = nullptr;

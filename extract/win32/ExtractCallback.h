@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "extract/ArchiveItem.h"
 #include "support/ErrorCodes.h"
 
 class ItemFile;
@@ -45,7 +46,6 @@ class ExtractCallback final : public IArchiveExtractCallback, public CMyUnknownI
     FILETIME time;
   };
 
-  HRESULT ReadItemProperties(UInt32 index);
   bool LandsInsideDirectory() const;
   HRESULT PrepareFile();
   // Keeps `message` as the reason of the failure, records it with the item, and returns E_FAIL.
@@ -55,19 +55,13 @@ class ExtractCallback final : public IArchiveExtractCallback, public CMyUnknownI
 
   CMyComPtr<IInArchive> archive_;
   std::u16string directoryPath_;  // ends with a separator
-  std::u16string itemPath_;       // as stored in the archive
+  ArchiveItem item_;
   std::u16string diskPath_;
   std::u16string createdFolder_;  // the folder (with a trailing separator) that the last item made sure of
   bool extractMode_ = false;
-  FILETIME itemTime_{};
-  bool itemIsDirectory_ = false;
-  bool itemIsAnti_ = false;
-  UInt32 itemAttributes_ = 0;
   ItemFile* outFileSpec_ = nullptr;
   CMyComPtr<ISequentialOutStream> outFile_;
-  std::u16string defaultName_;
-  FILETIME defaultTime_{};
-  UInt32 defaultAttributes_ = 0;
+  ItemDefaults defaults_;
   bool corrupt_ = false;
   kestrova::KVResult writeError_ = kestrova::KV_OK;
   std::u16string message_;

@@ -6,7 +6,7 @@
 #include "Windows/PropVariant.h"
 
 #include "extract/SiblingArchive.h"
-#include "extract/win32/DecoderSettings.h"
+#include "extract/DecoderSettings.h"
 #include "support/StubContract.h"
 #include "support/Text.h"
 

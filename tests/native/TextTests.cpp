@@ -20,6 +20,13 @@ TEST(Text, Utf8ToUtf16RoundTripsAndReplacesIllFormedInput) {
   EXPECT_EQ(Utf16ToUtf8(u"\xD800x"), "\xEF\xBF\xBDx");  // lone surrogate
 }
 
+TEST(Text, WideToUtf16KeepsTheUnitsOfTheUtf16Original) {
+  // Item names come from UTF-16 archives through a library whose wchar_t may be 32 bits wide.
+  EXPECT_EQ(WideToUtf16(L"K\u00F6ln \U0001F600"), u"K\u00F6ln \U0001F600");
+  const wchar_t loneSurrogate[] = {static_cast<wchar_t>(0xDC00), L'x', 0};
+  EXPECT_EQ(WideToUtf16(loneSurrogate), u"\xDC00x");
+}
+
 TEST(Text, KeywordsFoldOnlyAsciiLettersAndTrimBlanks) {
   EXPECT_TRUE(EqualsAsciiNoCase(u"TRUE", u"true"));
   EXPECT_TRUE(EqualsAsciiNoCase(std::string_view("Off"), std::string_view("oFF")));
