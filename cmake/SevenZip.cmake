@@ -67,7 +67,9 @@ kvsfx_speed(
   ${SZ}/C/7zCrc.c ${SZ}/C/7zCrcOpt.c ${SZ}/C/Bcj2.c ${SZ}/C/Bra.c ${SZ}/C/Bra86.c ${SZ}/C/Delta.c ${SZ}/C/LzmaDec.c
   ${SZ}/C/Lzma2Dec.c ${SZ}/C/Lzma2DecMt.c ${SZ}/C/MtDec.c ${SZ}/C/SwapBytes.c ${SZ}/CPP/7zip/Archive/7z/7zExtract.cpp)
 # GCC 12 with -ffunction-sections reports a section type conflict here unless partial inlining is off.
-set_source_files_properties("${SZ}/CPP/7zip/Common/ProgressUtils.cpp" PROPERTIES COMPILE_OPTIONS -fno-partial-inlining)
+if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+  set_source_files_properties("${SZ}/CPP/7zip/Common/ProgressUtils.cpp" PROPERTIES COMPILE_OPTIONS -fno-partial-inlining)
+endif()
 target_link_libraries(sevenzip_registration PUBLIC sevenzip_core)
 
 # What programs link: every registration object, then the library they pull from.
