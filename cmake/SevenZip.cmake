@@ -41,9 +41,10 @@ add_library(sevenzip_registration STATIC ${KVSFX_7Z_REGISTRATION_SOURCES})
 foreach(t sevenzip_core sevenzip_registration)
   target_compile_definitions(${t} PUBLIC ${KVSFX_7Z_DEFINES})
   target_include_directories(${t} SYSTEM PUBLIC "${SZ}/CPP" "${SZ}/C")
-  # No RTTI: the library uses no dynamic_cast or typeid (the compiler still emits the type information that its
-  # exceptions need), and the type information of every COM class would take some 5 KB.
-  target_compile_options(${t} PRIVATE -w $<$<COMPILE_LANGUAGE:CXX>:-fno-rtti>)
+  # No RTTI in the stub: the library uses no dynamic_cast or typeid (the compiler still emits the type information
+  # that its exceptions need), and the type information of every COM class would take some 5 KB. The native fuzz
+  # build keeps it for UBSan's checks of virtual calls.
+  target_compile_options(${t} PRIVATE -w $<$<AND:$<COMPILE_LANGUAGE:CXX>,$<BOOL:${WIN32}>>:-fno-rtti>)
 endforeach()
 if(WIN32)
   target_link_libraries(sevenzip_core PUBLIC oleaut32 uuid)
