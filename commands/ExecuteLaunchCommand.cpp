@@ -11,9 +11,6 @@ using namespace kestrova;
 
 namespace {
 
-constexpr KVResult kFileNotFound = 2;          // ERROR_FILE_NOT_FOUND
-constexpr KVResult kCancelled = 1223;          // ERROR_CANCELLED: the elevation prompt was declined
-constexpr std::uint32_t kStillActive = 259;    // STILL_ACTIVE
 const std::u16string kSkipCommandName = u"SkipCommand";
 
 bool IsTrue(const ParameterStore& parameters, const std::u16string& name) {
@@ -50,7 +47,7 @@ class ProcessOwner {
 KVResult ReadExitCode(ProcessLauncher& launcher, LaunchedProcess process, const std::u16string& what,
                       std::uint32_t& exitCode) {
   KV_RETURN_IF_FAILED(launcher.ExitCode(process, exitCode), "reading the exit code of {}", what);
-  if (exitCode == kStillActive) return KV_FAIL(KV_E_STILL_RUNNING, "reading the exit code of {}: still running", what);
+  if (exitCode == KV_EXIT_STILL_ACTIVE) return KV_FAIL(KV_E_STILL_RUNNING, "reading the exit code of {}: still running", what);
   KVLogEvent("{} ended with exit code {} (0x{:08X})", what, exitCode, exitCode);
   return KV_OK;
 }
@@ -91,11 +88,12 @@ KVResult RunShellExecuteEx(const LaunchCommand& command, const std::u16string& f
   LaunchedProcess process = 0;
   const KVResult started = context.launcher.ShellOpenEx(request, process);
   const ProcessOwner owner(context.launcher, process);
-  if (started == kCancelled && command.asAdmin) {
+  if (started == KV_WIN32_CANCELLED && command.asAdmin) {
     return KV_FAIL(KV_E_ELEVATION_DECLINED, "relaunching elevated: the prompt was declined");
   }
   KV_RETURN_IF_FAILED(started, "{} {}", request.verb, request.file);
   if (!request.keepProcess) return KV_OK;
+  if (process == 0) return KV_FAIL(KV_E_EMPTY_HANDLE, "{} {}: no process handle to wait for", request.verb, request.file);
   KV_RETURN_IF_FAILED(context.launcher.Wait(process), "waiting for {}", request.file);
   return ReadExitCode(context.launcher, process, request.file, exitCode);
 }
@@ -222,5 +220,5 @@ KVResult ResolveProgram(const std::u16string& workingFolder, ProcessLauncher& la
       return KV_OK;
     }
   }
-  return KV_FAIL(kFileNotFound, "finding {} in the working folder, the system folders and PATH", name);
+  return KV_FAIL(KV_WIN32_FILE_NOT_FOUND, "finding {} in the working folder, the system folders and PATH", name);
 }

@@ -25,12 +25,12 @@ class ProcessLauncher {
   // handle.
   virtual kestrova::KVResult StartProcess(const std::u16string& commandLine, const std::u16string& folder, bool hide,
                                            LaunchedProcess& process) = 0;
-  // ShellExecuteW with the verb "open": 0, or the system error of a result of 32 or less (which may be 0).
+  // ShellExecuteW with the verb "open": 0, or the error of a result of 32 or less (never 0).
   virtual kestrova::KVResult ShellOpen(const std::u16string& file, const std::u16string& parameters,
                                           const std::u16string& folder) = 0;
-  // ShellExecuteExW: 0, or GetLastError as it is after a failure (which may be 0).
+  // ShellExecuteExW: 0, or the error of the failure (never 0); 1223 when the elevation prompt was declined.
   virtual kestrova::KVResult ShellOpenEx(const ShellExecuteRequest& request, LaunchedProcess& process) = 0;
-  // Waits without time-out: 0, KV_E_TIMEOUT, or the system error (which may be 0).
+  // Waits without time-out: 0, KV_E_TIMEOUT, or the system error.
   virtual kestrova::KVResult Wait(LaunchedProcess process) = 0;
   // GetExitCodeProcess: 0 with the code, or the system error.
   virtual kestrova::KVResult ExitCode(LaunchedProcess process, std::uint32_t& code) = 0;

@@ -48,8 +48,12 @@ inline constexpr KVResult KV_CRT_ERROR_BASE = 0xE0010000;
 constexpr KVResult KVFromErrno(int e) { return KV_CRT_ERROR_BASE + static_cast<KVResult>(e); }
 
 // Win32 codes the application singles out; the same values on every platform.
+inline constexpr KVResult KV_WIN32_FILE_NOT_FOUND = 2;           // ERROR_FILE_NOT_FOUND
 inline constexpr KVResult KV_WIN32_ACCESS_DENIED = 5;            // ERROR_ACCESS_DENIED
 inline constexpr KVResult KV_HRESULT_ACCESS_DENIED = 0x80070005; // E_ACCESSDENIED
 inline constexpr KVResult KV_WIN32_DIRECTORY = 267;              // ERROR_DIRECTORY
+inline constexpr KVResult KV_WIN32_CANCELLED = 1223;             // ERROR_CANCELLED: an elevation prompt declined
+// The exit code GetExitCodeProcess reports for a process that has not ended (STILL_ACTIVE).
+inline constexpr std::uint32_t KV_EXIT_STILL_ACTIVE = 259;
 
 }  // namespace kestrova

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "support/ErrorCodes.h"
+#include "support/win32/CriticalSection.h"
 #include "support/win32/UniqueResource.h"
 
 class UIActionQueue;

@@ -8,6 +8,7 @@
 #include "commands/ProgramFolder.h"
 #include "config/win32/ProcessMachine.h"
 #include "support/Text.h"
+#include "support/win32/UniqueResource.h"
 #include "support/win32/Win32Failure.h"
 
 using namespace kestrova;

@@ -3,9 +3,11 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "commands/SearchPath.h"
 #include "support/Text.h"
 #include "support/win32/ModuleFileName.h"
 #include "support/win32/UniqueResource.h"
+#include "support/win32/Win32Failure.h"
 
 using namespace kestrova;
 
@@ -28,6 +30,36 @@ std::u16string SystemFolder(Query query) {
   return folder;
 }
 
+// The error of a failed ShellExecute call: its last error, or, when it set none, the Win32 code for the result it
+// returned (32 or less), so that a program that was never started is never taken for success.
+KVResult ShellExecuteError(INT_PTR result) {
+  const KVResult error = KVLastErrorOrNone();
+  if (error != KV_OK) return error;
+  switch (result) {
+    case 0:
+      return ERROR_OUTOFMEMORY;
+    case SE_ERR_FNF:
+    case SE_ERR_PNF:
+    case SE_ERR_ACCESSDENIED:
+    case SE_ERR_OOM:
+    case ERROR_BAD_FORMAT:
+      return static_cast<KVResult>(result);  // the same values as the Win32 codes
+    case SE_ERR_SHARE:
+      return ERROR_SHARING_VIOLATION;
+    case SE_ERR_ASSOCINCOMPLETE:
+    case SE_ERR_NOASSOC:
+      return ERROR_NO_ASSOCIATION;
+    case SE_ERR_DDETIMEOUT:
+    case SE_ERR_DDEFAIL:
+    case SE_ERR_DDEBUSY:
+      return ERROR_DDE_FAIL;
+    case SE_ERR_DLLNOTFOUND:
+      return ERROR_DLL_NOT_FOUND;
+    default:
+      return KV_E_FAIL;
+  }
+}
+
 }  // namespace
 
 KVResult Win32ProcessLauncher::StartProcess(const std::u16string& commandLine, const std::u16string& folder,
@@ -41,10 +73,9 @@ KVResult Win32ProcessLauncher::StartProcess(const std::u16string& commandLine, c
   }
   std::u16string writable = commandLine;  // CreateProcessW may write into its command line
   PROCESS_INFORMATION information = {};
-  if (!::CreateProcessW(nullptr, AsWide(writable), nullptr, nullptr, FALSE, hide ? CREATE_NO_WINDOW : 0, nullptr,
-                        OrNull(folder), &startup, &information)) {
-    return KVLastError();
-  }
+  KV_RETURN_IF_WIN32_FALSE(::CreateProcessW(nullptr, AsWide(writable), nullptr, nullptr, FALSE,
+                                           hide ? CREATE_NO_WINDOW : 0, nullptr, OrNull(folder), &startup, &information),
+                           "CreateProcessW {} in {}", commandLine, folder);
   const KVUniqueHandle thread(information.hThread);
   process = FromHandle(information.hProcess);
   return KV_OK;
@@ -55,7 +86,8 @@ KVResult Win32ProcessLauncher::ShellOpen(const std::u16string& file, const std::
   const HINSTANCE result =
       ::ShellExecuteW(nullptr, L"open", AsWide(file), OrNull(parameters), OrNull(folder), SW_SHOWDEFAULT);
   if (reinterpret_cast<INT_PTR>(result) > 32) return KV_OK;
-  return ::GetLastError();  // 0 counts as success
+  const KVResult error = ShellExecuteError(reinterpret_cast<INT_PTR>(result));
+  return KV_FAIL(error, "ShellExecuteW open {} in {}", file, folder);
 }
 
 KVResult Win32ProcessLauncher::ShellOpenEx(const ShellExecuteRequest& request, LaunchedProcess& process) {
@@ -69,25 +101,23 @@ KVResult Win32ProcessLauncher::ShellOpenEx(const ShellExecuteRequest& request, L
   info.lpDirectory = OrNull(request.directory);
   info.nShow = request.hidden ? SW_HIDE : SW_SHOWDEFAULT;
   const BOOL done = ::ShellExecuteExW(&info);
-  const DWORD error = done ? ERROR_SUCCESS : ::GetLastError();
+  const KVResult error = done ? KV_OK : ShellExecuteError(reinterpret_cast<INT_PTR>(info.hInstApp));
   process = FromHandle(info.hProcess);
-  return error;  // 0 counts as success, also after a failure
+  if (error != KV_OK) return KV_FAIL(error, "ShellExecuteExW {} {}", request.verb, request.file);
+  return KV_OK;
 }
 
 KVResult Win32ProcessLauncher::Wait(LaunchedProcess process) {
-  switch (::WaitForSingleObject(AsHandle(process), INFINITE)) {
-    case WAIT_OBJECT_0:
-      return KV_OK;
-    case WAIT_TIMEOUT:
-      return KV_E_TIMEOUT;
-    default:
-      return ::GetLastError();
-  }
+  const DWORD waited = ::WaitForSingleObject(AsHandle(process), INFINITE);
+  if (waited == WAIT_OBJECT_0) return KV_OK;
+  if (waited == WAIT_TIMEOUT) return KV_E_TIMEOUT;
+  const KVResult error = KVLastError();
+  return KV_FAIL(error, "waiting for a process: WaitForSingleObject returned 0x{:X}", waited);
 }
 
 KVResult Win32ProcessLauncher::ExitCode(LaunchedProcess process, std::uint32_t& code) {
   DWORD exitCode = 0;
-  if (!::GetExitCodeProcess(AsHandle(process), &exitCode)) return KVLastError();
+  KV_RETURN_IF_WIN32_FALSE(::GetExitCodeProcess(AsHandle(process), &exitCode), "GetExitCodeProcess");
   code = exitCode;
   return KV_OK;
 }
@@ -105,16 +135,7 @@ std::vector<std::u16string> Win32ProcessLauncher::ProgramFolders() {
     std::u16string path(needed, u'\0');
     const DWORD written = ::GetEnvironmentVariableW(L"PATH", AsWide(path), needed);
     path.resize(written < needed ? written : 0);
-    for (std::size_t at = 0; at <= path.size();) {
-      const std::size_t end = std::min(path.find(u';', at), path.size());
-      std::u16string entry = path.substr(at, end - at);
-      // Quoted entries are allowed in PATH; a relative entry would name a folder relative to wherever we are.
-      if (entry.size() >= 2 && entry.front() == u'"' && entry.back() == u'"') entry = entry.substr(1, entry.size() - 2);
-      if (entry.size() >= 3 && (entry[1] == u':' || (entry[0] == u'\\' && entry[1] == u'\\'))) {
-        folders.push_back(std::move(entry));
-      }
-      at = end + 1;
-    }
+    for (std::u16string& folder : SearchPathFolders(path)) folders.push_back(std::move(folder));
   }
   return folders;
 }

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "support/win32/SystemLibrary.h"
+#include "support/win32/UniqueResource.h"
 #include "support/win32/Win32Failure.h"
 
 using namespace kestrova;

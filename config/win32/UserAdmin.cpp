@@ -1,5 +1,6 @@
 #include "config/win32/UserAdmin.h"
 
+#include "support/win32/UniqueResource.h"
 #include "support/win32/Win32Failure.h"
 
 using namespace kestrova;

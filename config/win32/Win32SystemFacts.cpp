@@ -10,6 +10,7 @@
 #include "config/win32/WindowsVersion.h"
 #include "support/Text.h"
 #include "support/win32/ModuleFileName.h"
+#include "support/win32/UniqueResource.h"
 #include "support/win32/Win32Failure.h"
 
 using namespace kestrova;

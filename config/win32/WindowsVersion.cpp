@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "support/win32/UniqueResource.h"
 #include "support/win32/Win32Failure.h"
 
 using namespace kestrova;

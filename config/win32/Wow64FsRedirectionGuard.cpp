@@ -2,6 +2,7 @@
 
 #include "config/win32/ProcessMachine.h"
 #include "support/win32/SystemLibrary.h"
+#include "support/win32/Win32Failure.h"
 
 using namespace kestrova;
 

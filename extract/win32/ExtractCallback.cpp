@@ -11,6 +11,7 @@
 #include "support/Failure.h"
 #include "support/Text.h"
 #include "support/win32/UniqueResource.h"
+#include "support/win32/Win32Failure.h"
 
 using namespace NWindows;
 using kestrova::AsWide;

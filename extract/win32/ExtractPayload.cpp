@@ -13,6 +13,7 @@
 #include "support/Text.h"
 #include "support/win32/ModuleFileName.h"
 #include "support/win32/UniqueResource.h"
+#include "support/win32/Win32Failure.h"
 
 using namespace kestrova;
 using namespace NWindows;

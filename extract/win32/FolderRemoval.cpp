@@ -4,39 +4,26 @@
 
 #include "support/Text.h"
 #include "support/win32/UniqueResource.h"
+#include "support/win32/Win32Failure.h"
 
 using namespace kestrova;
 
 namespace {
 
-// Owns a find handle, whose empty value is INVALID_HANDLE_VALUE.
-class UniqueFind {
- public:
-  explicit UniqueFind(HANDLE find) noexcept : find_(find) {}
-  UniqueFind(const UniqueFind&) = delete;
-  UniqueFind& operator=(const UniqueFind&) = delete;
-  ~UniqueFind() {
-    if (find_ != INVALID_HANDLE_VALUE) ::FindClose(find_);
-  }
-  HANDLE get() const noexcept { return find_; }
-  explicit operator bool() const noexcept { return find_ != INVALID_HANDLE_VALUE; }
-
- private:
-  HANDLE find_;
-};
-
 void NoteError(KVResult& firstError, KVResult error) {
   if (firstError == KV_OK) firstError = error;
 }
 
-bool IsGoneError(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
+bool IsGoneError(KVResult error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
+
+bool IsInUseError(KVResult error) { return error == ERROR_DIR_NOT_EMPTY || error == ERROR_SHARING_VIOLATION; }
 
 // Calls `visit(path, attributes)` for every entry of the folder but "." and "..". 0 or the enumeration error.
 template <class Visit>
 KVResult ForEachEntry(const std::u16string& folder, Visit visit) {
   WIN32_FIND_DATAW entry;
-  const UniqueFind find(::FindFirstFileW(AsWide(folder + u"\\*"), &entry));
-  if (!find) return KVLastError();
+  const KVUniqueFindHandle find(::FindFirstFileW(AsWide(folder + u"\\*"), &entry));
+  KV_RETURN_LAST_ERROR_IF(!find, "listing {}", folder);
   do {
     const std::u16string_view name = FromWide(entry.cFileName);
     if (name == u"." || name == u"..") continue;
@@ -55,21 +42,17 @@ KVResult DeleteOneFile(const std::u16string& path, FileDeletion& outcome) {
   outcome = FileDeletion::Gone;
   const DWORD attributes = ::GetFileAttributesW(AsWide(path));
   if (attributes == INVALID_FILE_ATTRIBUTES) {
-    const DWORD error = ::GetLastError();
-    return IsGoneError(error) ? KV_OK : KVLastError();
+    const KVResult error = KVLastError();
+    return IsGoneError(error) ? KV_OK : KV_FAIL(error, "reading the attributes of {}", path);
   }
-  if ((attributes & FILE_ATTRIBUTE_READONLY) != 0 && !::SetFileAttributesW(AsWide(path), FILE_ATTRIBUTE_NORMAL)) {
-    const DWORD error = ::GetLastError();
-    if (error != 0) return error;
-  }
-  if (!::DeleteFileW(AsWide(path))) {
-    const DWORD error = ::GetLastError();
-    if (error != 0) return error;
-  }
+  KV_RETURN_REPORTED_ERROR_IF(
+      (attributes & FILE_ATTRIBUTE_READONLY) != 0 && !::SetFileAttributesW(AsWide(path), FILE_ATTRIBUTE_NORMAL),
+      "clearing the read-only attribute of {}", path);
+  KV_RETURN_REPORTED_ERROR_IF(!::DeleteFileW(AsWide(path)), "deleting {}", path);
 
   // Someone who holds it with delete sharing keeps it until they close it: Windows then refuses access to it,
   // Wine still shows it. Either way the deletion is done and only pending.
-  if (::GetFileAttributesW(AsWide(path)) != INVALID_FILE_ATTRIBUTES || ::GetLastError() == ERROR_ACCESS_DENIED) {
+  if (::GetFileAttributesW(AsWide(path)) != INVALID_FILE_ATTRIBUTES || KVLastErrorOrNone() == ERROR_ACCESS_DENIED) {
     outcome = FileDeletion::Pending;
   }
   return KV_OK;
@@ -85,7 +68,8 @@ KVResult DeleteDirectoryTree(const std::u16string& folder, DeletionCounts* count
       result = KV_E_ENTRY_LEFT;
     } else if (IsLinkedFolder(attributes)) {
       if (!::RemoveDirectoryW(AsWide(path))) {
-        result = KVLastError();
+        const KVResult error = KVLastError();
+        result = KV_FAIL(error, "removing the linked folder {}", path);
         ++found.failedFolders;
       }
     } else if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
@@ -109,13 +93,13 @@ KVResult DeleteDirectoryTree(const std::u16string& folder, DeletionCounts* count
 
   KVResult result = firstError;
   if (!::RemoveDirectoryW(AsWide(folder))) {
-    const DWORD error = ::GetLastError();
+    const KVResult error = KVLastErrorOrNone();
     // Not empty because deleted files are pending, or in use by a process that has just ended (its current
     // folder): both pass, so the folder is retried.
-    if ((error == ERROR_DIR_NOT_EMPTY || error == ERROR_SHARING_VIOLATION) && clean) {
+    if (IsInUseError(error) && clean) {
       result = KV_E_FOLDER_NOT_EMPTY;
-    } else if (error != 0) {
-      NoteError(result, error);
+    } else if (error != KV_OK) {
+      NoteError(result, KV_FAIL(error, "removing the folder {}", folder));
       ++found.failedFolders;
     }
   }
@@ -128,7 +112,7 @@ KVResult DeleteDirectoryTree(const std::u16string& folder, DeletionCounts* count
 }
 
 KVResult RemoveEmptyFolders(const std::u16string& folder, std::uint32_t* remaining) {
-  if (::GetFileAttributesW(AsWide(folder)) == INVALID_FILE_ATTRIBUTES && IsGoneError(::GetLastError())) {
+  if (::GetFileAttributesW(AsWide(folder)) == INVALID_FILE_ATTRIBUTES && IsGoneError(KVLastErrorOrNone())) {
     return KV_OK;
   }
   KVResult firstError = KV_OK;
@@ -153,11 +137,11 @@ KVResult RemoveEmptyFolders(const std::u16string& folder, std::uint32_t* remaini
   if (!empty) {
     ++below;
   } else if (!::RemoveDirectoryW(AsWide(folder))) {
-    const DWORD error = ::GetLastError();
-    if (error == ERROR_SHARING_VIOLATION || error == ERROR_DIR_NOT_EMPTY) {
+    const KVResult error = KVLastErrorOrNone();
+    if (IsInUseError(error)) {
       ++below;  // still in use or not yet empty: the next pass tries again
-    } else if (error != 0) {
-      NoteError(firstError, error);
+    } else if (error != KV_OK) {
+      NoteError(firstError, KV_FAIL(error, "removing the empty folder {}", folder));
       ++below;
     }
   }

@@ -1,6 +1,7 @@
 #include "support/win32/LogFile.h"
 
 #include "support/Text.h"
+#include "support/win32/UniqueResource.h"
 #include "support/win32/Win32Failure.h"
 
 namespace kestrova {

@@ -4,6 +4,7 @@
 
 #include "support/ErrorCodes.h"
 #include "support/Log.h"
+#include "support/win32/CriticalSection.h"
 #include "support/win32/UniqueResource.h"
 
 namespace kestrova {

@@ -2,7 +2,6 @@
 #pragma once
 #include <windows.h>
 
-#include <cstdint>
 #include <utility>
 
 namespace kestrova {
@@ -54,52 +53,26 @@ inline void LocalFreeNoResult(HLOCAL p) noexcept { ::LocalFree(p); }
 inline void DestroyWindowNoResult(HWND w) noexcept { ::DestroyWindow(w); }
 inline void RegCloseKeyNoResult(HKEY k) noexcept { ::RegCloseKey(k); }
 inline void CoTaskMemFreeNoResult(wchar_t* p) noexcept { ::CoTaskMemFree(p); }
-struct FileTraits {
+template <void (*Release)(HANDLE) noexcept>
+struct InvalidHandleIsEmpty {
   using Type = HANDLE;
   static HANDLE Invalid() noexcept { return INVALID_HANDLE_VALUE; }
-  static void Close(HANDLE h) noexcept { ::CloseHandle(h); }
+  static void Close(HANDLE h) noexcept { Release(h); }
 };
+inline void FindCloseNoResult(HANDLE h) noexcept { ::FindClose(h); }
 }  // namespace detail
 
 // Handles whose empty value is null (threads, events, processes).
 using KVUniqueHandle = KVUniqueResource<detail::NullIsEmpty<HANDLE, &detail::CloseHandleNoResult>>;
 // File handles, whose empty value is INVALID_HANDLE_VALUE.
-using KVUniqueFile = KVUniqueResource<detail::FileTraits>;
+using KVUniqueFile = KVUniqueResource<detail::InvalidHandleIsEmpty<&detail::CloseHandleNoResult>>;
+// FindFirstFileW searches, whose empty value is INVALID_HANDLE_VALUE.
+using KVUniqueFindHandle = KVUniqueResource<detail::InvalidHandleIsEmpty<&detail::FindCloseNoResult>>;
 using KVUniqueModule = KVUniqueResource<detail::NullIsEmpty<HMODULE, &detail::FreeLibraryNoResult>>;
 using KVUniqueLocalMemory = KVUniqueResource<detail::NullIsEmpty<HLOCAL, &detail::LocalFreeNoResult>>;
 using KVUniqueWindow = KVUniqueResource<detail::NullIsEmpty<HWND, &detail::DestroyWindowNoResult>>;
 using KVUniqueRegKey = KVUniqueResource<detail::NullIsEmpty<HKEY, &detail::RegCloseKeyNoResult>>;
 // Text that the system allocated with the COM task allocator (SHGetKnownFolderPath and the like).
 using KVUniqueCoTaskMemString = KVUniqueResource<detail::NullIsEmpty<wchar_t*, &detail::CoTaskMemFreeNoResult>>;
-
-// A critical section with scoped locking.
-class KVCriticalSection {
- public:
-  KVCriticalSection() noexcept { ::InitializeCriticalSection(&section_); }
-  ~KVCriticalSection() { ::DeleteCriticalSection(&section_); }
-  KVCriticalSection(const KVCriticalSection&) = delete;
-  KVCriticalSection& operator=(const KVCriticalSection&) = delete;
-
-  class Lock {
-   public:
-    explicit Lock(KVCriticalSection& cs) noexcept : cs_(cs) { ::EnterCriticalSection(&cs_.section_); }
-    ~Lock() { ::LeaveCriticalSection(&cs_.section_); }
-    Lock(const Lock&) = delete;
-    Lock& operator=(const Lock&) = delete;
-
-   private:
-    KVCriticalSection& cs_;
-  };
-  [[nodiscard]] Lock Acquire() noexcept { return Lock(*this); }
-
- private:
-  CRITICAL_SECTION section_;
-};
-
-// The calling thread's last error as a result code; never 0, so a failure stays a failure.
-inline std::uint32_t KVLastError() noexcept {
-  const DWORD e = ::GetLastError();
-  return e != 0 ? e : 0xEE000001u;  // KV_E_FAIL
-}
 
 }  // namespace kestrova

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "commands/ExecuteLaunchCommand.h"
+#include "commands/SearchPath.h"
 #include "support/Text.h"
 
 using namespace kestrova;
@@ -41,6 +42,7 @@ struct Launcher final : ProcessLauncher {
   KVResult exitResult = KV_OK;
   std::uint32_t exitCode = 0;
   std::vector<std::u16string> files = {u"C:\\Windows\\system32\\msiexec.exe"};
+  std::vector<std::u16string> folders = {u"C:\\Windows\\system32", u"C:\\Windows", u"C:\\Tools\\"};
   std::vector<std::string> calls;
   int open = 0;
 
@@ -71,9 +73,7 @@ struct Launcher final : ProcessLauncher {
   KVResult ExitCode(LaunchedProcess, std::uint32_t& code) override { return code = exitCode, exitResult; }
   void Close(LaunchedProcess) override { --open; }
   KVResult OwnPath(std::u16string& path) override { return path = u"C:\\Downloads\\setup.exe", KV_OK; }
-  std::vector<std::u16string> ProgramFolders() override {
-    return {u"C:\\Windows\\system32", u"C:\\Windows", u"C:\\Tools\\"};
-  }
+  std::vector<std::u16string> ProgramFolders() override { return folders; }
   bool IsFile(const std::u16string& path) override {
     return std::find(files.begin(), files.end(), path) != files.end();
   }
@@ -178,6 +178,9 @@ TEST(LaunchCommand, SystemFailuresEndTheCommandWithTheirCodes) {
   } cases[] = {
       {CreateProcessCommand(u"C:\\x.exe"), [](Launcher& l) { l.start = 5; }, 5},
       {CreateProcessCommand(u"C:\\x.exe"), [](Launcher& l) { l.handle = 0; }, KV_E_EMPTY_HANDLE},
+      // Started, but with nothing to wait for (a running program took the file over): no exit code to report.
+      {ShellExecuteCommand(true, false), [](Launcher& l) { l.handle = 0; }, KV_E_EMPTY_HANDLE},
+      {ShellExecuteCommand(true, true), [](Launcher& l) { l.handle = 0; }, KV_E_EMPTY_HANDLE},
       {CreateProcessCommand(u"C:\\x.exe"), [](Launcher& l) { l.wait = KV_E_TIMEOUT; }, KV_E_TIMEOUT},
       {CreateProcessCommand(u"C:\\x.exe"), [](Launcher& l) { l.wait = 6; }, 6},
       {CreateProcessCommand(u"C:\\x.exe"), [](Launcher& l) { l.exitResult = 6; }, 6},
@@ -278,6 +281,36 @@ TEST(LaunchCommand, WhereABareProgramNameIsFound) {
     if (c.found) {
       EXPECT_EQ(program, c.found) << Utf16ToUtf8(c.program);
     }
+  }
+}
+
+// PATH as Windows keeps it: empty, quoted and relative entries, separators either way round.
+TEST(LaunchCommand, BareProgramNamesAlongPath) {
+  const std::u16string path =
+      u";C:\\Empty;;\"C:\\Program Files\\Tool\";bin;.;C:relative;D:/Slash/;\\\\server\\share\\;\"\";C:\\Last";
+  const std::vector<std::u16string> folders = SearchPathFolders(path);
+  EXPECT_EQ(folders, (std::vector<std::u16string>{u"C:\\Empty", u"C:\\Program Files\\Tool", u"D:/Slash/",
+                                                   u"\\\\server\\share\\", u"C:\\Last"}));
+
+  const struct {
+    std::u16string file;  // the only file there is
+    bool found;
+  } cases[] = {
+      {u"C:\\Program Files\\Tool\\tool.exe", true},  // quotes removed
+      {u"D:/Slash/tool.exe", true},                      // the entry's own separator is kept
+      {u"\\\\server\\share\\tool.exe", true},
+      {u"bin\\tool.exe", false},  // relative entries would depend on the current folder
+      {u".\\tool.exe", false},
+      {u"C:relative\\tool.exe", false},
+  };
+  for (const auto& c : cases) {
+    Launcher launcher;
+    launcher.folders = folders;
+    launcher.files = {c.file};
+    std::u16string program = u"tool";
+    EXPECT_EQ(ResolveProgram(u"C:\\Work", launcher, program), c.found ? KV_OK : KV_WIN32_FILE_NOT_FOUND)
+        << Utf16ToUtf8(c.file);
+    EXPECT_EQ(program == c.file, c.found) << Utf16ToUtf8(c.file);
   }
 }
 

@@ -77,3 +77,38 @@ TEST(AppRun, TasksSeeTheNativeSystemFolder) {
 TEST(AppRun, MinimumDurationHoldsAfterASuccessfulTask) {
   EXPECT_GE(RunPlan("+ok@700").elapsedMs, 700u);  // with the progress dialog shown
 }
+
+namespace {
+
+struct RecordingAction final : WaitableUIAction {
+  int shown = 0;
+  KVResult Show(HWND) override { return ++shown, KV_OK; }
+};
+
+}  // namespace
+
+// An action the main thread has popped (and may be running) can no longer be taken back; the items behind it
+// keep their order.
+TEST(UIActionQueue, RemovalWhileAnActionRuns) {
+  UIActionQueue queue;
+  RecordingAction running, waiting, last;
+  for (RecordingAction* action : {&running, &waiting, &last}) queue.Push(*action);
+  ASSERT_EQ(queue.Pop(), &running);
+  EXPECT_FALSE(queue.Remove(running));
+  EXPECT_TRUE(queue.Remove(waiting));
+  EXPECT_FALSE(queue.Remove(waiting));
+  EXPECT_EQ(queue.Pop(), &last);
+  EXPECT_EQ(queue.Pop(), nullptr);
+}
+
+// A worker whose main thread's window is gone gets its action back and does not wait for it.
+TEST(UIActionQueue, UnreachableMainThreadReturnsTheActionUnshown) {
+  const HWND gone = ::CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+  ASSERT_NE(gone, nullptr);
+  ::DestroyWindow(gone);
+  UIActionQueue queue;
+  RecordingAction action;
+  EXPECT_FALSE(action.RunOnMainThread(queue, gone));
+  EXPECT_EQ(queue.Pop(), nullptr);
+  EXPECT_EQ(action.shown, 0);
+}
