@@ -29,21 +29,6 @@ KVResult ExpandCommandText(const std::u16string& text, const std::u16string& raw
   return KV_OK;
 }
 
-// Closes the process handle on every path.
-class ProcessOwner {
- public:
-  ProcessOwner(ProcessLauncher& launcher, LaunchedProcess process) : launcher_(launcher), process_(process) {}
-  ~ProcessOwner() {
-    if (process_ != 0) launcher_.Close(process_);
-  }
-  ProcessOwner(const ProcessOwner&) = delete;
-  ProcessOwner& operator=(const ProcessOwner&) = delete;
-
- private:
-  ProcessLauncher& launcher_;
-  LaunchedProcess process_;
-};
-
 KVResult ReadExitCode(ProcessLauncher& launcher, LaunchedProcess process, const std::u16string& what,
                       std::uint32_t& exitCode) {
   KV_RETURN_IF_FAILED(launcher.ExitCode(process, exitCode), "reading the exit code of {}", what);
@@ -59,7 +44,7 @@ KVResult RunCreateProcess(const LaunchCommand& command, const std::u16string& fo
   KVLogEvent("starting {} in {}{}", commandLine, folder, command.hide ? " (hidden)" : "");
   LaunchedProcess process = 0;
   KV_RETURN_IF_FAILED(launcher.StartProcess(commandLine, folder, command.hide, process), "starting {}", commandLine);
-  const ProcessOwner owner(launcher, process);
+  const UniqueLaunchedProcess owner({&launcher, process});
   if (process == 0) return KV_FAIL(KV_E_EMPTY_HANDLE, "starting {}: no process handle", commandLine);
   const KVResult waited = launcher.Wait(process);
   if (waited == KV_E_TIMEOUT) return KV_FAIL(KV_E_TIMEOUT, "waiting for {}", commandLine);
@@ -87,7 +72,7 @@ KVResult RunShellExecuteEx(const LaunchCommand& command, const std::u16string& f
   }
   LaunchedProcess process = 0;
   const KVResult started = context.launcher.ShellOpenEx(request, process);
-  const ProcessOwner owner(context.launcher, process);
+  const UniqueLaunchedProcess owner({&context.launcher, process});
   if (started == KV_WIN32_CANCELLED && command.asAdmin) {
     return KV_FAIL(KV_E_ELEVATION_DECLINED, "relaunching elevated: the prompt was declined");
   }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "support/ErrorCodes.h"
+#include "support/UniqueResource.h"
 
 // A process handle as the launcher hands it out; 0 is none.
 using LaunchedProcess = std::uintptr_t;
@@ -45,3 +46,15 @@ class ProcessLauncher {
  protected:
   ~ProcessLauncher() = default;
 };
+
+// Owns a launched process: the launcher that started it closes it on every path.
+struct LaunchedProcessTraits {
+  struct Type {
+    ProcessLauncher* launcher;
+    LaunchedProcess process;
+    bool operator!=(const Type& other) const noexcept { return process != other.process; }
+  };
+  static constexpr Type Invalid() noexcept { return {nullptr, 0}; }
+  static void Close(Type owned) noexcept { owned.launcher->Close(owned.process); }
+};
+using UniqueLaunchedProcess = kestrova::KVUniqueResource<LaunchedProcessTraits>;

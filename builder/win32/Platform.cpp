@@ -3,11 +3,10 @@
 #include <io.h>
 #include <shellapi.h>
 
-#include <memory>
-
 #include "builder/Platform.h"
 #include "support/Formatter.h"
 #include "support/Text.h"
+#include "support/win32/UniqueResource.h"
 
 using kestrova::AsWide;
 using kestrova::FromWide;
@@ -19,14 +18,6 @@ using kestrova::Utf8ToUtf16;
 namespace kestrova {
 
 namespace {
-
-struct HandleCloser {
-  void operator()(HANDLE handle) const noexcept { ::CloseHandle(handle); }
-};
-using UniqueHandle = std::unique_ptr<void, HandleCloser>;
-struct LocalMemoryFreer {
-  void operator()(void* memory) const noexcept { ::LocalFree(memory); }
-};
 
 std::string Narrow(const wchar_t* text) { return Utf16ToUtf8(FromWide(text)); }
 
@@ -107,8 +98,8 @@ KVResult RunProgram(const std::vector<std::string>& argv, std::string* output, i
   for (const std::string& a : argv) AppendQuoted(commandLine, Utf8ToUtf16(a));
   const std::u16string program = Utf8ToUtf16(argv[0]);
 
-  UniqueHandle readEnd;
-  UniqueHandle writeEnd;
+  KVUniqueHandle readEnd;
+  KVUniqueHandle writeEnd;
   STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
   if (output != nullptr) {
@@ -130,8 +121,8 @@ KVResult RunProgram(const std::vector<std::string>& argv, std::string* output, i
                         &info)) {
     return LastError(error, "cannot run " + argv[0]);
   }
-  const UniqueHandle process(info.hProcess);
-  const UniqueHandle thread(info.hThread);
+  const KVUniqueHandle process(info.hProcess);
+  const KVUniqueHandle thread(info.hThread);
   if (output != nullptr) {
     writeEnd.reset();  // the child holds its own copy; reading ends when it closes it
     char buffer[65536];
@@ -156,9 +147,9 @@ int CurrentProcessId() { return static_cast<int>(::GetCurrentProcessId()); }
 
 std::vector<std::string> Utf8Arguments(int argc, char** argv) {
   int count = 0;
-  const std::unique_ptr<wchar_t*, LocalMemoryFreer> list(::CommandLineToArgvW(::GetCommandLineW(), &count));
+  const KVUniqueLocalMemory list(::CommandLineToArgvW(::GetCommandLineW(), &count));
   if (!list) return std::vector<std::string>(argv, argv + argc);
-  const wchar_t* const* arguments = list.get();
+  const wchar_t* const* arguments = static_cast<const wchar_t* const*>(list.get());
   std::vector<std::string> result;
   for (int i = 0; i < count; ++i) result.push_back(Narrow(arguments[i]));
   return result;

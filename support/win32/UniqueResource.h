@@ -2,43 +2,9 @@
 #pragma once
 #include <windows.h>
 
-#include <utility>
+#include "support/UniqueResource.h"
 
 namespace kestrova {
-
-// One owner template for every kind: `Traits` names the type, its empty value and how it is released.
-template <class Traits>
-class KVUniqueResource {
- public:
-  using T = typename Traits::Type;
-
-  KVUniqueResource() noexcept = default;
-  explicit KVUniqueResource(T value) noexcept : value_(value) {}
-  KVUniqueResource(KVUniqueResource&& other) noexcept : value_(other.release()) {}
-  KVUniqueResource& operator=(KVUniqueResource&& other) noexcept {
-    if (this != &other) reset(other.release());
-    return *this;
-  }
-  KVUniqueResource(const KVUniqueResource&) = delete;
-  KVUniqueResource& operator=(const KVUniqueResource&) = delete;
-  ~KVUniqueResource() { reset(); }
-
-  T get() const noexcept { return value_; }
-  explicit operator bool() const noexcept { return value_ != Traits::Invalid(); }
-  T release() noexcept { return std::exchange(value_, Traits::Invalid()); }
-  void reset(T value = Traits::Invalid()) noexcept {
-    const T old = std::exchange(value_, value);
-    if (old != Traits::Invalid()) Traits::Close(old);
-  }
-  // For out-parameters of creating calls; releases what is held first.
-  T* put() noexcept {
-    reset();
-    return &value_;
-  }
-
- private:
-  T value_ = Traits::Invalid();
-};
 
 namespace detail {
 template <class T, void (*Release)(T) noexcept>
@@ -52,7 +18,16 @@ inline void FreeLibraryNoResult(HMODULE m) noexcept { ::FreeLibrary(m); }
 inline void LocalFreeNoResult(HLOCAL p) noexcept { ::LocalFree(p); }
 inline void DestroyWindowNoResult(HWND w) noexcept { ::DestroyWindow(w); }
 inline void RegCloseKeyNoResult(HKEY k) noexcept { ::RegCloseKey(k); }
-inline void CoTaskMemFreeNoResult(wchar_t* p) noexcept { ::CoTaskMemFree(p); }
+template <class T>
+void CoTaskMemFreeNoResult(T* p) noexcept {
+  ::CoTaskMemFree(p);
+}
+// OLE initialised on this thread: the value says whether OleInitialize succeeded and needs its OleUninitialize.
+struct OleInitialization {
+  using Type = bool;
+  static constexpr bool Invalid() noexcept { return false; }
+  static void Close(bool) noexcept { ::OleUninitialize(); }
+};
 template <void (*Release)(HANDLE) noexcept>
 struct InvalidHandleIsEmpty {
   using Type = HANDLE;
@@ -72,7 +47,11 @@ using KVUniqueModule = KVUniqueResource<detail::NullIsEmpty<HMODULE, &detail::Fr
 using KVUniqueLocalMemory = KVUniqueResource<detail::NullIsEmpty<HLOCAL, &detail::LocalFreeNoResult>>;
 using KVUniqueWindow = KVUniqueResource<detail::NullIsEmpty<HWND, &detail::DestroyWindowNoResult>>;
 using KVUniqueRegKey = KVUniqueResource<detail::NullIsEmpty<HKEY, &detail::RegCloseKeyNoResult>>;
-// Text that the system allocated with the COM task allocator (SHGetKnownFolderPath and the like).
-using KVUniqueCoTaskMemString = KVUniqueResource<detail::NullIsEmpty<wchar_t*, &detail::CoTaskMemFreeNoResult>>;
+// Memory that the system allocated with the COM task allocator (SHGetKnownFolderPath's text, item id lists).
+template <class T>
+using KVUniqueCoTaskMemory = KVUniqueResource<detail::NullIsEmpty<T*, &detail::CoTaskMemFreeNoResult<T>>>;
+using KVUniqueCoTaskMemString = KVUniqueCoTaskMemory<wchar_t>;
+// `KVUniqueOleInitialization ole(SUCCEEDED(::OleInitialize(nullptr)));`
+using KVUniqueOleInitialization = KVUniqueResource<detail::OleInitialization>;
 
 }  // namespace kestrova

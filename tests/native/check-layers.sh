@@ -33,7 +33,9 @@ app/win32/kv-sfxstub.rc|ui/win32/Dialogs.rc|ok
 app/RunPlan.cpp|app/win32/App.h|a portable file includes no win32/ header
 builder/PlanCommand.cpp|app/RunPlan.h|ok
 builder/win32/Platform.cpp|builder/Platform.h|ok
-builder/win32/Platform.cpp|support/win32/UniqueResource.h|builder uses no win32/ part of another layer
+builder/win32/Platform.cpp|support/win32/UniqueResource.h|ok
+builder/win32/Platform.cpp|config/win32/UserAdmin.h|builder uses no win32/ part of another layer but support's
+builder/Builder.cpp|support/win32/UniqueResource.h|a portable file includes no win32/ header
 commands/Variables.cpp|../app/Task.h|name the header from the repository root
 extract/win32/PayloadArchive.cpp|Windows/FileDir.h|ok
 CASES

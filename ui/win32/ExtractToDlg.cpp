@@ -3,10 +3,9 @@
 #include <ole2.h>
 #include <shlobj.h>
 
-#include <memory>
-
 #include "support/Log.h"
 #include "support/Text.h"
+#include "support/win32/UniqueResource.h"
 #include "ui/FolderChoice.h"
 #include "ui/win32/DialogProc.h"
 #include "ui/win32/ErrorBox.h"
@@ -23,26 +22,6 @@ std::u16string WindowText(HWND window) {
   text.resize(static_cast<std::size_t>(::GetWindowTextW(window, AsWide(text), static_cast<int>(text.size()))));
   return text;
 }
-
-// OLE for the folder browser, released on every way out.
-class OleSession {
- public:
-  OleSession() : initialized_(SUCCEEDED(::OleInitialize(nullptr))) {}
-  ~OleSession() {
-    if (initialized_) ::OleUninitialize();
-  }
-  OleSession(const OleSession&) = delete;
-  OleSession& operator=(const OleSession&) = delete;
-  bool Initialized() const { return initialized_; }
-
- private:
-  bool initialized_;
-};
-
-struct ItemIdListFree {
-  void operator()(ITEMIDLIST* list) const { ::CoTaskMemFree(list); }
-};
-using UniqueItemIdList = std::unique_ptr<ITEMIDLIST, ItemIdListFree>;
 
 }  // namespace
 
@@ -81,22 +60,22 @@ int CALLBACK ExtractToDlg::BrowseCallback(HWND browser, UINT message, LPARAM /*l
   PIDLIST_ABSOLUTE parsed = nullptr;
   SFGAOF attributes = SFGAO_FILESYSTEM;
   if (SUCCEEDED(::SHParseDisplayName(AsWide(self->folder_), nullptr, &parsed, attributes, &attributes))) {
-    const UniqueItemIdList list(parsed);
+    const kestrova::KVUniqueCoTaskMemory<ITEMIDLIST> list(parsed);
     ::SendMessageW(browser, BFFM_SETEXPANDED, FALSE, reinterpret_cast<LPARAM>(list.get()));
   }
   return 0;
 }
 
 void ExtractToDlg::OnBrowse() {
-  const OleSession ole;
-  if (!ole.Initialized()) return;
+  const kestrova::KVUniqueOleInitialization ole(SUCCEEDED(::OleInitialize(nullptr)));
+  if (!ole) return;
   BROWSEINFOW browse = {};
   browse.hwndOwner = dialog_;
   browse.lpszTitle = L"Specify a location for the files to be extracted.";
   browse.ulFlags = BIF_NEWDIALOGSTYLE;
   browse.lpfn = &ExtractToDlg::BrowseCallback;
   browse.lParam = reinterpret_cast<LPARAM>(this);
-  const UniqueItemIdList picked(::SHBrowseForFolderW(&browse));
+  const kestrova::KVUniqueCoTaskMemory<ITEMIDLIST> picked(::SHBrowseForFolderW(&browse));
   if (!picked) return;
   wchar_t path[MAX_PATH] = {};
   if (::SHGetPathFromIDListW(picked.get(), path)) {
