@@ -5,6 +5,7 @@
 
 #include "commands/KnownFolders.h"
 #include "commands/Parameters.h"
+#include "config/SystemInfo.h"
 #include "support/Failure.h"
 #include "support/Formatter.h"
 
@@ -34,7 +35,8 @@ KVResult ExpandProgramFilesPath(std::u16string& text, VariableFacts& facts) {
                       "expanding the ProgramFilesPath variable");
   // Under WOW64 the process's own folder, %ProgramFiles%; a native process on a 64-bit system gets
   // %ProgramW6432%. That variable exists only on 64-bit systems, so 32-bit Windows gets %ProgramFiles%.
-  const bool native64 = nativeMachine == 0x8664 || nativeMachine == 0xAA64 || nativeMachine == 0x0200;
+  const ProcessorArch native = ProcessorArchFromMachine(nativeMachine);
+  const bool native64 = native == ProcessorArch::X64 || native == ProcessorArch::ARM64 || native == ProcessorArch::IA64;
   ReplaceAll(text, u"${ProgramFilesPath}",
              processMachine == 0 && native64 ? u"%ProgramW6432%" : u"%ProgramFiles%");
   return KV_OK;

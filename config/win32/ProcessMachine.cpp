@@ -18,8 +18,9 @@ Fn LookUp(HMODULE module, const char* name) {
   return reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
 }
 
-// The system's machine as GetNativeSystemInfo tells it.
-USHORT NativeMachineFromSystemInfo() {
+}  // namespace
+
+std::uint16_t NativeMachineFromSystemInfo() {
   SYSTEM_INFO info{};
   ::GetNativeSystemInfo(&info);
   switch (info.wProcessorArchitecture) {
@@ -31,8 +32,6 @@ USHORT NativeMachineFromSystemInfo() {
     default: return IMAGE_FILE_MACHINE_UNKNOWN;
   }
 }
-
-}  // namespace
 
 KVResult QueryProcessMachines(ProcessMachines& machines) {
   machines = {};

@@ -13,3 +13,6 @@ struct ProcessMachines {
 // (Windows before 10 version 1511) the answer comes from IsWow64Process (a WOW64 process is then an x86
 // process) and GetNativeSystemInfo (the system's machine).
 kestrova::KVResult QueryProcessMachines(ProcessMachines& machines);
+
+// The system's machine as GetNativeSystemInfo tells it; IMAGE_FILE_MACHINE_UNKNOWN (0) for one it does not know.
+std::uint16_t NativeMachineFromSystemInfo();

@@ -22,10 +22,7 @@ ProcessorArch Win32SystemFacts::GetNativeProcessorArch() { return ::GetNativePro
 KVResult Win32SystemFacts::IsUserAdmin(bool& isAdmin) { return ::IsUserAdmin(isAdmin); }
 
 KVResult Win32SystemFacts::GetExecutablePath(std::u16string& path) {
-  path.clear();
-  KVWinModuleFileName module;
-  KV_RETURN_IF_FAILED(module.Init(), "finding the installer's own path");
-  path = std::move(module.fullPath);
+  KV_RETURN_IF_FAILED(KVWinGetModulePathAndFileName(path), "finding the installer's own path");
   return KV_OK;
 }
 
