@@ -4,6 +4,7 @@
 #include <utility>
 #include <vector>
 
+#include "support/Failure.h"
 #include "support/StubContract.h"
 
 using kestrova::KV_E_INVALID_DATA;
@@ -31,7 +32,7 @@ KVResult ReadFormatVersion(XmlElementRef root, CfgReadContext& context) {
   for (const auto& [name, value] : {std::pair{"FormatVersionMajor", &major}, {"FormatVersionMinor", &minor}}) {
     const KVResult result = root.GetAttributeUnsigned(name, *value);
     if (result == kestrova::KV_E_NOT_FOUND) return context.Fail(result, root, "a required attribute is missing", name);
-    if (result != KV_OK) return context.Fail(result, root, "the value must be a number", name);
+    KV_RETURN_IF_FAILED_RECORDED(context.Check(result, root, "the value must be a number", name));
   }
   if (major != kFormatVersionMajor) {
     return context.Fail(KV_E_INVALID_DATA, root, "unsupported format version (5.0 to 5.2)", "FormatVersionMajor");
@@ -55,8 +56,7 @@ Cfg& GlobalCfg() { return g_cfg; }
 
 KVResult DefaultExtractorTitle(SystemFacts& facts, std::u16string& title) {
   std::u16string path;
-  const KVResult result = facts.GetExecutablePath(path);
-  if (result != KV_OK) return result;
+  KV_RETURN_IF_FAILED_RECORDED(facts.GetExecutablePath(path));
   title.assign(FileNameWithoutExtension(path));
   title += kDefaultApplicationTitle;
   return KV_OK;
@@ -87,39 +87,39 @@ KVResult Cfg::Read(const char* text, CfgReadContext& context) {
     return context.Fail(KV_E_INVALID_DATA, document.RootElement(), "the root element must be SelfExtractor");
   }
   const XmlElementRef root = roots.front();
-  if ((result = ReadFormatVersion(root, context)) != KV_OK) return result;
+  KV_RETURN_IF_FAILED_RECORDED(ReadFormatVersion(root, context));
 
   XmlElementRef element;
   std::u16string titleText;
-  if ((result = context.OptionalChild(root, "Title", element)) != KV_OK) return result;
+  KV_RETURN_IF_FAILED_RECORDED(context.OptionalChild(root, "Title", element));
   if (element) {
-    if ((result = context.Text(element, titleText)) != KV_OK) return result;
+    KV_RETURN_IF_FAILED_RECORDED(context.Text(element, titleText));
     Title = u" " + titleText;
   }
 
-  if ((result = context.OptionalChild(root, "Extract", element)) != KV_OK) return result;
+  KV_RETURN_IF_FAILED_RECORDED(context.OptionalChild(root, "Extract", element));
   if (element) {
     auto extract = std::make_shared<CfgExtract>(this, std::u16string());
-    if ((result = extract->Parse(element, context)) != KV_OK) return result;
+    KV_RETURN_IF_FAILED_RECORDED(extract->Parse(element, context));
     Extract = std::move(extract);
-    if (titleText.empty() && (result = DefaultExtractorTitle(context.facts, Title)) != KV_OK) {
-      return context.Fail(result, element, "the executable's file name for the default title is not available");
+    if (titleText.empty()) {
+      KV_RETURN_IF_FAILED_RECORDED(context.Check(DefaultExtractorTitle(context.facts, Title), element,
+                                                 "the executable's file name for the default title is not available"));
     }
   }
 
   XmlElementRef launchElement;
-  if ((result = context.OptionalChild(root, "Launch", launchElement)) != KV_OK) return result;
+  KV_RETURN_IF_FAILED_RECORDED(context.OptionalChild(root, "Launch", launchElement));
   if (launchElement) {
     auto launch = std::make_shared<CfgLaunch>(this, std::u16string());
-    if ((result = launch->Parse(launchElement, context)) != KV_OK) return result;
+    KV_RETURN_IF_FAILED_RECORDED(launch->Parse(launchElement, context));
     Launch = std::move(launch);
     if (titleText.empty()) Title = u" Setup";
   }
 
   if (!Launch && !Extract) {
-    if ((result = UseDefaultExtract(titleText, context.facts)) != KV_OK) {
-      return context.Fail(result, root, "the default extract target or title is not available");
-    }
+    KV_RETURN_IF_FAILED_RECORDED(context.Check(UseDefaultExtract(titleText, context.facts), root,
+                                               "the default extract target or title is not available"));
   } else if (Launch && Extract) {
     return context.Fail(KV_E_INVALID_DATA, launchElement, "Extract and Launch exclude each other");
   }
@@ -130,12 +130,11 @@ KVResult Cfg::UseDefaultExtract(std::u16string_view titleText, SystemFacts& fact
   Extract.reset();
   Launch.reset();
   auto extract = std::make_shared<CfgExtract>(this, std::u16string());
-  KVResult result = DefaultExtractTarget(facts, extract->TargetPath);
-  if (result != KV_OK) return result;
+  KV_RETURN_IF_FAILED_RECORDED(DefaultExtractTarget(facts, extract->TargetPath));
   extract->FolderSelectionDialogEnabled = true;
   extract->ProgressDialogEnabled = true;
   Extract = std::move(extract);
-  if (titleText.empty() && (result = DefaultExtractorTitle(facts, Title)) != KV_OK) return result;
+  if (titleText.empty()) KV_RETURN_IF_FAILED_RECORDED(DefaultExtractorTitle(facts, Title));
   return KV_OK;
 }
 

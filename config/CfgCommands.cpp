@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "support/Failure.h"
 #include "support/Text.h"
 
 using kestrova::KV_E_INVALID_DATA;
@@ -25,8 +26,7 @@ KVResult FindAction(XmlElementRef element, CfgReadContext& context, XmlElementRe
   type = CommandType::None;
   for (const auto& [name, kind] : kActions) {
     std::vector<XmlElementRef> found;
-    const KVResult result = element.GetChildElements(name, found);
-    if (result != KV_OK) return context.Fail(result, element, "no element");
+    KV_RETURN_IF_FAILED_RECORDED(context.Check(element.GetChildElements(name, found), element, "no element"));
     if (found.empty()) continue;
     if (action || found.size() > 1) {
       return context.Fail(KV_E_INVALID_DATA, found.size() > 1 ? found[1] : found[0],
@@ -42,16 +42,16 @@ KVResult FindAction(XmlElementRef element, CfgReadContext& context, XmlElementRe
 KVResult ReadCondition(XmlElementRef parent, const char* name, CfgSubCommand* step, CfgReadContext& context,
                        std::shared_ptr<CfgConditional>& condition) {
   XmlElementRef element;
-  KVResult result = context.OptionalChild(parent, name, element);
-  if (result != KV_OK || !element) return result;
+  KV_RETURN_IF_FAILED_RECORDED(context.OptionalChild(parent, name, element));
+  if (!element) return KV_OK;
   std::vector<XmlElementRef> children;
-  if ((result = element.GetChildElements(children)) != KV_OK) return context.Fail(result, element, "no element");
+  KV_RETURN_IF_FAILED_RECORDED(context.Check(element.GetChildElements(children), element, "no element"));
   if (children.size() != 1) {
     return context.Fail(KV_E_INVALID_DATA, children.size() > 1 ? children[1] : element,
                         "exactly one condition element is required here");
   }
   auto made = std::make_shared<CfgConditional>(step, std::u16string());
-  if ((result = made->Parse(children[0], context)) != KV_OK) return result;
+  KV_RETURN_IF_FAILED_RECORDED(made->Parse(children[0], context));
   condition = std::move(made);
   return KV_OK;
 }
@@ -79,13 +79,12 @@ std::shared_ptr<CfgCommand> CfgCommandManager::FindCommand(const std::u16string&
 
 KVResult CfgCommands::Parse(XmlElementRef element, CfgReadContext& context) {
   std::vector<XmlElementRef> entries;
-  KVResult result = context.Children(element, "Command", entries);
-  if (result != KV_OK) return result;
+  KV_RETURN_IF_FAILED_RECORDED(context.Children(element, "Command", entries));
   for (const XmlElementRef& entry : entries) {
     std::u16string id;
-    if ((result = context.Id(entry, id)) != KV_OK) return result;
+    KV_RETURN_IF_FAILED_RECORDED(context.Id(entry, id));
     auto command = std::make_shared<CfgCommand>(this, id, this);
-    if ((result = command->Parse(entry, context)) != KV_OK) return result;
+    KV_RETURN_IF_FAILED_RECORDED(command->Parse(entry, context));
     // Commands defined inline in its steps have been added first.
     if (!AddCommand(command)) {
       return context.Fail(KV_E_INVALID_DATA, entry, "another command of this option has this Id", "Id");
@@ -93,10 +92,10 @@ KVResult CfgCommands::Parse(XmlElementRef element, CfgReadContext& context) {
   }
 
   XmlElementRef defaultElement;
-  if ((result = context.OptionalChild(element, "DefaultCommand", defaultElement)) != KV_OK) return result;
+  KV_RETURN_IF_FAILED_RECORDED(context.OptionalChild(element, "DefaultCommand", defaultElement));
   if (!defaultElement) return KV_OK;
   std::u16string name;
-  if ((result = context.Text(defaultElement, name)) != KV_OK) return result;
+  KV_RETURN_IF_FAILED_RECORDED(context.Text(defaultElement, name));
   kestrova::FoldAsciiLower(name);
   if (!name.empty() && !FindCommand(name)) {
     return context.Fail(KV_E_NO_UNIQUE_MATCH, defaultElement, "no command of this option has this Id");
@@ -120,25 +119,25 @@ KVResult CfgCommands::GetCommand(const std::u16string& name, std::shared_ptr<Cfg
 
 KVResult CfgCommand::Parse(XmlElementRef element, CfgReadContext& context) {
   XmlElementRef action;
-  KVResult result = FindAction(element, context, action, Type);
-  if (result != KV_OK || Type == CommandType::None) return result;
+  KV_RETURN_IF_FAILED_RECORDED(FindAction(element, context, action, Type));
+  if (Type == CommandType::None) return KV_OK;
 
   if (Type == CommandType::CommandSequence) {
     std::vector<XmlElementRef> steps;
-    if ((result = context.Children(action, "SubCommand", steps)) != KV_OK) return result;
+    KV_RETURN_IF_FAILED_RECORDED(context.Children(action, "SubCommand", steps));
     for (const XmlElementRef& stepElement : steps) {
       auto step = std::make_shared<CfgSubCommand>(this, Manager);
-      if ((result = step->Parse(stepElement, context)) != KV_OK) return result;
+      KV_RETURN_IF_FAILED_RECORDED(step->Parse(stepElement, context));
       SubCommands.push_back(std::move(step));
     }
     return KV_OK;
   }
 
   XmlElementRef child;
-  if ((result = context.RequiredChild(action, "Executable", child)) != KV_OK) return result;
-  if ((result = context.Text(child, Executable)) != KV_OK) return result;
-  if ((result = context.OptionalChild(action, "Arguments", child)) != KV_OK) return result;
-  if (child && (result = context.Text(child, Arguments)) != KV_OK) return result;
+  KV_RETURN_IF_FAILED_RECORDED(context.RequiredChild(action, "Executable", child));
+  KV_RETURN_IF_FAILED_RECORDED(context.Text(child, Executable));
+  KV_RETURN_IF_FAILED_RECORDED(context.OptionalChild(action, "Arguments", child));
+  if (child) KV_RETURN_IF_FAILED_RECORDED(context.Text(child, Arguments));
 
   const bool shell = Type == CommandType::ShellExecuteCommand;
   const std::pair<const char*, bool*> flags[] = {
@@ -149,7 +148,7 @@ KVResult CfgCommand::Parse(XmlElementRef element, CfgReadContext& context) {
   for (const auto& [name, field] : flags) {
     if (!action.HasAttribute(name)) continue;
     bool value = false;
-    if ((result = context.RequiredBool(action, name, value)) != KV_OK) return result;
+    KV_RETURN_IF_FAILED_RECORDED(context.RequiredBool(action, name, value));
     if (field == nullptr) {
       return context.Fail(KV_E_INVALID_DATA, action,
                           shell ? "ShellExecute has no Hide attribute" : "CreateProcess has no Wait or AsAdmin attribute",
@@ -161,15 +160,14 @@ KVResult CfgCommand::Parse(XmlElementRef element, CfgReadContext& context) {
 }
 
 KVResult CfgSubCommand::Parse(XmlElementRef element, CfgReadContext& context) {
-  KVResult result = ReadCondition(element, "BeforeCommand", this, context, BeforeCommand);
-  if (result != KV_OK) return result;
+  KV_RETURN_IF_FAILED_RECORDED(ReadCondition(element, "BeforeCommand", this, context, BeforeCommand));
 
   XmlElementRef commandElement;
-  if ((result = context.RequiredChild(element, "Command", commandElement)) != KV_OK) return result;
+  KV_RETURN_IF_FAILED_RECORDED(context.RequiredChild(element, "Command", commandElement));
   std::u16string id;
-  if ((result = context.Id(commandElement, id)) != KV_OK) return result;
+  KV_RETURN_IF_FAILED_RECORDED(context.Id(commandElement, id));
   auto command = std::make_shared<CfgCommand>(this, id, Manager);
-  if ((result = command->Parse(commandElement, context)) != KV_OK) return result;
+  KV_RETURN_IF_FAILED_RECORDED(command->Parse(commandElement, context));
   if (command->Type == CommandType::CommandSequence) {
     return context.Fail(KV_E_INVALID_DATA, commandElement, "a step cannot define a CommandSequence");
   }

@@ -3,6 +3,8 @@
 #include <string_view>
 #include <utility>
 
+#include "support/Failure.h"
+
 using kestrova::KV_E_INVALID_DATA;
 using kestrova::KV_OK;
 using kestrova::KVResult;
@@ -40,8 +42,7 @@ KVResult ReadMessage(XmlElementRef element, CfgReadContext& context, std::shared
   }
   element.GetAttributeString("ResultName", message->ResultName);
 
-  KVResult result = context.Text(element, message->Text);
-  if (result != KV_OK) return result;
+  KV_RETURN_IF_FAILED_RECORDED(context.Text(element, message->Text));
   if (message->Text.empty()) return context.Fail(KV_E_INVALID_DATA, element, "the message text is empty");
   action = std::move(message);
   return KV_OK;
@@ -52,8 +53,8 @@ KVResult ReadAction(XmlElementRef element, CfgReadContext& context, std::shared_
   if (name == "Set") {
     std::u16string parameter;
     std::u16string value;
-    KVResult result = context.RequiredString(element, "Parameter", parameter);
-    if (result != KV_OK || (result = context.RequiredString(element, "Value", value)) != KV_OK) return result;
+    KV_RETURN_IF_FAILED_RECORDED(context.RequiredString(element, "Parameter", parameter));
+    KV_RETURN_IF_FAILED_RECORDED(context.RequiredString(element, "Value", value));
     action = std::make_shared<ConditionalSetParam>(std::move(parameter), std::move(value));
     return KV_OK;
   }
@@ -68,12 +69,11 @@ KVResult ReadAction(XmlElementRef element, CfgReadContext& context, std::shared_
 // The actions of an IfTrue or IfFalse element, appended to `actions`.
 KVResult ReadActionList(XmlElementRef element, CfgReadContext& context, ActionList& actions) {
   std::vector<XmlElementRef> children;
-  KVResult result = element.GetChildElements(children);
-  if (result != KV_OK) return context.Fail(result, element, "no element");
+  KV_RETURN_IF_FAILED_RECORDED(context.Check(element.GetChildElements(children), element, "no element"));
   if (children.empty()) return context.Fail(KV_E_INVALID_DATA, element, "at least one action is required here");
   for (const XmlElementRef& child : children) {
     std::shared_ptr<ConditionalAction> action;
-    if ((result = ReadAction(child, context, action)) != KV_OK) return result;
+    KV_RETURN_IF_FAILED_RECORDED(ReadAction(child, context, action));
     actions.push_back(std::move(action));
   }
   return KV_OK;
@@ -91,27 +91,26 @@ KVResult CfgConditional::Parse(XmlElementRef element, Conditional& record, CfgRe
     return context.Fail(KV_E_INVALID_DATA, element, "not a condition (IfEqual ... IfGreaterEqual, IfAll, IfAny)");
   }
   const bool combination = record.Type == ConditionalType::IfAll || record.Type == ConditionalType::IfAny;
-  KVResult result = KV_OK;
-  if (!combination && ((result = context.RequiredString(element, "Parameter", record.Parameter)) != KV_OK ||
-                       (result = context.RequiredString(element, "Value", record.Value)) != KV_OK)) {
-    return result;
+  if (!combination) {
+    KV_RETURN_IF_FAILED_RECORDED(context.RequiredString(element, "Parameter", record.Parameter));
+    KV_RETURN_IF_FAILED_RECORDED(context.RequiredString(element, "Value", record.Value));
   }
 
   std::vector<XmlElementRef> children;
-  if ((result = element.GetChildElements(children)) != KV_OK) return context.Fail(result, element, "no element");
+  KV_RETURN_IF_FAILED_RECORDED(context.Check(element.GetChildElements(children), element, "no element"));
   for (const XmlElementRef& child : children) {
     const std::string_view name = child.Name();
     if (name == "IfTrue" || name == "IfFalse") {
-      result = ReadActionList(child, context, name == "IfTrue" ? record.TrueActions : record.FalseActions);
+      KV_RETURN_IF_FAILED_RECORDED(
+          ReadActionList(child, context, name == "IfTrue" ? record.TrueActions : record.FalseActions));
     } else if (combination && ConditionalTypeFromName(name) != ConditionalType::None) {
       record.Children.emplace_back();
-      result = Parse(child, record.Children.back(), context);
+      KV_RETURN_IF_FAILED_RECORDED(Parse(child, record.Children.back(), context));
     } else {
-      result = context.Fail(KV_E_INVALID_DATA, child,
-                            combination ? "only conditions, IfTrue and IfFalse may appear here"
-                                        : "only IfTrue and IfFalse may appear here");
+      return context.Fail(KV_E_INVALID_DATA, child,
+                          combination ? "only conditions, IfTrue and IfFalse may appear here"
+                                      : "only IfTrue and IfFalse may appear here");
     }
-    if (result != KV_OK) return result;
   }
   return KV_OK;
 }

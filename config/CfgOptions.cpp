@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "support/Failure.h"
+
 using kestrova::KV_E_INVALID_DATA;
 using kestrova::KV_E_INVALID_VALUE;
 using kestrova::KV_E_NO_UNIQUE_MATCH;
@@ -23,10 +25,10 @@ template <class Set>
 KVResult ReadOptionalSet(XmlElementRef element, const char* name, CfgOption* parent, CfgReadContext& context,
                          std::shared_ptr<Set>& set) {
   XmlElementRef child;
-  KVResult result = context.OptionalChild(element, name, child);
-  if (result != KV_OK || !child) return result;
+  KV_RETURN_IF_FAILED_RECORDED(context.OptionalChild(element, name, child));
+  if (!child) return KV_OK;
   auto made = std::make_shared<Set>(parent, std::u16string());
-  if ((result = made->Parse(child, context)) != KV_OK) return result;
+  KV_RETURN_IF_FAILED_RECORDED(made->Parse(child, context));
   set = std::move(made);
   return KV_OK;
 }
@@ -34,15 +36,15 @@ KVResult ReadOptionalSet(XmlElementRef element, const char* name, CfgOption* par
 }  // namespace
 
 KVResult CfgOption::Parse(XmlElementRef element, CfgReadContext& context) {
-  KVResult result = ReadOptionalSet(element, "ProcessorArchitectureSet", this, context, ProcessorArchitectureSet);
-  if (result != KV_OK) return result;
-  if ((result = ReadOptionalSet(element, "OSVersionSet", this, context, OSVersionSet)) != KV_OK) return result;
-  if ((result = ReadOptionalSet(element, "LanguageTagSet", this, context, LanguageTagSet)) != KV_OK) return result;
+  KV_RETURN_IF_FAILED_RECORDED(
+      ReadOptionalSet(element, "ProcessorArchitectureSet", this, context, ProcessorArchitectureSet));
+  KV_RETURN_IF_FAILED_RECORDED(ReadOptionalSet(element, "OSVersionSet", this, context, OSVersionSet));
+  KV_RETURN_IF_FAILED_RECORDED(ReadOptionalSet(element, "LanguageTagSet", this, context, LanguageTagSet));
 
   XmlElementRef child;
-  if ((result = context.RequiredChild(element, "Commands", child)) != KV_OK) return result;
+  KV_RETURN_IF_FAILED_RECORDED(context.RequiredChild(element, "Commands", child));
   auto commands = std::make_shared<CfgCommands>(this, std::u16string());
-  if ((result = commands->Parse(child, context)) != KV_OK) return result;
+  KV_RETURN_IF_FAILED_RECORDED(commands->Parse(child, context));
   Commands = std::move(commands);
   return KV_OK;
 }
@@ -57,24 +59,24 @@ CfgOptions::CfgOptions(CfgObject* parent)
 
 KVResult CfgOptions::Parse(XmlElementRef element, CfgReadContext& context) {
   std::vector<XmlElementRef> entries;
-  KVResult result = context.Children(element, "Option", entries);
-  if (result != KV_OK) return result;
+  KV_RETURN_IF_FAILED_RECORDED(context.Children(element, "Option", entries));
   for (const XmlElementRef& entry : entries) {
     std::u16string id;
-    if ((result = context.Id(entry, id)) != KV_OK) return result;
+    KV_RETURN_IF_FAILED_RECORDED(context.Id(entry, id));
     auto option = std::make_shared<CfgOption>(this, id);
-    if ((result = option->Parse(entry, context)) != KV_OK) return result;
+    KV_RETURN_IF_FAILED_RECORDED(option->Parse(entry, context));
     if (!OptionsById.emplace(id, std::move(option)).second) {
       return context.Fail(KV_E_INVALID_DATA, entry, "another Option has this Id (letter case does not count)", "Id");
     }
     OptionIds.push_back(std::move(id));
   }
 
-  if ((result = FindCandidates(context.facts)) != KV_OK) {
+  if (const KVResult result = FindCandidates(context.facts); result != KV_OK) {
     return context.Fail(result, element, "the Windows version could not be detected");
   }
   std::size_t culprit = 0;
-  if ((result = CheckCandidateLanguages(culprit)) != KV_OK) {
+  const KVResult result = CheckCandidateLanguages(culprit);
+  if (result != KV_OK) {
     const std::u16string& id = CandidateIds[culprit];
     for (std::size_t i = 0; i < OptionIds.size(); ++i) {
       if (OptionIds[i] == id) {
@@ -89,8 +91,7 @@ KVResult CfgOptions::Parse(XmlElementRef element, CfgReadContext& context) {
 
 KVResult CfgOptions::FindCandidates(SystemFacts& facts) {
   WindowsVersion version = WindowsVersion::OtherWindows;
-  const KVResult result = facts.GetWindowsVersion(version);
-  if (result != KV_OK) return result;
+  KV_RETURN_IF_FAILED_RECORDED(facts.GetWindowsVersion(version));
   const ProcessorArch arch = facts.GetNativeProcessorArch();
   for (const std::u16string& id : OptionIds) {
     if (FindOption(*this, id)->FitsSystem(version, arch)) CandidateIds.push_back(id);

@@ -29,6 +29,9 @@ class CfgReadContext {
   // Records `element` (and `attribute`) as the place of the failure unless one is recorded; returns `code`.
   kestrova::KVResult Fail(kestrova::KVResult code, kestrova::XmlElementRef element, const char* detail,
                           const char* attribute = nullptr);
+  // 0 when `result` is 0, else Fail with it.
+  kestrova::KVResult Check(kestrova::KVResult result, kestrova::XmlElementRef element, const char* detail,
+                           const char* attribute = nullptr);
   // The same for a failure that only has a line (an XML syntax error).
   kestrova::KVResult FailAtLine(kestrova::KVResult code, int line, std::string detail);
 

@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "support/Failure.h"
+
 using kestrova::KV_E_DUPLICATE;
 using kestrova::KV_E_INVALID_DATA;
 using kestrova::KV_E_INVALID_VALUE;
@@ -11,11 +13,10 @@ using kestrova::XmlElementRef;
 
 KVResult CfgLanguageTagSet::Parse(XmlElementRef element, CfgReadContext& context) {
   std::vector<XmlElementRef> entries;
-  KVResult result = context.Children(element, "LanguageTag", entries);
-  if (result != KV_OK) return result;
+  KV_RETURN_IF_FAILED_RECORDED(context.Children(element, "LanguageTag", entries));
   for (const XmlElementRef& entry : entries) {
     std::u16string tag;
-    if ((result = context.Text(entry, tag)) != KV_OK) return result;
+    KV_RETURN_IF_FAILED_RECORDED(context.Text(entry, tag));
     if (!Tags.insert(std::move(tag)).second) return context.Fail(KV_E_DUPLICATE, entry, "the tag is listed twice");
   }
   return KV_OK;
@@ -23,11 +24,10 @@ KVResult CfgLanguageTagSet::Parse(XmlElementRef element, CfgReadContext& context
 
 KVResult CfgProcessorArchitectureSet::Parse(XmlElementRef element, CfgReadContext& context) {
   std::vector<XmlElementRef> entries;
-  KVResult result = context.Children(element, "ProcessorArchitecture", entries);
-  if (result != KV_OK) return result;
+  KV_RETURN_IF_FAILED_RECORDED(context.Children(element, "ProcessorArchitecture", entries));
   for (const XmlElementRef& entry : entries) {
     std::u16string name;
-    if ((result = context.Text(entry, name)) != KV_OK) return result;
+    KV_RETURN_IF_FAILED_RECORDED(context.Text(entry, name));
     ProcessorArch arch = ProcessorArch::None;
     if (!ProcessorArchFromName(name, arch)) {
       return context.Fail(KV_E_INVALID_DATA, entry, "not one of x86, x64, IA64, ARM, ARM64");
@@ -41,13 +41,12 @@ KVResult CfgProcessorArchitectureSet::Parse(XmlElementRef element, CfgReadContex
 
 KVResult CfgOSVersionSet::Parse(XmlElementRef element, CfgReadContext& context) {
   std::vector<XmlElementRef> entries;
-  KVResult result = context.Children(element, "OSVersion", entries);
-  if (result != KV_OK) return result;
+  KV_RETURN_IF_FAILED_RECORDED(context.Children(element, "OSVersion", entries));
   for (const XmlElementRef& entry : entries) {
     bool exclude = false;
-    if ((result = context.OptionalBool(entry, "Exclude", false, exclude)) != KV_OK) return result;
+    KV_RETURN_IF_FAILED_RECORDED(context.OptionalBool(entry, "Exclude", false, exclude));
     std::u16string name;
-    if ((result = context.Text(entry, name)) != KV_OK) return result;
+    KV_RETURN_IF_FAILED_RECORDED(context.Text(entry, name));
     const bool orLater = name.size() > 1 && name.back() == u'+';
     if (orLater) name.pop_back();
     WindowsVersion version = WindowsVersion::OtherWindows;

@@ -1,5 +1,7 @@
 #include "config/CfgTask.h"
 
+#include "support/Failure.h"
+
 using kestrova::KV_OK;
 using kestrova::KVResult;
 using kestrova::XmlElementRef;
@@ -16,8 +18,7 @@ std::u16string AppendPathComponent(std::u16string base, std::u16string_view comp
 // ProgressDialog: absent, or present without Enabled, shows the dialog.
 KVResult ReadProgressDialog(XmlElementRef parent, CfgReadContext& context, bool& enabled) {
   XmlElementRef element;
-  const KVResult result = context.OptionalChild(parent, "ProgressDialog", element);
-  if (result != KV_OK) return result;
+  KV_RETURN_IF_FAILED_RECORDED(context.OptionalChild(parent, "ProgressDialog", element));
   enabled = true;
   return element ? context.OptionalBool(element, "Enabled", true, enabled) : KV_OK;
 }
@@ -26,8 +27,7 @@ KVResult ReadProgressDialog(XmlElementRef parent, CfgReadContext& context, bool&
 KVResult ReadDialogSwitch(XmlElementRef parent, const char* name, bool absentValue, CfgReadContext& context,
                           bool& enabled) {
   XmlElementRef element;
-  const KVResult result = context.OptionalChild(parent, name, element);
-  if (result != KV_OK) return result;
+  KV_RETURN_IF_FAILED_RECORDED(context.OptionalChild(parent, name, element));
   enabled = absentValue;
   return element ? context.RequiredBool(element, "Enabled", enabled) : KV_OK;
 }
@@ -40,50 +40,47 @@ KVResult DefaultExtractTarget(SystemFacts& facts, std::u16string& target) {
 }
 
 KVResult CfgExtract::Parse(XmlElementRef element, CfgReadContext& context) {
-  KVResult result = ReadProgressDialog(element, context, ProgressDialogEnabled);
-  if (result != KV_OK) return result;
+  KV_RETURN_IF_FAILED_RECORDED(ReadProgressDialog(element, context, ProgressDialogEnabled));
 
   XmlElementRef target;
-  if ((result = context.OptionalChild(element, "TargetPath", target)) != KV_OK) return result;
+  KV_RETURN_IF_FAILED_RECORDED(context.OptionalChild(element, "TargetPath", target));
   if (target) {
-    if ((result = context.Text(target, TargetPath)) != KV_OK) return result;
-  } else if ((result = DefaultExtractTarget(context.facts, TargetPath)) != KV_OK) {
-    return context.Fail(result, element, "the current directory cannot be made absolute");
+    KV_RETURN_IF_FAILED_RECORDED(context.Text(target, TargetPath));
+  } else {
+    KV_RETURN_IF_FAILED_RECORDED(context.Check(DefaultExtractTarget(context.facts, TargetPath), element,
+                                               "the current directory cannot be made absolute"));
   }
 
   return ReadDialogSwitch(element, "FolderSelectionDialog", true, context, FolderSelectionDialogEnabled);
 }
 
 KVResult CfgLaunch::Parse(XmlElementRef element, CfgReadContext& context) {
-  KVResult result = ReadProgressDialog(element, context, ProgressDialogEnabled);
-  if (result != KV_OK) return result;
+  KV_RETURN_IF_FAILED_RECORDED(ReadProgressDialog(element, context, ProgressDialogEnabled));
 
   bool isAdmin = false;
-  if ((result = context.facts.IsUserAdmin(isAdmin)) != KV_OK) {
-    return context.Fail(result, element, "the administrator check failed");
-  }
+  KV_RETURN_IF_FAILED_RECORDED(context.Check(context.facts.IsUserAdmin(isAdmin), element,
+                                             "the administrator check failed"));
   std::u16string base;
   if (isAdmin) {
-    if ((result = context.facts.GetWindowsFolder(base)) != KV_OK) {
-      return context.Fail(result, element, "the Windows folder is not available");
-    }
+    KV_RETURN_IF_FAILED_RECORDED(context.Check(context.facts.GetWindowsFolder(base), element,
+                                               "the Windows folder is not available"));
     base = AppendPathComponent(std::move(base), u"Installer");
-  } else if ((result = context.facts.GetTempFolder(base)) != KV_OK) {
-    return context.Fail(result, element, "the temporary folder is not available");
+  } else {
+    KV_RETURN_IF_FAILED_RECORDED(context.Check(context.facts.GetTempFolder(base), element,
+                                               "the temporary folder is not available"));
   }
   std::u16string guid;
-  if ((result = context.facts.NewGuidText(guid)) != KV_OK) {
-    return context.Fail(result, element, "no GUID for the extraction folder");
-  }
+  KV_RETURN_IF_FAILED_RECORDED(context.Check(context.facts.NewGuidText(guid), element,
+                                             "no GUID for the extraction folder"));
   TargetPath = AppendPathComponent(std::move(base), guid);
 
-  result = ReadDialogSwitch(element, "LanguageSelectionDialog", false, context, LanguageSelectionDialogEnabled);
-  if (result != KV_OK) return result;
+  KV_RETURN_IF_FAILED_RECORDED(
+      ReadDialogSwitch(element, "LanguageSelectionDialog", false, context, LanguageSelectionDialogEnabled));
 
   auto options = std::make_shared<CfgOptions>(this);
   XmlElementRef optionsElement;
-  if ((result = context.RequiredChild(element, "Options", optionsElement)) != KV_OK) return result;
-  if ((result = options->Parse(optionsElement, context)) != KV_OK) return result;
+  KV_RETURN_IF_FAILED_RECORDED(context.RequiredChild(element, "Options", optionsElement));
+  KV_RETURN_IF_FAILED_RECORDED(options->Parse(optionsElement, context));
   Options = std::move(options);
   return KV_OK;
 }

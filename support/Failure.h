@@ -27,6 +27,14 @@ KVResult KVRecordFailure(const KVFailureSite& site, KVResult code, std::string_v
 // Records `code` with what was being done (a "{}" format and its arguments) and yields it.
 #define KV_FAIL(code, ...) ::kestrova::KVRecordFailure(KV_FAILURE_SITE, (code), ::kestrova::KVFormat(__VA_ARGS__))
 
+// Returns the code of `expr` when it is a failure that the callee has recorded with all there is to say (the
+// configuration reader records the element, attribute and line where a document breaks a rule); adds nothing.
+#define KV_RETURN_IF_FAILED_RECORDED(expr)                                 \
+  do {                                                                     \
+    const ::kestrova::KVResult kvRecorded_ = (expr);                       \
+    if (kvRecorded_ != ::kestrova::KV_OK) return kvRecorded_;              \
+  } while (false)
+
 // Returns the code of `expr` from the calling function when it is a failure, recorded as above.
 #define KV_RETURN_IF_FAILED(expr, ...)                                   \
   do {                                                                   \

@@ -8,7 +8,7 @@
 
 kestrova::KVResult LoadConfiguration(Cfg& cfg, SystemFacts& facts) {
   std::string text;
-  if (const kestrova::KVResult r = ReadConfigurationResource(nullptr, text); r != kestrova::KV_OK) return r;
+  KV_RETURN_IF_FAILED_RECORDED(ReadConfigurationResource(nullptr, text));
   ConfigErrorLocation location;
   KV_RETURN_IF_FAILED(cfg.Load(text.c_str(), facts, &location), "reading the configuration: {} {}{}{} (line {})",
                       location.elementPath.empty() ? "the document" : location.elementPath,
