@@ -29,7 +29,7 @@ KVResult ExpandCommandText(const std::u16string& text, const std::u16string& raw
   return KV_OK;
 }
 
-KVResult ReadExitCode(ProcessLauncher& launcher, LaunchedProcess process, const std::u16string& what,
+KVResult ReadProcessExitCode(ProcessLauncher& launcher, LaunchedProcess process, const std::u16string& what,
                       std::uint32_t& exitCode) {
   KV_RETURN_IF_FAILED(launcher.ExitCode(process, exitCode), "reading the exit code of {}", what);
   if (exitCode == KV_EXIT_STILL_ACTIVE) return KV_FAIL(KV_E_STILL_RUNNING, "reading the exit code of {}: still running", what);
@@ -49,7 +49,7 @@ KVResult RunCreateProcess(const LaunchCommand& command, const std::u16string& fo
   const KVResult waited = launcher.Wait(process);
   if (waited == KV_E_TIMEOUT) return KV_FAIL(KV_E_TIMEOUT, "waiting for {}", commandLine);
   KV_RETURN_IF_FAILED(waited, "waiting for {}", commandLine);
-  return ReadExitCode(launcher, process, program, exitCode);
+  return ReadProcessExitCode(launcher, process, program, exitCode);
 }
 
 KVResult RunShellExecuteEx(const LaunchCommand& command, const std::u16string& folder, const std::u16string& file,
@@ -80,7 +80,7 @@ KVResult RunShellExecuteEx(const LaunchCommand& command, const std::u16string& f
   if (!request.keepProcess) return KV_OK;
   if (process == 0) return KV_FAIL(KV_E_EMPTY_HANDLE, "{} {}: no process handle to wait for", request.verb, request.file);
   KV_RETURN_IF_FAILED(context.launcher.Wait(process), "waiting for {}", request.file);
-  return ReadExitCode(context.launcher, process, request.file, exitCode);
+  return ReadProcessExitCode(context.launcher, process, request.file, exitCode);
 }
 
 // The first non-zero exit code of the run stays; 3010 and 1641 are kept as they are.

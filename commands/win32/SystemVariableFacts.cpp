@@ -8,6 +8,7 @@
 #include "commands/ProgramFolder.h"
 #include "config/win32/ProcessMachine.h"
 #include "support/Text.h"
+#include "support/win32/FullPathName.h"
 #include "support/win32/UniqueResource.h"
 #include "support/win32/Win32Failure.h"
 
@@ -22,13 +23,6 @@ GUID ToGuid(const KnownFolderId& id) {
   guid.Data3 = id.data3;
   std::memcpy(guid.Data4, id.data4, sizeof guid.Data4);
   return guid;
-}
-
-// A failed GetFullPathNameW; a path beyond what the system can take is the too-long target path.
-KVResult FullPathError() {
-  const DWORD error = ::GetLastError();
-  if (error == ERROR_FILENAME_EXCED_RANGE) return KV_E_TARGET_TOO_LONG;
-  return error != 0 ? error : KV_E_FAIL;
 }
 
 // The text up to its first zero.
@@ -73,18 +67,8 @@ KVResult SystemVariableFacts::ExpandEnvironment(const std::u16string& text, std:
 }
 
 KVResult SystemVariableFacts::AbsolutePath(const std::u16string& path, std::u16string& absolute) {
-  // Measure, then convert; the current directory may change in between, so measure again when it did.
-  DWORD needed = ::GetFullPathNameW(AsWide(path), 0, nullptr, nullptr);
-  for (;;) {
-    if (needed == 0) return KV_FAIL(FullPathError(), "making \"{}\" absolute", path);
-    std::u16string buffer(needed, u'\0');
-    const DWORD written = ::GetFullPathNameW(AsWide(path), needed, AsWide(buffer), nullptr);
-    if (written == 0) return KV_FAIL(FullPathError(), "making \"{}\" absolute", path);
-    if (written < needed) {
-      buffer.resize(written);
-      absolute = std::move(buffer);
-      return KV_OK;
-    }
-    needed = written;
-  }
+  const KVResult result = KVWinGetFullPathName(path, absolute);
+  if (result == KV_OK) return KV_OK;
+  // A path beyond what the system can take is the too-long target path.
+  return KV_FAIL(result == ERROR_FILENAME_EXCED_RANGE ? KV_E_TARGET_TOO_LONG : result, "making \"{}\" absolute", path);
 }

@@ -9,6 +9,7 @@
 #include "config/win32/UserAdmin.h"
 #include "config/win32/WindowsVersion.h"
 #include "support/Text.h"
+#include "support/win32/FullPathName.h"
 #include "support/win32/ModuleFileName.h"
 #include "support/win32/UniqueResource.h"
 #include "support/win32/Win32Failure.h"
@@ -27,21 +28,11 @@ KVResult Win32SystemFacts::GetExecutablePath(std::u16string& path) {
 }
 
 KVResult Win32SystemFacts::GetCurrentDirectoryFullPath(std::u16string& path) {
-  path.assign(MAX_PATH, u'\0');
-  for (;;) {
-    const DWORD length = ::GetFullPathNameW(L".", static_cast<DWORD>(path.size()), AsWide(path), nullptr);
-    if (length == 0) {
-      path.clear();
-      const KVResult error = KVLastError();
-      return KV_FAIL(error == ERROR_INVALID_FUNCTION ? KV_E_TARGET_TOO_LONG : error,
-                     "making the current folder absolute (0x{:08X})", error);
-    }
-    if (length < path.size()) {
-      path.resize(length);
-      return KV_OK;
-    }
-    path.assign(length, u'\0');  // the needed size, terminator included; the folder may change meanwhile
-  }
+  const KVResult result = KVWinGetFullPathName(u".", path);
+  if (result == KV_OK) return KV_OK;
+  path.clear();
+  return KV_FAIL(result == ERROR_INVALID_FUNCTION ? KV_E_TARGET_TOO_LONG : result,
+                 "making the current folder absolute (0x{:08X})", result);
 }
 
 KVResult Win32SystemFacts::GetTempFolder(std::u16string& path) {
