@@ -67,8 +67,7 @@ expect_eq "kvsfx.exe inspect finds the payload" "$(stat -c %s payload.7z) bytes"
   "$(sed -n 's/^payload: .*, \([0-9]* bytes\)$/\1/p' winspect.out)"
 expect_eq "kvsfx.exe inspect says why it lists no items" 1 "$(grep -c '^items: .*7zz or 7z) is not on PATH' winspect.out)"
 expect_eq "kvsfx.exe writes the configuration out" same "$(cmp -s wsetup.xml setup.xml && echo same)"
-check_resources "kvsfx.exe build" wsetup.exe setup.xml --dialog 224 --version-fixed 0.0.0.0/0.0.0.0 \
-  --version-string OriginalFilename=wsetup.exe
+check_resources "kvsfx.exe build" wsetup.exe setup.xml --dialog 224
 expect_eq "the kvsfx.exe installer runs (--gui off)" 0x00000000 "$(exit_code "$runexit" wsetup.exe --gui off)"
 wine "$kvsfx_exe" build --no-config --payload payload.7z --stub "$(winpath "$kvsfx_exe")" -o console.exe \
   > console.out 2>&1
