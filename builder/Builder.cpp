@@ -108,6 +108,8 @@ class ClampedCopy {
   ClampedCopy& operator=(const ClampedCopy&) = delete;
   const std::string& Path() const { return path_; }
 
+  // Two passes: the items first, then their times (writing into a folder changes its time). The copy itself is
+  // skipped when it lies inside the folder (an output written into the payload folder).
   KVResult Make(const std::string& folder, std::int64_t epoch, std::string& error) {
     namespace fs = std::filesystem;
     const fs::path from = PathOf(folder);
@@ -115,16 +117,33 @@ class ClampedCopy {
     std::error_code ec;
     fs::remove_all(to, ec);
     made_ = true;
-    fs::copy(from, to, fs::copy_options::recursive | fs::copy_options::copy_symlinks, ec);
-    if (ec) return Fail(error, KV_E_FAIL, KVFormat("cannot copy {} to {}: {}", folder, path_, ec.message()));
-    for (fs::recursive_directory_iterator it(from, ec), end; !ec && it != end; it.increment(ec)) {
-      const fs::path copy = to / it->path().lexically_relative(from);
-      if (const KVResult r = CopyModificationTimeClamped(it->path().u8string(), copy.u8string(), epoch, error);
-          r != KV_OK) {
-        return r;
-      }
+    if (!fs::create_directory(to, ec)) {
+      return Fail(error, KV_E_FAIL, KVFormat("cannot create {}: {}", path_, ec.message()));
     }
-    if (ec) return Fail(error, KV_E_FAIL, KVFormat("cannot read the folder {}: {}", folder, ec.message()));
+    const fs::path skipped = fs::weakly_canonical(to, ec);
+    for (const bool times : {false, true}) {
+      for (fs::recursive_directory_iterator it(from, ec), end; !ec && it != end; it.increment(ec)) {
+        if (fs::weakly_canonical(it->path(), ec) == skipped) {
+          it.disable_recursion_pending();
+          continue;
+        }
+        const fs::path copy = to / it->path().lexically_relative(from);
+        if (times) {
+          if (const KVResult r = CopyModificationTimeClamped(it->path().u8string(), copy.u8string(), epoch, error);
+              r != KV_OK) {
+            return r;
+          }
+        } else if (it->is_symlink(ec)) {
+          fs::copy_symlink(it->path(), copy, ec);
+        } else if (it->is_directory(ec)) {
+          fs::create_directory(copy, ec);
+        } else {
+          fs::copy_file(it->path(), copy, ec);
+        }
+        if (ec) return Fail(error, KV_E_FAIL, KVFormat("cannot copy {}: {}", it->path().u8string(), ec.message()));
+      }
+      if (ec) return Fail(error, KV_E_FAIL, KVFormat("cannot read the folder {}: {}", folder, ec.message()));
+    }
     return KV_OK;
   }
 
