@@ -13,7 +13,10 @@ other=$(mktemp -d "${TMPDIR:-/tmp}/kvsfx-elsewhere.XXXXXX")
 trap 'rm -rf "$other"' EXIT
 copy="$other/another checkout"
 mkdir "$copy"
-(cd "$repo" && git ls-files -z | tar --null --ignore-failed-read -cf - -T - 2>/dev/null) | tar -xf - -C "$copy"
+# The tracked files; outside a git checkout, everything but the build trees and deps/.
+(cd "$repo" && if git rev-parse --is-inside-work-tree >/dev/null 2>&1; then git ls-files -z; else
+   find . \( -path ./build -o -path ./deps -o -path ./.git \) -prune -o -type f -print0; fi |
+   tar --null --ignore-failed-read -cf - -T - 2>/dev/null) | tar -xf - -C "$copy"
 ln -s "$(readlink -f "$repo/deps")" "$copy/deps"
 cmake -S "$copy" -B "$copy/out" -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_TOOLCHAIN_FILE="$copy/cmake/Toolchain-mingw-i686.cmake" >/dev/null
