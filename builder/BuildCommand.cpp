@@ -12,7 +12,7 @@ namespace kestrova {
 
 const char kBuildUsage[] =
     "usage: kvsfx build (--config FILE | --no-config) --payload DIR|ARCHIVE.7z -o OUTPUT.exe\n"
-    "                   [--stub STUB.exe] [--icon FILE.ico] [--no-check]\n"
+    "                   [--stub STUB.exe] [--icon FILE.ico] [--no-check] [version options]\n"
     "\n"
     "Makes an installer: a copy of the stub with the configuration as its resource RT_RCDATA 222\n"
     "(language 1033) and the payload, a 7z archive, behind its image.\n"
@@ -28,6 +28,19 @@ const char kBuildUsage[] =
     "                      installers fail); without it the check's warnings are shown, not failing the build\n"
     "  -h, --help          show this help\n"
     "\n"
+    "Version information (RT_VERSION 1, what Explorer and deployment tools show; the stub's is replaced):\n"
+    "  --product-name TEXT       ProductName\n"
+    "  --product-version X.Y.Z.W ProductVersion (default: the file version)\n"
+    "  --file-version X.Y.Z.W    FileVersion, one to four numbers up to 65535 (default: the product version,\n"
+    "                            else 0.0.0.0)\n"
+    "  --company TEXT            CompanyName\n"
+    "  --description TEXT        FileDescription (default: the configuration's Title, else Setup)\n"
+    "  --copyright TEXT          LegalCopyright\n"
+    "OriginalFilename and InternalName are the output's file name.\n"
+    "\n"
+    "SOURCE_DATE_EPOCH (seconds since 1970) makes builds reproducible: no payload item is stored with a later\n"
+    "time, the version's file date is that time, and 7-Zip compresses the same way on every host.\n"
+    "\n"
     "Sign after building: osslsigncode sign ... -in OUTPUT.exe -out SIGNED.exe, or signtool sign ...\n"
     "The signature then covers the payload; a signed stub is refused.\n";
 
@@ -41,7 +54,13 @@ int RunBuild(const std::vector<std::string>& arguments) {
       .Value("o", "output", options.outputPath)
       .Value("", "stub", options.stubPath)
       .Value("", "icon", options.iconPath)
-      .Flag("no-check", noCheck);
+      .Flag("no-check", noCheck)
+      .Value("", "product-name", options.version.productName)
+      .Value("", "product-version", options.version.productVersion)
+      .Value("", "file-version", options.version.fileVersion)
+      .Value("", "company", options.version.company)
+      .Value("", "description", options.version.description)
+      .Value("", "copyright", options.version.copyright);
   if (const int status = parser.Parse(arguments); status != kExitOk) return status;
   if (noCheck) options.validator = AcceptAnyConfiguration;
   if (options.noConfig == !options.configPath.empty()) {
@@ -53,6 +72,7 @@ int RunBuild(const std::vector<std::string>& arguments) {
 
   BuildReport report;
   std::string error;
+  if (ReadSourceDateEpoch(options.sourceDateEpoch, error) != KV_OK) return ReportFailure("build", error);
   const BuildLog log = [](const std::string& line) {
     std::fputs((line + "\n").c_str(), stdout);
     std::fflush(stdout);
@@ -73,6 +93,7 @@ int RunBuild(const std::vector<std::string>& arguments) {
     text += KVFormat("icon:          {}, {} images as RT_GROUP_ICON {}, replacing {} old images\n", options.iconPath,
                      report.iconImages, report.icon.group.ToString(), report.icon.imagesRemoved);
   }
+  text += "version:       " + DescribeVersionInfo(report.version, "               ");
   text += KVFormat("resources:     {} (RVA 0x{:x}, {} bytes)\n", report.placement.Describe(), report.placement.rva,
                    report.placement.size);
   text += KVFormat("payload:       offset {} (0x{:x}), {} bytes\n", report.payloadOffset, report.payloadOffset,

@@ -1,5 +1,6 @@
 #include "builder/Builder.h"
 
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <system_error>
@@ -9,6 +10,8 @@
 #include "builder/SevenZipHeader.h"
 #include "builder/SevenZipTool.h"
 #include "support/Formatter.h"
+#include "support/Text.h"
+#include "support/XmlDocument.h"
 
 using kestrova::KV_E_FAIL;
 using kestrova::KV_E_NOT_FOUND;
@@ -44,6 +47,39 @@ KVResult UpdateConfiguration(const BuildOptions& options, ResourceTable& table, 
   return KV_OK;
 }
 
+// The text of the document's Title, "Setup" when it has none (the title a launch-mode installer shows).
+std::string ConfiguredTitle(const Resource* config) {
+  std::u16string title;
+  if (config != nullptr) {
+    const std::string text(config->data.begin(), config->data.end());
+    KVXmlDocument document;
+    std::vector<XmlElementRef> roots, titles;
+    if (document.Parse(text.c_str()) == KV_OK && document.GetChildElements("SelfExtractor", roots) == KV_OK &&
+        !roots.empty() && roots.front().GetChildElements("Title", titles) == KV_OK && !titles.empty()) {
+      titles.front().GetText(title);
+    }
+  }
+  return title.empty() ? std::string("Setup") : Utf16ToUtf8(title);
+}
+
+// Replaces the stub's version resource (every language of RT_VERSION 1) with the installer's.
+KVResult UpdateVersion(const BuildOptions& options, ResourceTable& table, BuildReport& report, std::string& error) {
+  const std::uint64_t fileDate = options.sourceDateEpoch ? FileTimeFromUnixSeconds(*options.sourceDateEpoch) : 0;
+  const std::string fileName = PathOf(options.outputPath).filename().u8string();
+  if (const KVResult r = MakeVersionInfo(options.version, ConfiguredTitle(FindConfiguration(table)), fileName,
+                                         fileDate, report.version, error);
+      r != KV_OK) {
+    return r;
+  }
+  Bytes data;
+  if (const KVResult r = EncodeVersionResource(report.version, data, error); r != KV_OK) return r;
+  const ResourceKey type = ResourceKey::Id(kRtVersion);
+  const ResourceKey name = ResourceKey::Id(kVersionResourceId);
+  table.Remove(type, name);
+  table.Set({type, name, kLanguageEnglishUs, 0, std::move(data)});
+  return KV_OK;
+}
+
 KVResult UpdateIcon(const BuildOptions& options, ResourceTable& table, BuildReport& report, std::string& error) {
   if (options.iconPath.empty()) return KV_OK;
   Bytes file;
@@ -58,6 +94,63 @@ KVResult UpdateIcon(const BuildOptions& options, ResourceTable& table, BuildRepo
   report.iconImages = images.size();
   return KV_OK;
 }
+
+// A copy of the payload folder whose times are clamped to SOURCE_DATE_EPOCH, as tar --clamp-mtime stores them:
+// 7-Zip stores the times it finds, and the user's files are not ours to change. Removed when it goes away.
+class ClampedCopy {
+ public:
+  explicit ClampedCopy(std::string path) : path_(std::move(path)) {}
+  ~ClampedCopy() {
+    std::error_code ignored;
+    if (made_) std::filesystem::remove_all(PathOf(path_), ignored);
+  }
+  ClampedCopy(const ClampedCopy&) = delete;
+  ClampedCopy& operator=(const ClampedCopy&) = delete;
+  const std::string& Path() const { return path_; }
+
+  // Two passes: the items first, then their times (writing into a folder changes its time). The copy itself is
+  // skipped when it lies inside the folder (an output written into the payload folder).
+  KVResult Make(const std::string& folder, std::int64_t epoch, std::string& error) {
+    namespace fs = std::filesystem;
+    const fs::path from = PathOf(folder);
+    const fs::path to = PathOf(path_);
+    std::error_code ec;
+    fs::remove_all(to, ec);
+    made_ = true;
+    if (!fs::create_directory(to, ec)) {
+      return Fail(error, KV_E_FAIL, KVFormat("cannot create {}: {}", path_, ec.message()));
+    }
+    const fs::path skipped = fs::weakly_canonical(to, ec);
+    for (const bool times : {false, true}) {
+      for (fs::recursive_directory_iterator it(from, ec), end; !ec && it != end; it.increment(ec)) {
+        if (fs::weakly_canonical(it->path(), ec) == skipped) {
+          it.disable_recursion_pending();
+          continue;
+        }
+        const fs::path copy = to / it->path().lexically_relative(from);
+        if (times) {
+          if (const KVResult r = CopyModificationTimeClamped(it->path().u8string(), copy.u8string(), epoch, error);
+              r != KV_OK) {
+            return r;
+          }
+        } else if (it->is_symlink(ec)) {
+          fs::copy_symlink(it->path(), copy, ec);
+        } else if (it->is_directory(ec)) {
+          fs::create_directory(copy, ec);
+        } else {
+          fs::copy_file(it->path(), copy, ec);
+        }
+        if (ec) return Fail(error, KV_E_FAIL, KVFormat("cannot copy {}: {}", it->path().u8string(), ec.message()));
+      }
+      if (ec) return Fail(error, KV_E_FAIL, KVFormat("cannot read the folder {}: {}", folder, ec.message()));
+    }
+    return KV_OK;
+  }
+
+ private:
+  std::string path_;
+  bool made_ = false;
+};
 
 // The archive to append: the given one, or a new one that 7-Zip makes from the folder into `temporary`.
 KVResult PreparePayload(const BuildOptions& options, PendingFile& temporary, std::string& archive,
@@ -74,9 +167,14 @@ KVResult PreparePayload(const BuildOptions& options, PendingFile& temporary, std
                          "7-Zip, or give a .7z archive)",
                          options.payloadPath));
   }
+  ClampedCopy clamped(KVFormat("{}.payload-{}.tmp", options.outputPath, CurrentProcessId()));
+  if (options.sourceDateEpoch) {
+    if (const KVResult r = clamped.Make(options.payloadPath, *options.sourceDateEpoch, error); r != KV_OK) return r;
+  }
   temporary.Reserve();
   const std::vector<std::string> command =
-      CompressCommand(sevenZip, options.payloadPath, temporary.TemporaryPath(), options.progress);
+      CompressCommand(sevenZip, options.sourceDateEpoch ? clamped.Path() : options.payloadPath,
+                      temporary.TemporaryPath(), options.progress, options.sourceDateEpoch.has_value());
   report.compressCommand = CommandText(command);
   log("compressing " + options.payloadPath + ": " + report.compressCommand);
   int exitCode = 0;
@@ -121,6 +219,22 @@ KVResult WriteInstaller(const BuildOptions& options, const PeImage& stub, const 
 }
 
 }  // namespace
+
+KVResult ReadSourceDateEpoch(std::optional<std::int64_t>& epoch, std::string& error) {
+  epoch.reset();
+  const char* text = std::getenv("SOURCE_DATE_EPOCH");
+  if (text == nullptr || *text == '\0') return KV_OK;
+  std::int64_t seconds = 0;
+  for (const char* c = text; *c != '\0'; ++c) {
+    if (*c < '0' || *c > '9' || seconds > (std::int64_t{1} << 40)) {
+      return Fail(error, KV_E_INVALID_DATA,
+                  KVFormat("SOURCE_DATE_EPOCH is '{}', not a number of seconds since 1970-01-01 00:00 UTC", text));
+    }
+    seconds = seconds * 10 + (*c - '0');
+  }
+  epoch = seconds;
+  return KV_OK;
+}
 
 KVResult LocateStub(std::string& path, std::string& error) {
   const std::string folder = ProgramDirectory();
@@ -200,6 +314,7 @@ KVResult BuildInstaller(const BuildOptions& options, BuildReport& report, const 
 
   if (const KVResult r = UpdateConfiguration(options, resources, report, error); r != KV_OK) return r;
   if (const KVResult r = UpdateIcon(options, resources, report, error); r != KV_OK) return r;
+  if (const KVResult r = UpdateVersion(options, resources, report, error); r != KV_OK) return r;
   Bytes image;
   if (const KVResult r = WriteResources(stub, resources, image, report.placement, reason); r != KV_OK) {
     return stubFailure(r);

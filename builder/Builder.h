@@ -2,6 +2,7 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,7 @@
 #include "builder/IconFile.h"
 #include "builder/PeImage.h"
 #include "builder/ResourceTable.h"
+#include "builder/VersionResource.h"
 #include "support/StubContract.h"
 
 namespace kestrova {
@@ -23,6 +25,10 @@ struct BuildOptions {
   std::string outputPath;
   std::string stubPath;  // empty: LocateStub
   std::string iconPath;  // empty: the stub's icon stays
+  VersionTexts version;
+  // SOURCE_DATE_EPOCH: no time stored or written is later (seconds since 1970), and compression is the same on
+  // every host.
+  std::optional<std::int64_t> sourceDateEpoch;
   bool progress = false;  // show 7-Zip's progress while compressing
   ConfigValidator validator = ValidateConfiguration;
 };
@@ -36,6 +42,7 @@ struct BuildReport {
   bool iconSet = false;
   std::size_t iconImages = 0;
   IconChange icon;
+  VersionInfo version;
   ResourcePlacement placement;
   std::string compressCommand;  // when a folder was compressed
   std::uint64_t payloadOffset = 0;
@@ -49,6 +56,10 @@ using BuildLog = std::function<void(const std::string& line)>;
 
 // Builds the installer at options.outputPath through a temporary file beside it: nothing is left there on failure.
 KVResult BuildInstaller(const BuildOptions& options, BuildReport& report, const BuildLog& log, std::string& error);
+
+// SOURCE_DATE_EPOCH from the environment: unset or empty gives none; anything but a decimal number of seconds
+// is refused.
+KVResult ReadSourceDateEpoch(std::optional<std::int64_t>& epoch, std::string& error);
 
 // The stub next to the program, else in the share/kvsfx folder beside the program's folder (an installation in
 // PREFIX/bin and PREFIX/share/kvsfx).

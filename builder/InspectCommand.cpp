@@ -16,7 +16,8 @@ const char kInspectUsage[] =
     "usage: kvsfx inspect INSTALLER.exe [--config-out FILE]\n"
     "\n"
     "Shows what an installer (or a stub) holds: the kind and size of its image and whether its checksum\n"
-    "is right, its resources, whether it has a configuration (RT_RCDATA 222, language 1033), the payload's\n"
+    "is right, its resources, whether it has a configuration (RT_RCDATA 222, language 1033), its version\n"
+    "information (RT_VERSION 1: numbers, date and strings), the payload's\n"
     "offset and size and its items (listed with 7zz or 7z from PATH), and whether the file is signed.\n"
     "\n"
     "  --config-out FILE   write the configuration document to FILE\n"
@@ -71,6 +72,12 @@ int RunInspect(const std::vector<std::string>& arguments) {
   text += report.hasConfig ? KVFormat("configuration: present, {} bytes (RT_RCDATA {}, language {})\n",
                                       report.config.size(), kConfigResourceId, kConfigResourceLanguage)
                            : std::string("configuration: none\n");
+  if (!report.hasVersion) {
+    text += "version:       none\n";
+  } else {
+    text += report.versionProblem.empty() ? "version:       " + DescribeVersionInfo(report.version, "               ")
+                                          : "version:       unreadable: " + report.versionProblem + "\n";
+  }
   if (!report.hasPayload) {
     text += "payload:       none\n";
   } else if (!report.payloadProblem.empty()) {

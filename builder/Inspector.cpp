@@ -112,6 +112,13 @@ KVResult InspectInstaller(const std::string& path, InspectReport& report, std::s
     report.hasConfig = true;
     report.config = config->data;
   }
+  for (const Resource& r : report.resources) {
+    if (r.type == ResourceKey::Id(kRtVersion) && r.name == ResourceKey::Id(kVersionResourceId)) {
+      report.hasVersion = true;
+      DecodeVersionResource(r.data, report.version, report.versionProblem);
+      break;
+    }
+  }
 
   const PeDataDirectory certificate = image.Directory(kDirectorySecurity);
   report.isSigned = certificate.address != 0 && certificate.size != 0;

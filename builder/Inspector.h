@@ -6,6 +6,7 @@
 
 #include "builder/Bytes.h"
 #include "builder/ResourceTable.h"
+#include "builder/VersionResource.h"
 
 namespace kestrova {
 
@@ -22,6 +23,9 @@ struct InspectReport {
   std::vector<Resource> resources;
   bool hasConfig = false;
   Bytes config;
+  bool hasVersion = false;  // RT_VERSION 1, in the first language the table holds
+  VersionInfo version;
+  std::string versionProblem;  // why it could not be read
   bool hasPayload = false;
   std::uint64_t payloadOffset = 0;
   std::uint64_t payloadSize = 0;

@@ -1,6 +1,7 @@
 // What the builder tool needs from the operating system: its own folder, terminals, other programs, renaming.
 // One implementation for POSIX systems (PlatformPosix.cpp), one for Windows (win32/Platform.cpp).
 #pragma once
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -24,6 +25,10 @@ KVResult RunProgram(const std::vector<std::string>& argv, std::string* output, i
 // Renames `from` to `to`, replacing an existing `to`.
 KVResult RenameReplacing(const std::string& from, const std::string& to, std::string& error);
 
+// Gives `to` the modification time of `from`, or `notAfter` (seconds since 1970) when that is earlier; links
+// themselves, not what they point to.
+KVResult CopyModificationTimeClamped(const std::string& from, const std::string& to, std::int64_t notAfter,
+                                     std::string& error);
 int CurrentProcessId();
 
 // Reads the command line as UTF-8 arguments (on Windows from the UTF-16 command line).

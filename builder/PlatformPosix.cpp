@@ -1,4 +1,5 @@
 // The builder tool's system layer on POSIX systems.
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -94,6 +95,21 @@ KVResult RunProgram(const std::vector<std::string>& argv, std::string* output, i
 KVResult RenameReplacing(const std::string& from, const std::string& to, std::string& error) {
   if (std::rename(from.c_str(), to.c_str()) != 0) {
     return Fail(error, KVFromErrno(errno), KVFormat("cannot rename {} to {}: {}", from, to, std::strerror(errno)));
+  }
+  return KV_OK;
+}
+
+KVResult CopyModificationTimeClamped(const std::string& from, const std::string& to, std::int64_t notAfter,
+                                     std::string& error) {
+  struct stat source = {};
+  if (::lstat(from.c_str(), &source) != 0) {
+    return Fail(error, KVFromErrno(errno), KVFormat("cannot read the time of {}: {}", from, std::strerror(errno)));
+  }
+  timespec times[2] = {source.st_atim, source.st_mtim};
+  if (source.st_mtim.tv_sec >= notAfter) times[1] = {static_cast<time_t>(notAfter), 0};
+  times[0] = times[1];
+  if (::utimensat(AT_FDCWD, to.c_str(), times, AT_SYMLINK_NOFOLLOW) != 0) {
+    return Fail(error, KVFromErrno(errno), KVFormat("cannot set the time of {}: {}", to, std::strerror(errno)));
   }
   return KV_OK;
 }

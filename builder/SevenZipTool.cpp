@@ -19,7 +19,7 @@ namespace kestrova {
 std::string FindSevenZip() { return FindOnPath({"7zz", "7z"}); }
 
 std::vector<std::string> CompressCommand(const std::string& sevenZip, const std::string& folder,
-                                         const std::string& archive, bool progress) {
+                                         const std::string& archive, bool progress, bool sameOnEveryHost) {
   // 7-Zip keeps a relative folder's path in the item names, and drops an absolute one.
   std::error_code ec;
   const std::filesystem::path absolute = std::filesystem::absolute(PathOf(folder), ec);
@@ -31,8 +31,11 @@ std::vector<std::string> CompressCommand(const std::string& sevenZip, const std:
   contents += "/*";
 #endif
   // The wildcard is 7-Zip's own (no shell sees it): it matches every name, those with a leading dot included.
-  return {sevenZip, "a", "-t7z", "-m0=LZMA2", "-bso0", "-bse2", progress ? "-bsp1" : "-bsp0", "--", archive,
-          contents};
+  std::vector<std::string> command{sevenZip, "a", "-t7z", "-m0=LZMA2", "-bso0", "-bse2", progress ? "-bsp1" : "-bsp0"};
+  // Two threads: one LZMA2 block thread with its match-finder thread, the single-block output of a 2-core host.
+  if (sameOnEveryHost) command.emplace_back("-mmt=2");
+  command.insert(command.end(), {"--", archive, contents});
+  return command;
 }
 
 std::string CommandText(const std::vector<std::string>& argv) {

@@ -14,9 +14,10 @@ std::string FindSevenZip();
 
 // The command that compresses the contents of `folder` (its items at the archive's root, hidden ones included)
 // into a new 7z archive: LZMA2, with the executable filter that 7-Zip picks per file, 7-Zip's other defaults.
-// Progress goes to the terminal when `progress` is set; other messages are off.
+// Progress goes to the terminal when `progress` is set; other messages are off. `sameOnEveryHost` pins the
+// threads, whose number decides how LZMA2 splits its blocks, so that hosts with more cores write the same bytes.
 std::vector<std::string> CompressCommand(const std::string& sevenZip, const std::string& folder,
-                                         const std::string& archive, bool progress);
+                                         const std::string& archive, bool progress, bool sameOnEveryHost = false);
 
 // A command for the user's eyes: arguments with blanks or quotes in single quotes.
 std::string CommandText(const std::vector<std::string>& argv);

@@ -1,4 +1,5 @@
-// PE headers and the resource directory from arbitrary bytes: parse, rebuild, parse again.
+// PE headers and the resource directory from arbitrary bytes: parse, read the version resource, rebuild, parse
+// again.
 //
 // Inputs that start with "MZ" are taken as whole files. Any other input patches a small valid image with
 // resources: it is read as (offset, byte) pairs, 3 bytes each, so that mutations reach deep into the tree.
@@ -12,6 +13,7 @@
 #include "builder/PeImage.h"
 #include "builder/PeImports.h"
 #include "builder/ResourceTable.h"
+#include "builder/VersionResource.h"
 #include "tests/native/CraftedPe.h"
 
 using namespace kestrova;
@@ -30,6 +32,12 @@ const Bytes& Template() {
     table.Set({ResourceKey::Name(u"AVI"), ResourceKey::Name(u"CLOCK"), 1031, 0, Bytes(24, 7)});
     table.Set({ResourceKey::Id(kRtGroupIcon), ResourceKey::Id(1), 1033, 0,
                Bytes{0, 0, 1, 0, 1, 0, 16, 16, 0, 0, 1, 0, 32, 0, 8, 0, 0, 0, 1, 0}});
+    VersionInfo version;
+    version.strings = {{u"CompanyName", u"Contoso"}, {u"FileVersion", u"1.2"}};
+    Bytes versionData;
+    std::string error;
+    EncodeVersionResource(version, versionData, error);
+    table.Set({ResourceKey::Id(kRtVersion), ResourceKey::Id(kVersionResourceId), 1033, 0, versionData});
     return testing::CraftedPe::WithResources(table, false).Build();
   }();
   return bytes;
@@ -59,6 +67,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (ResourceTable::Read(image, table, error) != 0) {
     Check(!error.empty());
     return 0;
+  }
+  for (const Resource& r : table.Items()) {
+    VersionInfo version;
+    if (r.type == ResourceKey::Id(kRtVersion) && DecodeVersionResource(r.data, version, error) != 0) {
+      Check(!error.empty());
+    }
   }
   // What was read survives a rebuild with a configuration and an icon added.
   table.Set(testing::TextResource(kRtRcData, 222, "<SelfExtractor FormatVersionMajor=\"5\"/>"));

@@ -17,6 +17,10 @@ die() { echo "check-stub: FAIL: $*" >&2; exit 1; }
 report=$("$kvsfx" inspect "$stub") || die "kvsfx inspect failed on $stub"
 printf '%s\n' "$report"
 grep -q 'PE32 i386 Windows GUI executable' <<< "$report" || die "the stub is not a PE32 i386 GUI executable"
+# Its own version resource names kv-sfx and the project's version (kvsfx build replaces it with the installer's).
+version=$(sed -n 's/^project(kvsfx VERSION \([0-9.]*\).*/\1/p' "$repo/CMakeLists.txt")
+grep -q "^ *ProductName: kv-sfx$" <<< "$report" && grep -q "^ *ProductVersion: $version$" <<< "$report" ||
+  die "the stub's version information does not name kv-sfx $version"
 # KnownDLLs, which the loader maps from the system folder only, and comctl32, which the manifest's side-by-side
 # dependency resolves to the system's assembly. Anything else must be loaded at run time from the system folder.
 allowed="kernel32.dll user32.dll gdi32.dll advapi32.dll shell32.dll ole32.dll oleaut32.dll msvcrt.dll comctl32.dll"

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# The main job: build a sample extract-mode installer with kvsfx build from samples/hello, run it under Wine
-# into a fresh folder, and print what was extracted and the exit code with its meaning; then a launch-mode
-# installer from samples/msi (a Windows Installer package built with wixl, installed silently by msiexec through
-# a command sequence), and what it installed.
+# The main job: build a sample extract-mode installer with kvsfx build from samples/hello (twice, reproducibly:
+# the sha256 of both builds, and its version information), run it under Wine into a fresh folder, and print what
+# was extracted and the exit code with its meaning; then a launch-mode installer from samples/msi (a Windows
+# Installer package built with wixl, installed silently by msiexec through a command sequence), and what it
+# installed.
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
 cd "$repo"
@@ -16,9 +17,30 @@ stub=build/win32/app/kv-sfxstub.exe
 out=build/demo
 rm -rf "$out" && mkdir -p "$out"
 
+# Reproducible installers: no time stored or written is later than SOURCE_DATE_EPOCH (2026-01-01 unless given).
+# Files older than it keep their own times, so it must not be later than the payload files' times on disk.
+export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-1767225600}
+
+# build_twice PAYLOAD OUTPUT.exe BUILD-ARGS...: builds the installer, then again into $out/again/ from a copy of the
+# payload in another folder (its files' times are new), and prints the sha256 of both.
+build_twice() {
+  local payload=$1 output=$2 copy; shift 2
+  "$kvsfx" build --payload "$payload" --stub "$stub" -o "$output" "$@"
+  copy="$out/again/payload-$(basename "$output" .exe)"
+  mkdir -p "$copy" && cp -r "$payload"/. "$copy"/
+  "$kvsfx" build --payload "$copy" --stub "$stub" -o "$out/again/$(basename "$output")" "$@" >/dev/null
+  echo "sha256 of two builds (SOURCE_DATE_EPOCH=$SOURCE_DATE_EPOCH, the second from a copy made now):"
+  (cd "$out" && sha256sum "$(basename "$output")" "again/$(basename "$output")" | sed 's/^/  /')
+  cmp -s "$output" "$out/again/$(basename "$output")" && echo "  the same bytes" || echo "  DIFFERENT"
+}
+
 echo "== kvsfx build"
-"$kvsfx" build --config samples/hello/setup.xml --payload samples/hello/payload --stub "$stub" -o "$out/hello-setup.exe"
+build_twice samples/hello/payload "$out/hello-setup.exe" --config samples/hello/setup.xml \
+  --product-name "kv-sfx Hello" --product-version 1.0 --company "kv-sfx sample"
 installer=$out/hello-setup.exe
+echo
+echo "== kvsfx inspect: the version information"
+"$kvsfx" inspect "$installer" | sed -n '/^version:/,/^payload:/p' | sed '$d'
 if [ "$KVSFX_WIN_BUILD" != win32 ]; then
   # This host's Wine runs no 32-bit program: the same installer, made from the x86-64 stub, is the one run.
   echo "(this host runs no 32-bit programs: also built from the x86-64 stub, and that installer is run)"
@@ -46,7 +68,10 @@ echo "== launch mode: samples/msi (msiexec /i product.msi /qn in a command seque
 samples/msi/build-msi.sh "$out/msi" >/dev/null
 mkdir -p "$out/msi-payload" && cp "$out/msi/product.msi" "$out/msi-payload/"
 stub_run=$([ "$KVSFX_WIN_BUILD" = win32 ] && echo "$stub" || echo "build/$KVSFX_WIN_BUILD/app/kv-sfxstub.exe")
-"$kvsfx" build --config samples/msi/setup.xml --payload "$out/msi-payload" --stub "$stub_run" -o "$out/msi-setup.exe"
+stub_shipped=$stub stub=$stub_run
+build_twice "$out/msi-payload" "$out/msi-setup.exe" --config samples/msi/setup.xml \
+  --product-name "kv-sfx Sample" --product-version 1.0 --company "kv-sfx sample"
+stub=$stub_shipped
 "$kvsfx" plan "$out/msi-setup.exe" | sed -n '/^tasks:/,$p'
 echo
 echo "== run under Wine: msi-setup.exe --gui off --logfile <log>, then --command uninstall"

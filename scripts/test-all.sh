@@ -23,6 +23,9 @@ scripts/build.sh native
 step "the shipped stub"
 scripts/check-stub.sh
 
+step "the stub built in another folder: the same bytes"
+nice -n 10 scripts/check-reproducible.sh
+
 step "native tests"
 ctest --test-dir build/native --output-on-failure
 

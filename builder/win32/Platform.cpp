@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include "builder/Platform.h"
+#include "builder/VersionResource.h"
 #include "support/Formatter.h"
 #include "support/Text.h"
 #include "support/win32/UniqueResource.h"
@@ -139,6 +140,31 @@ KVResult RunProgram(const std::vector<std::string>& argv, std::string* output, i
 KVResult RenameReplacing(const std::string& from, const std::string& to, std::string& error) {
   if (!::MoveFileExW(AsWide(Utf8ToUtf16(from)), AsWide(Utf8ToUtf16(to)), MOVEFILE_REPLACE_EXISTING)) {
     return LastError(error, KVFormat("cannot rename {} to {}", from, to));
+  }
+  return KV_OK;
+}
+
+KVResult CopyModificationTimeClamped(const std::string& from, const std::string& to, std::int64_t notAfter,
+                                     std::string& error) {
+  // Folders open only with backup semantics; links are opened themselves.
+  const auto open = [](const std::string& path, DWORD access) {
+    const HANDLE handle = ::CreateFileW(AsWide(Utf8ToUtf16(path)), access,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                        FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    return UniqueHandle(handle == INVALID_HANDLE_VALUE ? nullptr : handle);
+  };
+  const UniqueHandle source = open(from, FILE_READ_ATTRIBUTES);
+  FILETIME time = {};
+  if (!source || !::GetFileTime(source.get(), nullptr, nullptr, &time)) {
+    return LastError(error, "cannot read the time of " + from);
+  }
+  const std::uint64_t limit = FileTimeFromUnixSeconds(notAfter);
+  if ((std::uint64_t{time.dwHighDateTime} << 32 | time.dwLowDateTime) > limit) {
+    time = {static_cast<DWORD>(limit), static_cast<DWORD>(limit >> 32)};
+  }
+  const UniqueHandle target = open(to, FILE_WRITE_ATTRIBUTES);
+  if (!target || !::SetFileTime(target.get(), nullptr, &time, &time)) {
+    return LastError(error, "cannot set the time of " + to);
   }
   return KV_OK;
 }

@@ -3,6 +3,7 @@
 # build, and kvsfx.exe itself.
 #   builder.sh NATIVE_KVSFX KVSFX_EXE STUB RESOURCE_CHECK RUNEXIT
 set -uo pipefail
+export LC_ALL=C.UTF-8  # Wine reads the non-ASCII arguments below as UTF-8
 native=$1
 . "$(dirname "$0")/lib.sh"
 begin_installer_cases "$@"
@@ -25,10 +26,16 @@ echo "hidden" > payload/.hidden
 printf '<?xml version="1.0" encoding="utf-8"?>\n<SelfExtractor FormatVersionMajor="5" FormatVersionMinor="2">\n  <Title>Builder test</Title>\n</SelfExtractor>\n' > setup.xml
 convert -size 32x32 xc:red -size 16x16 xc:blue -size 48x48 xc:green app.ico
 
-# Built natively from a folder, with an icon.
-"$native" build --config setup.xml --payload payload --icon app.ico --stub "$stub" -o setup.exe > build.out 2>&1
+# Built natively from a folder, with an icon and version information (read back as Explorer reads it).
+"$native" build --config setup.xml --payload payload --icon app.ico --stub "$stub" -o setup.exe \
+  --product-name "Builder Tools" --product-version 2.5 --file-version 2.5.0.17 --company "Contoso Ltd." \
+  --copyright "© 2026 Contoso" > build.out 2>&1
 expect_eq "native build from a folder" 0 $?
-check_resources "native build" setup.exe setup.xml --icon 1 --dialog 224
+version=(--version-fixed 2.5.0.17/2.5.0.0 --version-string "ProductName=Builder Tools"
+  --version-string ProductVersion=2.5 --version-string FileVersion=2.5.0.17 --version-string "CompanyName=Contoso Ltd."
+  --version-string "LegalCopyright=© 2026 Contoso" --version-string "FileDescription=Builder test"
+  --version-string OriginalFilename=setup.exe --version-string InternalName=setup.exe)
+check_resources "native build" setup.exe setup.xml --icon 1 --dialog 224 "${version[@]}"
 expect_eq "the installer runs (--gui off)" 0x00000000 "$(exit_code "$runexit" setup.exe --gui off)"
 
 # Signed after the build: verifies, keeps its payload, still runs.
@@ -41,7 +48,7 @@ expect_eq "the signature verifies" 1 \
 payload_line=$("$native" inspect setup.exe | grep '^payload:')
 expect_eq "signing keeps the payload where it was" "$payload_line" "$("$native" inspect signed.exe | grep '^payload:')"
 expect_eq "inspect sees the signature" 1 "$("$native" inspect signed.exe | grep -c '^signature: *signed')"
-check_resources "signed installer" signed.exe setup.xml --icon 1 --dialog 224
+check_resources "signed installer" signed.exe setup.xml --icon 1 --dialog 224 "${version[@]}"
 expect_eq "the signed installer runs (--gui off)" 0x00000000 "$(exit_code "$runexit" signed.exe --gui off)"
 "$native" build --config setup.xml --payload payload --stub signed.exe -o again.exe > refused.out 2>&1
 expect_eq "a signed file is refused as a stub" "1 1" "$? $(grep -c 'the stub is signed' refused.out)"
@@ -51,8 +58,9 @@ expect_eq "a signed file is refused as a stub" "1 1" "$? $(grep -c 'the stub is 
 cp "$stub" stub-copy.exe
 wine "$kvsfx_exe" build --config setup.xml --payload payload.7z -o wsetup.exe > wbuild.out 2>&1
 expect_eq "kvsfx.exe builds from a 7z archive" 0 $?
-"$native" build --config setup.xml --payload payload.7z --stub stub-copy.exe -o nsetup.exe >/dev/null 2>&1
-expect_eq "kvsfx.exe and kvsfx write the same installer" same "$(cmp -s wsetup.exe nsetup.exe && echo same)"
+mkdir -p native  # the same file name: it is the version's OriginalFilename
+"$native" build --config setup.xml --payload payload.7z --stub stub-copy.exe -o native/wsetup.exe >/dev/null 2>&1
+expect_eq "kvsfx.exe and kvsfx write the same installer" same "$(cmp -s wsetup.exe native/wsetup.exe && echo same)"
 wine "$kvsfx_exe" inspect wsetup.exe --config-out wsetup.xml 2>&1 | tr -d '\r' > winspect.out
 expect_eq "kvsfx.exe inspect finds the configuration" 1 "$(grep -c '^configuration: present' winspect.out)"
 expect_eq "kvsfx.exe inspect finds the payload" "$(stat -c %s payload.7z) bytes" \

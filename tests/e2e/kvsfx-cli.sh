@@ -69,6 +69,36 @@ expect_eq "no configuration file written" no "$([ -e none.xml ] && echo yes || e
 run "inspect without 7-Zip" 0 env PATH=/nonexistent "$kvsfx" inspect setup.exe
 expect_eq "inspect says 7-Zip is missing" yes "$(has out '^items: .*not on PATH')"
 
+# Version information: shown by inspect; a bad version refused before any output (the rules: VersionResourceTests).
+run "inspect: the installer's version, with the defaults" 0 "$kvsfx" inspect setup.exe
+expect_eq "the defaults: no number, Setup" "yes yes" "$(has out '^version: *file 0.0.0.0, product 0.0.0.0$') $(has out '^ *FileDescription: Setup$')"
+run "a version part above 65535" 1 "$kvsfx" build --no-config --payload payload --stub "$stub" -o bad.exe \
+  --file-version 1.2.3.65536
+expect_eq "refused before any output" "yes no" "$(has err 'each part of a version is at most 65535') $([ -e bad.exe ] && echo yes || echo no)"
+
+# Reproducible builds: copies of the payload with other file times, in other folders, give the same bytes
+# under SOURCE_DATE_EPOCH: later times are clamped to it, earlier ones kept; the version's file date is that time.
+for copy in one two; do
+  mkdir -p "$copy/deeper" && cp -r payload "$copy/deeper/payload" && cp setup.xml "$copy/"
+done
+touch -d "2030-01-01 00:00:00" $(find one/deeper/payload)
+touch -d "2031-06-01 12:00:00" $(find two/deeper/payload)
+touch -d "2001-02-03 04:05:06" {one,two}/deeper/payload/.hidden
+for copy in one two; do
+  (cd "$copy" && SOURCE_DATE_EPOCH=1700000000 "$kvsfx" build --config setup.xml --payload deeper/payload \
+    --stub "$stub" --product-version 1.0 -o setup.exe > out 2> err)
+  expect_eq "reproducible build in $copy" 0 $?
+done
+expect_eq "the same bytes from copies with other times in other folders" same "$(cmp -s one/setup.exe two/setup.exe && echo same)"
+listing=$(TZ=UTC 7zz l -slt one/setup.exe)
+expect_eq "later times clamped, earlier ones kept" "2023-11-14 22:13:20 2001-02-03 04:05:06" \
+  "$(grep -A12 '^Path = bin$' <<< "$listing" | sed -n 's/^Modified = \(.\{19\}\).*/\1/p') $(grep -A12 '^Path = .hidden$' <<< "$listing" | sed -n 's/^Modified = \(.\{19\}\).*/\1/p')"
+expect_eq "the version's file date" yes "$(has one/out 'dated 2023-11-14 22:13:20 UTC')"
+expect_eq "no copy left beside the output" "" "$(ls one two | grep 'payload-' || true)"
+run "SOURCE_DATE_EPOCH that is no number" 1 env SOURCE_DATE_EPOCH=yesterday "$kvsfx" build --no-config \
+  --payload payload --stub "$stub" -o bad.exe
+expect_eq "message for SOURCE_DATE_EPOCH" yes "$(has err "SOURCE_DATE_EPOCH is 'yesterday'")"
+
 # Failures: a message on standard error, and no output, no temporary file.
 cp setup.exe before.exe
 run "payload that is no archive" 1 "$kvsfx" build --config setup.xml --payload setup.xml --stub "$stub" -o setup.exe

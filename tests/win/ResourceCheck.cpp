@@ -1,5 +1,7 @@
 // Checks the resources of an installer through the Windows loader and resource functions.
 //   kvsfx-resource-check INSTALLER.exe CONFIG|- [--icon ID]... [--dialog ID]...
+//                        [--version-fixed FILE/PRODUCT]... [--version-string NAME=VALUE]...
+// The version information is read as Explorer and deployment tools read it: GetFileVersionInfoW, VerQueryValueW.
 // CONFIG is the file whose bytes resource RT_RCDATA 222 (language 1033) must hold, or "-" for none.
 // Prints one "ok" or "FAIL" line per check; the exit code is the number of failures.
 #include <windows.h>
@@ -32,6 +34,56 @@ std::vector<char> Resource(HMODULE module, const wchar_t* type, WORD id, WORD la
   if (data == nullptr) return {};
   found = true;
   return std::vector<char>(data, data + ::SizeofResource(module, info));
+}
+
+std::string Narrow(const std::wstring& text) {
+  std::string narrow(static_cast<std::size_t>(::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr)), '\0');
+  ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, narrow.data(), static_cast<int>(narrow.size()), nullptr, nullptr);
+  narrow.pop_back();
+  return narrow;
+}
+
+// The version information block of the file, or empty.
+std::vector<char> VersionBlock(const wchar_t* path) {
+  DWORD ignored = 0;
+  const DWORD size = ::GetFileVersionInfoSizeW(path, &ignored);
+  std::vector<char> block(size);
+  if (size == 0 || !::GetFileVersionInfoW(path, 0, size, block.data())) block.clear();
+  return block;
+}
+
+void CheckVersion(const wchar_t* path, const std::wstring& option, const std::wstring& expected) {
+  std::vector<char> block = VersionBlock(path);
+  void* value = nullptr;
+  UINT length = 0;
+  if (option == L"--version-fixed") {
+    const bool found = !block.empty() && ::VerQueryValueW(block.data(), L"\\", &value, &length) &&
+                       length == sizeof(VS_FIXEDFILEINFO);
+    std::wstring actual = L"none";
+    if (found) {
+      const auto* fixed = static_cast<const VS_FIXEDFILEINFO*>(value);
+      wchar_t text[64];
+      std::swprintf(text, 64, L"%u.%u.%u.%u/%u.%u.%u.%u", HIWORD(fixed->dwFileVersionMS), LOWORD(fixed->dwFileVersionMS),
+                    HIWORD(fixed->dwFileVersionLS), LOWORD(fixed->dwFileVersionLS), HIWORD(fixed->dwProductVersionMS),
+                    LOWORD(fixed->dwProductVersionMS), HIWORD(fixed->dwProductVersionLS),
+                    LOWORD(fixed->dwProductVersionLS));
+      actual = text;
+    }
+    Report(actual == expected, "the fixed file/product version is " + Narrow(expected), Narrow(actual));
+    const bool translation = !block.empty() && ::VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation", &value, &length) &&
+                             length == 4 && *static_cast<const DWORD*>(value) == 0x04B00409;
+    Report(translation, "VarFileInfo\\Translation is 0409 04B0");
+    return;
+  }
+  const std::size_t equals = expected.find(L'=');
+  const std::wstring name = expected.substr(0, equals);
+  const std::wstring want = equals == std::wstring::npos ? L"" : expected.substr(equals + 1);
+  const std::wstring query = L"\\StringFileInfo\\040904B0\\" + name;
+  std::wstring actual = L"(absent)";
+  if (!block.empty() && ::VerQueryValueW(block.data(), query.c_str(), &value, &length)) {
+    actual = length == 0 ? L"" : std::wstring(static_cast<const wchar_t*>(value));
+  }
+  Report(actual == want, "the version string " + Narrow(name) + " is '" + Narrow(want) + "'", Narrow(actual));
 }
 
 INT_PTR CALLBACK IgnoreMessages(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
@@ -67,7 +119,7 @@ int wmain(int argc, wchar_t** argv) {
 
   for (int i = 3; i + 1 < argc; i += 2) {
     const std::wstring option = argv[i];
-    const auto id = static_cast<WORD>(std::wcstoul(argv[i + 1], nullptr, 10));
+    const auto id = static_cast<WORD>(std::wcstoul(argv[i + 1], nullptr, 10));  // for --icon and --dialog
     if (option == L"--icon") {
       Report(::LoadIconW(module, MAKEINTRESOURCEW(id)) != nullptr, "LoadIcon finds icon group " + std::to_string(id));
       const HICON icon = static_cast<HICON>(::LoadImageW(module, MAKEINTRESOURCEW(id), IMAGE_ICON, 32, 32, 0));
@@ -86,6 +138,8 @@ int wmain(int argc, wchar_t** argv) {
       Report(dialog != nullptr, "dialog " + std::to_string(id) + " is created from its template",
              dialog == nullptr ? Error() : "");
       if (dialog != nullptr) ::DestroyWindow(dialog);
+    } else if (option == L"--version-fixed" || option == L"--version-string") {
+      CheckVersion(argv[1], option, argv[i + 1]);
     } else {
       Report(false, "unknown option");
     }
