@@ -148,12 +148,11 @@ KVResult CopyModificationTimeClamped(const std::string& from, const std::string&
                                      std::string& error) {
   // Folders open only with backup semantics; links are opened themselves.
   const auto open = [](const std::string& path, DWORD access) {
-    const HANDLE handle = ::CreateFileW(AsWide(Utf8ToUtf16(path)), access,
-                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                        FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-    return UniqueHandle(handle == INVALID_HANDLE_VALUE ? nullptr : handle);
+    return KVUniqueFile(::CreateFileW(AsWide(Utf8ToUtf16(path)), access,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                      FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
   };
-  const UniqueHandle source = open(from, FILE_READ_ATTRIBUTES);
+  const KVUniqueFile source = open(from, FILE_READ_ATTRIBUTES);
   FILETIME time = {};
   if (!source || !::GetFileTime(source.get(), nullptr, nullptr, &time)) {
     return LastError(error, "cannot read the time of " + from);
@@ -162,7 +161,7 @@ KVResult CopyModificationTimeClamped(const std::string& from, const std::string&
   if ((std::uint64_t{time.dwHighDateTime} << 32 | time.dwLowDateTime) > limit) {
     time = {static_cast<DWORD>(limit), static_cast<DWORD>(limit >> 32)};
   }
-  const UniqueHandle target = open(to, FILE_WRITE_ATTRIBUTES);
+  const KVUniqueFile target = open(to, FILE_WRITE_ATTRIBUTES);
   if (!target || !::SetFileTime(target.get(), nullptr, &time, &time)) {
     return LastError(error, "cannot set the time of " + to);
   }
