@@ -12,7 +12,7 @@ namespace kestrova {
 
 const char kBuildUsage[] =
     "usage: kvsfx build (--config FILE | --no-config) --payload DIR|ARCHIVE.7z -o OUTPUT.exe\n"
-    "                   [--stub STUB.exe] [--icon FILE.ico] [--no-check]\n"
+    "                   [--stub STUB.exe] [--icon FILE.ico] [--no-check] [--strict] [--allow-test-stub]\n"
     "\n"
     "Makes an installer: a copy of the stub with the configuration as its resource RT_RCDATA 222\n"
     "(language 1033) and the payload, a 7z archive, behind its image.\n"
@@ -26,6 +26,9 @@ const char kBuildUsage[] =
     "  --icon FILE.ico     replace the application icon\n"
     "  --no-check          embed the configuration even when 'kvsfx check' rejects it (for testing how\n"
     "                      installers fail); without it the check's warnings are shown, not failing the build\n"
+    "  --strict            fail (exit 1, nothing written) when the check or the payload gives any warning\n"
+    "  --allow-test-stub   accept the x86-64 test variant of the stub (installers that do not start on 32-bit\n"
+    "                      Windows); without it only the i386 stub is taken\n"
     "  -h, --help          show this help\n"
     "\n"
     "Sign after building: osslsigncode sign ... -in OUTPUT.exe -out SIGNED.exe, or signtool sign ...\n"
@@ -41,7 +44,9 @@ int RunBuild(const std::vector<std::string>& arguments) {
       .Value("o", "output", options.outputPath)
       .Value("", "stub", options.stubPath)
       .Value("", "icon", options.iconPath)
-      .Flag("no-check", noCheck);
+      .Flag("no-check", noCheck)
+      .Flag("strict", options.strict)
+      .Flag("allow-test-stub", options.allowTestStub);
   if (const int status = parser.Parse(arguments); status != kExitOk) return status;
   if (noCheck) options.validator = AcceptAnyConfiguration;
   if (options.noConfig == !options.configPath.empty()) {

@@ -140,10 +140,15 @@ KVResult LocateStub(std::string& path, std::string& error) {
                        kStubFileName, candidates[0], candidates[1]));
 }
 
-KVResult CheckStub(const PeImage& image, std::string& error) {
-  // The shipped stub is i386; its x86-64 build is accepted for hosts whose test Wine runs only 64-bit programs.
+KVResult CheckStub(const PeImage& image, bool allowTestStub, std::string& error) {
+  // The shipped stub is i386; its x86-64 build is for hosts whose test Wine runs only 64-bit programs.
   const bool i386 = image.Machine() == kMachineI386 && !image.IsPe32Plus();
   const bool amd64 = image.Machine() == kMachineAmd64 && image.IsPe32Plus();
+  if (amd64 && !allowTestStub) {
+    return Fail(error, KV_E_INVALID_DATA,
+                "the stub is the x86-64 test variant, not the i386 program that starts on every Windows; give "
+                "--allow-test-stub to build a test installer from it");
+  }
   if (!i386 && !amd64) {
     return Fail(error, KV_E_INVALID_DATA,
                 KVFormat("the stub is built for machine 0x{:04x} in a {} image, not for i386 (0x014c)",
@@ -194,7 +199,7 @@ KVResult BuildInstaller(const BuildOptions& options, BuildReport& report, const 
   if (const KVResult r = PeImage::Parse(std::move(stubBytes), report.stubSize, stub, reason); r != KV_OK) {
     return stubFailure(r);
   }
-  if (const KVResult r = CheckStub(stub, reason); r != KV_OK) return stubFailure(r);
+  if (const KVResult r = CheckStub(stub, options.allowTestStub, reason); r != KV_OK) return stubFailure(r);
   ResourceTable resources;
   if (const KVResult r = ResourceTable::Read(stub, resources, reason); r != KV_OK) return stubFailure(r);
 

@@ -24,6 +24,8 @@ struct BuildOptions {
   std::string stubPath;  // empty: LocateStub
   std::string iconPath;  // empty: the stub's icon stays
   bool progress = false;  // show 7-Zip's progress while compressing
+  bool allowTestStub = false;  // accept the x86-64 test variant of the stub
+  bool strict = false;         // a warning of the check fails the build
   ConfigValidator validator = ValidateConfiguration;
 };
 
@@ -54,9 +56,9 @@ KVResult BuildInstaller(const BuildOptions& options, BuildReport& report, const 
 // PREFIX/bin and PREFIX/share/kvsfx).
 KVResult LocateStub(std::string& path, std::string& error);
 
-// Whether `image` (the whole stub file) can become an installer: a 32-bit i386 GUI executable, not a DLL,
-// without a certificate and without data behind its image.
-KVResult CheckStub(const PeImage& image, std::string& error);
+// Whether `image` (the whole stub file) can become an installer: a 32-bit i386 GUI executable (or, with
+// `allowTestStub`, the x86-64 test variant), not a DLL, without a certificate and without data behind its image.
+KVResult CheckStub(const PeImage& image, bool allowTestStub, std::string& error);
 
 // The configuration resource of a table, or null.
 const Resource* FindConfiguration(const ResourceTable& table);

@@ -23,7 +23,7 @@ if [ "$KVSFX_WIN_BUILD" != win32 ]; then
   # This host's Wine runs no 32-bit program: the same installer, made from the x86-64 stub, is the one run.
   echo "(this host runs no 32-bit programs: also built from the x86-64 stub, and that installer is run)"
   "$kvsfx" build --config samples/hello/setup.xml --payload samples/hello/payload \
-    --stub "build/$KVSFX_WIN_BUILD/app/kv-sfxstub.exe" -o "$out/hello-setup-x64.exe" >/dev/null
+    --stub "build/$KVSFX_WIN_BUILD/app/kv-sfxstub.exe" --allow-test-stub -o "$out/hello-setup-x64.exe" >/dev/null
   installer=$out/hello-setup-x64.exe
 fi
 echo
@@ -46,7 +46,8 @@ echo "== launch mode: samples/msi (msiexec /i product.msi /qn in a command seque
 samples/msi/build-msi.sh "$out/msi" >/dev/null
 mkdir -p "$out/msi-payload" && cp "$out/msi/product.msi" "$out/msi-payload/"
 stub_run=$([ "$KVSFX_WIN_BUILD" = win32 ] && echo "$stub" || echo "build/$KVSFX_WIN_BUILD/app/kv-sfxstub.exe")
-"$kvsfx" build --config samples/msi/setup.xml --payload "$out/msi-payload" --stub "$stub_run" -o "$out/msi-setup.exe"
+"$kvsfx" build --config samples/msi/setup.xml --payload "$out/msi-payload" --stub "$stub_run" --allow-test-stub \
+  -o "$out/msi-setup.exe"
 "$kvsfx" plan "$out/msi-setup.exe" | sed -n '/^tasks:/,$p'
 echo
 echo "== run under Wine: msi-setup.exe --gui off --logfile <log>, then --command uninstall"

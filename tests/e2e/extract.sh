@@ -21,7 +21,7 @@ run() {
 attributes_of() { grep -o "^entry $1 attributes=0x[0-9A-F]*" <<<"$2" | sed 's/.*=//'; }  # attributes_of NAME OUTPUT
 result() { sed -n 's/^extract=\(0x[0-9A-F]*\).*/\1/p' <<<"$1"; }
 installer() {  # OUT ARCHIVE: an installer without configuration (the plain extractor)
-  "$kvsfx" build --no-config --payload "$2" --stub "$stub" -o "$1" >/dev/null 2>&1 || echo "kvsfx build failed for $2" >&2
+  "$kvsfx" build --no-config --payload "$2" --stub "$stub" $(test_stub_flag "$stub") -o "$1" >/dev/null 2>&1 || echo "kvsfx build failed for $2" >&2
 }
 # installer_run EXECUTABLE TARGET: the installer itself, silently into TARGET; its exit code
 installer_run() { exit_code "$runexit" "$1" --gui off --target "$(winpath "$2")"; }

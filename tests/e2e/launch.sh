@@ -22,7 +22,7 @@ wrap() {  # the launch document around one option's commands
 installer() {  # NAME COMMANDS [BUILD OPTIONS...]
   local name=$1 commands=$2; shift 2
   wrap "$commands" > "$name.xml"
-  "$native" build --config "$name.xml" --payload payload.7z --stub "$stub" -o "$name.exe" "$@" >/dev/null 2>&1 ||
+  "$native" build --config "$name.xml" --payload payload.7z --stub "$stub" $(test_stub_flag "$stub") -o "$name.exe" "$@" >/dev/null 2>&1 ||
     echo "could not build $name.exe" >&2
 }
 cp_command() {  # ID ARGUMENTS: a CreateProcess command running the payload's tool

@@ -214,6 +214,7 @@ TEST_F(BuildTest, RefusesBadInputsAndLeavesNothingBehind) {
   } cases[] = {
       {"not an executable program", &O::stubPath, WriteStub([](CraftedPe& p) { p.characteristics |= 0x2000; })},
       {"not for i386", &O::stubPath, WriteStub([](CraftedPe& p) { p.machine = 0x8664; })},
+      {"--allow-test-stub", &O::stubPath, WriteStub([](CraftedPe& p) { p.machine = 0x8664, p.pe32Plus = true; })},
       {"already carries a payload", &O::stubPath, WriteStub([](CraftedPe& p) { p.overlay = SevenZipArchive(); })},
       {"appended data or debug symbols", &O::stubPath, WriteStub([](CraftedPe& p) { p.overlay = Bytes(10, 1); })},
       {"no MZ header", &O::stubPath, Write("script", Text("#!/bin/sh\n"))},
