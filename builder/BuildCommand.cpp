@@ -64,7 +64,8 @@ int RunBuild(const std::vector<std::string>& arguments) {
   };
   const KVResult built = BuildInstaller(options, report, log, error);
   std::fflush(stdout);
-  for (const std::string& warning : report.configWarnings) std::fprintf(stderr, "%s\n", warning.c_str());
+  for (const std::string& warning : report.configWarnings) std::fputs(warning.c_str(), stderr);
+  if (!report.payloadNote.empty()) std::fprintf(stderr, "kvsfx build: note: %s\n", report.payloadNote.c_str());
   if (built != KV_OK) return ReportFailure("build", error);
 
   std::string text = KVFormat("stub:          {} ({} bytes)\n", report.stubPath, report.stubSize);

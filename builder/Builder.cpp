@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "builder/FileIo.h"
+#include "builder/PayloadCheck.h"
 #include "builder/Platform.h"
 #include "builder/SevenZipHeader.h"
 #include "builder/SevenZipTool.h"
@@ -23,8 +24,8 @@ constexpr std::uint64_t kMaxConfigSize = 16u << 20;
 constexpr std::uint64_t kMaxIconSize = 16u << 20;
 
 // Adds, replaces or removes the configuration resource.
-KVResult UpdateConfiguration(const BuildOptions& options, ResourceTable& table, BuildReport& report,
-                             std::string& error) {
+KVResult UpdateConfiguration(const BuildOptions& options, const std::vector<std::string>* payloadItems,
+                             ResourceTable& table, BuildReport& report, std::string& error) {
   const ResourceKey type = ResourceKey::Id(kConfigResourceType);
   const ResourceKey name = ResourceKey::Id(kConfigResourceId);
   if (options.noConfig) {
@@ -35,8 +36,14 @@ KVResult UpdateConfiguration(const BuildOptions& options, ResourceTable& table, 
   if (const KVResult r = ReadWholeFile(options.configPath, kMaxConfigSize, document, error); r != KV_OK) return r;
   if (document.empty()) return Fail(error, KV_E_INVALID_DATA, options.configPath + ": the configuration is empty");
   std::string reason;
-  if (const KVResult r = options.validator(document, report.configWarnings, reason); r != KV_OK) {
-    return Fail(error, r, KVFormat("{}: the configuration is not valid: {}", options.configPath, reason));
+  if (const KVResult r = options.validator(options.configPath, document, payloadItems, report.configWarnings, reason);
+      r != KV_OK) {
+    return Fail(error, r, KVFormat("{}: the configuration is not valid:\n{}", options.configPath, reason));
+  }
+  if (options.strict && !report.configWarnings.empty()) {
+    return Fail(error, KV_E_INVALID_DATA,
+                KVFormat("{}: {} warnings, and --strict makes any warning fail the build", options.configPath,
+                         report.configWarnings.size()));
   }
   report.configAction = table.Find(type, name, kConfigResourceLanguage) != nullptr ? "replaced" : "added";
   report.configSize = document.size();
@@ -203,7 +210,20 @@ KVResult BuildInstaller(const BuildOptions& options, BuildReport& report, const 
   ResourceTable resources;
   if (const KVResult r = ResourceTable::Read(stub, resources, reason); r != KV_OK) return stubFailure(r);
 
-  if (const KVResult r = UpdateConfiguration(options, resources, report, error); r != KV_OK) return r;
+  // The payload as installers will meet it, before anything is written.
+  std::vector<PayloadItem> items;
+  bool listed = false;
+  if (const KVResult r = ListPayload(options.payloadPath, items, listed, report.payloadNote, error); r != KV_OK) {
+    return r;
+  }
+  if (const KVResult r = CheckArchiveItems(items, reason); r != KV_OK) {
+    return Fail(error, r, options.payloadPath + ": " + reason);
+  }
+  const std::vector<std::string> itemPaths = ItemPaths(items);
+  if (const KVResult r = UpdateConfiguration(options, listed ? &itemPaths : nullptr, resources, report, error);
+      r != KV_OK) {
+    return r;
+  }
   if (const KVResult r = UpdateIcon(options, resources, report, error); r != KV_OK) return r;
   Bytes image;
   if (const KVResult r = WriteResources(stub, resources, image, report.placement, reason); r != KV_OK) {

@@ -34,7 +34,8 @@ struct BuildReport {
   std::uint64_t stubSize = 0;
   std::string configAction;  // "added", "replaced", "removed" or "none"
   std::uint64_t configSize = 0;
-  std::vector<std::string> configWarnings;  // "warning: ..." lines of the configuration check
+  std::vector<std::string> configWarnings;  // the messages of the configuration check's warnings
+  std::string payloadNote;                  // why the payload's items were not checked, when they were not
   bool iconSet = false;
   std::size_t iconImages = 0;
   IconChange icon;

@@ -7,6 +7,7 @@
 #include "app/RunPlan.h"
 #include "builder/Cli.h"
 #include "builder/ConfigCheck.h"
+#include "builder/MachineKinds.h"
 #include "commands/ExecuteLaunchCommand.h"
 #include "config/ConfigErrors.h"
 #include "config/SimulatedSystemFacts.h"
@@ -243,7 +244,12 @@ int Plan(const PlanOptions& options, const MachineKind& machine) {
   } else {
     const ConfigReadReport report = ReadConfiguration(cfg, text, facts);
     if (report.code != kestrova::KV_OK) {
+      const ConfigErrorLocation& where = report.location;
       std::printf("document:  cannot be read on this machine: %s\n", DescribeReadFailure(report).c_str());
+      if (!where.elementPath.empty()) {
+        std::printf("           at %s%s, line %d\n", where.elementPath.c_str(),
+                    where.attribute.empty() ? "" : (", attribute " + where.attribute).c_str(), where.line);
+      }
       std::printf("outcome:   the installer ends with 0x%08X and shows \"%s\"\n", report.code,
                   Utf16ToUtf8(ErrorMessageText(report.code)).c_str());
       return kExitOk;

@@ -101,10 +101,12 @@ cat > ambiguous.xml <<'XML'
 </Options></Launch></SelfExtractor>
 XML
 run "check a document that fails on x86" 1 "$kvsfx" check ambiguous.xml
-expect_eq "the failing machines are named" "yes yes" "$(has err 'invalid on some machines') $(has err 'W7 x86')"
+expect_eq "both options and the failing machines are named" "yes yes" \
+  "$(has err '^ambiguous.xml:4:11: error: Option\[1\] (Id "a") and Option\[2\] (Id "b") both fit') $(has err 'on W7 x86')"
 sed 's/Id="b"/Id=" b"/' ambiguous.xml > broken.xml
 run "check a broken document" 1 "$kvsfx" check broken.xml
-expect_eq "code, name, path, attribute, line" "yes yes yes" "$(has err '0xEE000051 KV_E_INVALID_DATA') $(has err 'at SelfExtractor/Launch/Options/Option\[2\], attribute Id') $(has err 'line 4')"
+expect_eq "place, code, name, path, attribute" "yes yes" "$(has err '^broken.xml:4:11: error: 0xEE000051 KV_E_INVALID_DATA') \
+$(has err '^  at SelfExtractor/Launch/Options/Option\[2\], attribute Id')"
 run "build refuses a broken document" 1 "$kvsfx" build --config broken.xml --payload payload.7z --stub "$stub" $(test_stub_flag "$stub") -o refused.exe
 expect_eq "no installer from a broken document" no "$([ -e refused.exe ] && echo yes || echo no)"
 cat > mistakes.xml <<'XML'
@@ -118,14 +120,16 @@ cat > mistakes.xml <<'XML'
 </Commands></Option></Options></Launch></SelfExtractor>
 XML
 run "check warns and stays valid" 0 "$kvsfx" check mistakes.xml
-expect_eq "three warnings with their places" "3 yes yes yes" "$(grep -c '^warning: ' err) \
-$(has err '^warning: .*SubCommand\[1\]/Command/CreateProcess/Executable, line 3: .*double quotes') \
-$(has err '^warning: .*SubCommand\[2\]/Command, attribute ResultName, line 5: ') \
-$(has err '^warning: .*SubCommand\[2\]/BeforeCommand/IfEqual, attribute Parameter, line 5: .*did you mean "R"')"
+expect_eq "three warnings with their places" "3 yes yes yes" "$(grep -c '^mistakes.xml:[0-9]*:[0-9]*: warning: ' err) \
+$(has err '^mistakes.xml:3:63: warning: .*double quotes') $(has err '^mistakes.xml:5:98: warning: ResultName "R"') \
+$(has err '^mistakes.xml:5:41: warning: IfEqual tests "r".*did you mean "R"')"
+run "--strict fails on warnings" 1 "$kvsfx" check --strict mistakes.xml
 run "build warns and builds" 0 "$kvsfx" build --config mistakes.xml --payload payload.7z --stub "$stub" $(test_stub_flag "$stub") -o warned.exe
-expect_eq "build shows the warnings" 3 "$(grep -c '^warning: ' err)"
+expect_eq "build shows the warnings" 3 "$(grep -c '^mistakes.xml:.*: warning: ' err)"
+run "build --strict writes nothing" 1 "$kvsfx" build --strict --config mistakes.xml --payload payload.7z --stub "$stub" $(test_stub_flag "$stub") -o strict.exe
+expect_eq "no installer under --strict" no "$([ -e strict.exe ] && echo yes || echo no)"
 run "the msi sample has no warnings" 0 "$kvsfx" check "$src/samples/msi/setup.xml"
-expect_eq "no warnings for the msi sample" 0 "$(grep -c '^warning: ' err)"
+expect_eq "no warnings for the msi sample" 0 "$(grep -c ': warning: ' err)"
 run "plan on a German x64 machine" 0 "$kvsfx" plan "$src/docs/examples/launch.xml" --ui-language de-AT
 expect_eq "plan: option and tasks" "yes yes" "$(has out '^option: *x64-de$') $(has out '^  3. delete_extracted_files')"
 expect_eq "plan: the call the system receives, where the program is looked for, the cleanup" "yes yes yes" \
