@@ -20,12 +20,14 @@ const char kBuildUsage[] =
     "  --config FILE       the configuration document to embed; replaces one the stub has\n"
     "  --no-config         embed none and remove one the stub has: the installer only extracts\n"
     "  --payload DIR       a folder, whose contents 7-Zip (7zz or 7z on PATH) compresses with LZMA2\n"
-    "  --payload FILE.7z   or a ready 7z archive, appended as it is\n"
+    "  --payload FILE.7z   or a ready 7z archive, appended as it is once it is read with the installer's\n"
+    "                      rules: a method it cannot decode or an item path it refuses is an error\n"
     "  -o, --output FILE   the installer to write; it appears only when complete\n"
     "  --stub FILE         the stub (default: kv-sfxstub.exe next to kvsfx, else in ../share/kvsfx/)\n"
     "  --icon FILE.ico     replace the application icon\n"
-    "  --no-check          embed the configuration even when 'kvsfx check' rejects it (for testing how\n"
-    "                      installers fail); without it the check's warnings are shown, not failing the build\n"
+    "  --no-check          embed the configuration even when 'kvsfx check' rejects it, and a ready archive\n"
+    "                      that installers cannot extract (for testing how installers fail); without it the\n"
+    "                      check's warnings are shown, not failing the build\n"
     "  --strict            fail (exit 1, nothing written) when the check or the payload gives any warning\n"
     "  --allow-test-stub   accept the x86-64 test variant of the stub (installers that do not start on 32-bit\n"
     "                      Windows); without it only the i386 stub is taken\n"
@@ -48,7 +50,10 @@ int RunBuild(const std::vector<std::string>& arguments) {
       .Flag("strict", options.strict)
       .Flag("allow-test-stub", options.allowTestStub);
   if (const int status = parser.Parse(arguments); status != kExitOk) return status;
-  if (noCheck) options.validator = AcceptAnyConfiguration;
+  if (noCheck) {
+    options.validator = AcceptAnyConfiguration;
+    options.checkPayload = false;
+  }
   if (options.noConfig == !options.configPath.empty()) {
     return parser.UsageError("give either --config FILE or --no-config");
   }

@@ -216,7 +216,7 @@ KVResult BuildInstaller(const BuildOptions& options, BuildReport& report, const 
   if (const KVResult r = ListPayload(options.payloadPath, items, listed, report.payloadNote, error); r != KV_OK) {
     return r;
   }
-  if (const KVResult r = CheckArchiveItems(items, reason); r != KV_OK) {
+  if (const KVResult r = options.checkPayload ? CheckArchiveItems(items, reason) : KV_OK; r != KV_OK) {
     return Fail(error, r, options.payloadPath + ": " + reason);
   }
   const std::vector<std::string> itemPaths = ItemPaths(items);

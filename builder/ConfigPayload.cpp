@@ -93,6 +93,8 @@ class PayloadCheck {
     const XmlElementRef executable = Child(action, "Executable");
     const XmlElementRef arguments = Child(action, "Arguments");
     std::string program = ElementText(action, "Executable");
+    // Quotes around it are a mistake of their own (another warning); the file is the one inside them.
+    if (program.size() >= 2 && program.front() == '"' && program.back() == '"') program = program.substr(1, program.size() - 2);
     if (program.rfind(std::string(kTarget) + "\\", 0) == 0) {
       Require(executable, what + " runs", program.substr(sizeof kTarget));
     } else if (!program.empty() && IsBareName(program)) {

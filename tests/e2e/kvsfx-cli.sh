@@ -74,6 +74,17 @@ cp setup.exe before.exe
 run "payload that is no archive" 1 "$kvsfx" build --config setup.xml --payload setup.xml --stub "$stub" $(test_stub_flag "$stub") -o setup.exe
 expect_eq "message names the problem" yes "$(has err '^kvsfx build: setup.xml is not a 7z archive')"
 expect_eq "the old output is untouched" same "$(cmp -s setup.exe before.exe && echo same)"
+# Ready archives read with the installer's rules before anything is written.
+if command -v bsdtar >/dev/null; then
+  bsdtar -C payload -cf deflate.7z --format 7zip --options 7zip:compression=deflate .
+  run "an archive with a method installers cannot decode" 1 "$kvsfx" build --no-config --payload deflate.7z --stub "$stub" $(test_stub_flag "$stub") -o setup.exe
+  expect_eq "the method and its first item are named" yes "$(has err 'uses the method Deflate (first for the item "./')"
+  run "check --payload reads it the same way" 1 "$kvsfx" check setup.xml --payload deflate.7z
+fi
+python3 "$src/tests/e2e/make7z.py" unsafe.7z 'ok.txt,data=ok' 'sub/../../evil.txt,data=evil'
+run "an archive with an item installers refuse" 1 "$kvsfx" build --no-config --payload unsafe.7z --stub "$stub" $(test_stub_flag "$stub") -o setup.exe
+expect_eq "the item is named" yes "$(has err 'item "sub/../../evil.txt" has a path installers refuse')"
+expect_eq "the old output is untouched after the refusals" same "$(cmp -s setup.exe before.exe && echo same)"
 run "folder without 7-Zip" 1 env PATH=/nonexistent "$kvsfx" build --no-config --payload payload --stub "$stub" $(test_stub_flag "$stub") -o new.exe
 expect_eq "message for 7-Zip" yes "$(has err 'neither 7zz nor 7z is on PATH')"
 expect_eq "nothing left behind" "" "$(ls | grep -E '^new\.exe|kvsfx-' || true)"
@@ -125,7 +136,8 @@ $(has err '^mistakes.xml:3:63: warning: .*double quotes') $(has err '^mistakes.x
 $(has err '^mistakes.xml:5:41: warning: IfEqual tests "r".*did you mean "R"')"
 run "--strict fails on warnings" 1 "$kvsfx" check --strict mistakes.xml
 run "build warns and builds" 0 "$kvsfx" build --config mistakes.xml --payload payload.7z --stub "$stub" $(test_stub_flag "$stub") -o warned.exe
-expect_eq "build shows the warnings" 3 "$(grep -c '^mistakes.xml:.*: warning: ' err)"
+expect_eq "build shows the warnings, and the program missing from the payload" "4 yes" \
+  "$(grep -c '^mistakes.xml:.*: warning: ' err) $(has err '^mistakes.xml:3:63: warning: command "a" runs "a.exe", which is not in the payload')"
 run "build --strict writes nothing" 1 "$kvsfx" build --strict --config mistakes.xml --payload payload.7z --stub "$stub" $(test_stub_flag "$stub") -o strict.exe
 expect_eq "no installer under --strict" no "$([ -e strict.exe ] && echo yes || echo no)"
 run "the msi sample has no warnings" 0 "$kvsfx" check "$src/samples/msi/setup.xml"
