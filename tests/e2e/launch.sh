@@ -51,6 +51,17 @@ kept=$(comm -13 <(echo "$before") <(guid_folders))
 expect_eq "  and its files stay (no cleanup task)" "1" "$(echo "$kept" | grep -c .)"
 [ -n "$kept" ] && rm -rf $kept
 
+# kvsfx plan reads the installer's command line with the installer's parser: the arguments it shows for a command
+# are the ones the program receives, passthrough quotes and all.
+installer pass "$(cp_command p 7)"
+planned() { "$native" plan pass.xml -- "$@" | sed -n 's/^ *call: CreateProcessW "[^"]*" \(.*\) in ${TargetPath}, hidden; waits$/\1/p'; }
+received() { rm -f calls.log; exit_code "$runexit" pass.exe "$@" >/dev/null; tr -d '\r' < calls.log | sed 's/^.*|cmdline="[^"]*" //'; }
+check_plan() { expect_eq "plan shows what the program receives: $*" "$(received "$@")" "$(planned "$@")"; }
+check_plan --gui off --passthrough '/l*v C:\msi.log'
+check_plan --gui off --passthrough /qn REBOOT=ReallySuppress
+check_plan --gui off --passthrough 'PROP="x y"' /qn
+check_plan --gui off --passthrough --target 'C:\x'
+
 # Sequences: the first non-zero code wins; conditions skip, abort and keep result entries.
 step() {  # ID RESULT_NAME [BEFORE] [AFTER]: a step running the option's command ID
   printf '<SubCommand>%s<Command Id="%s"%s/>%s</SubCommand>' "${3:+<BeforeCommand>$3</BeforeCommand>}" "$1" \
