@@ -11,6 +11,7 @@ namespace kestrova {
 namespace {
 
 constexpr char kTarget[] = "${TargetPath}";
+constexpr char kCannotStart[] = "it cannot start, and the installer ends with exit code 2 and an error message";
 
 // Programs of the Windows system folder that installers commonly start by bare name.
 constexpr const char* kSystemPrograms[] = {
@@ -96,25 +97,23 @@ class PayloadCheck {
     // Quotes around it are a mistake of their own (another warning); the file is the one inside them.
     if (program.size() >= 2 && program.front() == '"' && program.back() == '"') program = program.substr(1, program.size() - 2);
     if (program.rfind(std::string(kTarget) + "\\", 0) == 0) {
-      Require(executable, what + " runs", program.substr(sizeof kTarget));
+      Require(executable, what + " runs", program.substr(sizeof kTarget), kCannotStart);
     } else if (!program.empty() && IsBareName(program)) {
       std::string file = program;
       if (file.find('.') == std::string::npos) file += ".exe";  // as the installer looks for it
       const bool system = std::any_of(std::begin(kSystemPrograms), std::end(kSystemPrograms),
                                       [&](const char* name) { return Canonical(file) == name; });
-      if (!system) Require(executable, what + " runs", file);
+      if (!system) Require(executable, what + " runs", file, kCannotStart);
     }
     for (const std::string& path : TargetPathsIn(ElementText(action, "Arguments"))) {
-      Require(arguments, what + " passes", path);
+      Require(arguments, what + " passes", path, "the program is given a file that is not there");
     }
   }
 
-  void Require(XmlElementRef place, const std::string& what, const std::string& path) {
+  void Require(XmlElementRef place, const std::string& what, const std::string& path, const char* consequence) {
     if (held_.count(Canonical(path)) != 0) return;
-    findings.push_back(document_.At(place, nullptr,
-                                    ConfigFinding::Severity::Warning,
-                                    what + " \"" + path + "\", which is not in the payload: it fails there with exit "
-                                                          "code 2 and an error message"));
+    findings.push_back(document_.At(place, nullptr, ConfigFinding::Severity::Warning,
+                                    what + " \"" + path + "\", which is not in the payload: " + consequence));
   }
 
   const ConfigDocument& document_;

@@ -60,12 +60,15 @@ std::string ExplainExitCode(std::uint32_t code) {
     return text + "the installer failed and showed \"" + message + "\"";
   }
   text += "a command's own exit code, passed on";
-  if (const WindowsMeaning* meaning = FindWindowsMeaning(code)) {
+  const WindowsMeaning* meaning = FindWindowsMeaning(code);
+  if (meaning != nullptr) {
     text += KVFormat(": {} ({})", meaning->meaning, meaning->name);
   }
   text += "; no message is shown";
-  // The installer's own failures in system calls end with the system's code too, and those do show a message.
-  if (!message.empty()) {
+  // The installer's own failures in system calls end with the system's code too, and those do show a message;
+  // the restart codes report success and never come from a failure.
+  const bool restart = code == 1641 || code == 3010;
+  if (!message.empty() && !restart) {
     text += KVFormat(" (unless the installer itself failed with this Windows error: then it showed \"{}\"; the "
                      "log tells which)", message);
   }

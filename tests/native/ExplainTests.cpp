@@ -66,7 +66,7 @@ TEST(ExitCodeMeaning, OwnCodesTellTheMessageOthersTheCommandsResult) {
       {0xEE000005, "cancelled by the user; no message is shown"},
       {1603, "0x00000643 (1603): a command's own exit code, passed on: a fatal error during installation"},
       {3010, "(3010): a command's own exit code, passed on: success; a restart is required"},
-      {1641, "success; the installer has started a restart (ERROR_SUCCESS_REBOOT_INITIATED); no message is shown"},
+      {1641, "success; the installer has started a restart (ERROR_SUCCESS_REBOOT_INITIATED); no message is shown\n"},
       {1618, "another installation is in progress"},
       {0x80070643, "(2147944003): a command's own exit code, passed on: a fatal error"},
       {5, "unless the installer itself failed with this Windows error: then it showed \"Administrator privileges"},
@@ -74,7 +74,7 @@ TEST(ExitCodeMeaning, OwnCodesTellTheMessageOthersTheCommandsResult) {
       {42, "0x0000002A (42): a command's own exit code, passed on; no message is shown (unless"},
   };
   for (const auto& [code, part] : cases) {
-    const std::string text = ExplainExitCode(code);
+    const std::string text = ExplainExitCode(code) + "\n";
     EXPECT_NE(text.find(part), std::string::npos) << text;
   }
 }
