@@ -213,11 +213,13 @@ KVResult BuildInstaller(const BuildOptions& options, BuildReport& report, const 
   // The payload as installers will meet it, before anything is written.
   std::vector<PayloadItem> items;
   bool listed = false;
-  if (const KVResult r = ListPayload(options.payloadPath, items, listed, report.payloadNote, error); r != KV_OK) {
-    return r;
-  }
-  if (const KVResult r = options.checkPayload ? CheckArchiveItems(items, reason) : KV_OK; r != KV_OK) {
-    return Fail(error, r, options.payloadPath + ": " + reason);
+  if (options.checkPayload) {
+    if (const KVResult r = ListPayload(options.payloadPath, items, listed, report.payloadNote, error); r != KV_OK) {
+      return r;
+    }
+    if (const KVResult r = CheckArchiveItems(items, reason); r != KV_OK) {
+      return Fail(error, r, options.payloadPath + ": " + reason);
+    }
   }
   const std::vector<std::string> itemPaths = ItemPaths(items);
   if (const KVResult r = UpdateConfiguration(options, listed ? &itemPaths : nullptr, resources, report, error);

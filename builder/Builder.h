@@ -26,7 +26,7 @@ struct BuildOptions {
   bool progress = false;  // show 7-Zip's progress while compressing
   bool allowTestStub = false;  // accept the x86-64 test variant of the stub
   bool strict = false;         // a warning of the check fails the build
-  bool checkPayload = true;    // refuse a ready archive that installers could not extract
+  bool checkPayload = true;    // list the payload: refuse an archive installers could not extract, cross-check
   ConfigValidator validator = ValidateConfiguration;
 };
 

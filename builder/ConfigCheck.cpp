@@ -1,7 +1,6 @@
 #include "builder/ConfigCheck.h"
 
 #include <algorithm>
-#include <map>
 #include <tuple>
 
 #include "app/RunOutcome.h"
@@ -21,7 +20,6 @@ namespace kestrova {
 namespace {
 
 constexpr std::uint64_t kMaxDocumentSize = 16u << 20;
-constexpr std::size_t kMachinesListed = 4;
 
 ConfigReadReport ReadOn(Cfg& cfg, const std::string& text, const MachineKind& machine) {
   SimulatedSystemFacts facts;
@@ -52,32 +50,11 @@ std::string ShownText(KVResult code) {
   return "the installer would end with that code and show \"" + Utf16ToUtf8(ErrorMessageText(code)) + "\"";
 }
 
-// The reference machine's failure, or the failures of the other kinds of machine grouped by what they meet.
-std::vector<ConfigFinding> Verdict(const ConfigDocument& document, const std::string& text,
-                                   const ConfigReadReport& reference) {
-  if (reference.code != KV_OK) {
-    if (IsLanguageConflict(reference)) return {};
-    return {FailureFinding(document, reference, "on a Windows 11 x64 machine; " + ShownText(reference.code))};
-  }
-  std::map<std::tuple<KVResult, std::string, int>, std::pair<ConfigReadReport, std::vector<MachineKind>>> groups;
-  for (const MachineKind& machine : EveryMachineKind()) {
-    Cfg cfg;
-    ConfigReadReport report = ReadOn(cfg, text, machine);
-    if (report.code == KV_OK || IsLanguageConflict(report)) continue;
-    auto& group = groups[{report.code, report.location.elementPath, report.location.line}];
-    group.first = std::move(report);
-    group.second.push_back(machine);
-  }
-  std::vector<ConfigFinding> findings;
-  for (const auto& [key, group] : groups) {
-    std::string machines;
-    for (std::size_t i = 0; i < group.second.size() && i < kMachinesListed; ++i) {
-      machines += (i ? ", " : "") + MachineText(group.second[i]);
-    }
-    if (group.second.size() > kMachinesListed) machines += KVFormat(" and {} more", group.second.size() - kMachinesListed);
-    findings.push_back(FailureFinding(document, group.first, "on " + machines + "; " + ShownText(group.first.code)));
-  }
-  return findings;
+// What differs from one machine to the next is which options fit and whether their languages clash; the
+// reachability pass reads the options on every kind of machine. The rest reads alike everywhere.
+std::vector<ConfigFinding> Verdict(const ConfigDocument& document, const ConfigReadReport& reference) {
+  if (reference.code == KV_OK || IsLanguageConflict(reference)) return {};
+  return {FailureFinding(document, reference, "on a Windows 11 x64 machine; " + ShownText(reference.code))};
 }
 
 void Add(ConfigCheck& check, std::vector<ConfigFinding> findings) {
@@ -95,7 +72,7 @@ ConfigCheck CheckConfiguration(const std::string& text, const std::vector<std::s
   Cfg cfg;
   check.report = ReadOn(cfg, text, MachineKind{});
   std::vector<ConfigFinding> warnings = FindUnknownNames(document);
-  Add(check, Verdict(document, text, check.report));
+  Add(check, Verdict(document, check.report));
   for (ConfigFinding& finding : FindOptionReachability(document)) {
     // Clashes are errors; an unreachable option only matters in a document that reads.
     if (finding.severity == ConfigFinding::Severity::Error) {

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <map>
+#include <utility>
 
 #include "support/Formatter.h"
 
@@ -10,17 +12,26 @@ namespace {
 
 bool IsXmlBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
-XmlElementRef FindBelow(XmlElementRef element, const std::string& path) {
-  if (element.Path() == path) return element;
+// The children with the steps of their paths: a name carries its position among same-named siblings exactly
+// when there are several (as XmlElementRef::Path writes it).
+std::vector<std::pair<XmlElementRef, std::string>> NamedChildren(XmlElementRef parent, const KVXmlDocument* document) {
   std::vector<XmlElementRef> children;
-  element.GetChildElements(children);
-  for (const XmlElementRef& child : children) {
-    // Only a child whose own path is a prefix of the wanted one can lead there.
-    const std::string childPath = child.Path();
-    if (path.compare(0, childPath.size(), childPath) != 0) continue;
-    if (const XmlElementRef found = FindBelow(child, path)) return found;
+  if (document != nullptr) {
+    document->GetChildElements(nullptr, children);
+  } else {
+    parent.GetChildElements(children);
   }
-  return XmlElementRef();
+  std::map<std::string_view, std::size_t> counts;
+  for (const XmlElementRef& child : children) ++counts[child.Name()];
+  std::map<std::string_view, std::size_t> seen;
+  std::vector<std::pair<XmlElementRef, std::string>> named;
+  for (const XmlElementRef& child : children) {
+    std::string step(child.Name());
+    const std::size_t position = ++seen[child.Name()];
+    if (counts[child.Name()] > 1) step += "[" + std::to_string(position) + "]";
+    named.emplace_back(child, std::move(step));
+  }
+  return named;
 }
 
 }  // namespace
@@ -50,14 +61,14 @@ ConfigDocument::ConfigDocument(std::string text) : text_(std::move(text)) {
   parsed_ = xml_.Parse(text_.c_str()) == KV_OK;
   std::size_t cursor = 0;
   if (parsed_) {
-    std::vector<XmlElementRef> top;
-    xml_.GetChildElements(nullptr, top);
-    for (const XmlElementRef& element : top) IndexElements(element, cursor);
+    for (const auto& [element, step] : NamedChildren(XmlElementRef(), &xml_)) IndexElements(element, step, cursor);
   }
 }
 
 // Elements come in document order, so each start tag lies after the one before it, on the line the parser gave.
-void ConfigDocument::IndexElements(XmlElementRef element, std::size_t& cursor) {
+void ConfigDocument::IndexElements(XmlElementRef element, const std::string& path, std::size_t& cursor) {
+  elementPaths_[element.Get()] = path;
+  elementsByPath_.emplace(path, element);
   const std::string tag = "<" + std::string(element.Name());
   const int line = element.LineNumber();
   std::size_t at = std::max(cursor, line > 0 && static_cast<std::size_t>(line) <= lineStarts_.size()
@@ -65,15 +76,15 @@ void ConfigDocument::IndexElements(XmlElementRef element, std::size_t& cursor) {
                                         : 0);
   for (;; ++at) {
     at = text_.find(tag, at);
-    if (at == std::string::npos) return;
+    if (at == std::string::npos) break;
     const char next = at + tag.size() < text_.size() ? text_[at + tag.size()] : '\0';
     if (IsXmlBlank(next) || next == '/' || next == '>') break;
   }
-  elementOffsets_[element.Get()] = at;
-  cursor = at + 1;
-  std::vector<XmlElementRef> children;
-  element.GetChildElements(children);
-  for (const XmlElementRef& child : children) IndexElements(child, cursor);
+  if (at != std::string::npos) {
+    elementOffsets_[element.Get()] = at;
+    cursor = at + 1;
+  }
+  for (const auto& [child, step] : NamedChildren(element, nullptr)) IndexElements(child, path + "/" + step, cursor);
 }
 
 SourcePosition ConfigDocument::PositionOfOffset(std::size_t offset) const {
@@ -97,16 +108,21 @@ SourcePosition ConfigDocument::PositionOf(XmlElementRef element, const char* att
   return PositionOfOffset(found->second);
 }
 
+std::string ConfigDocument::PathOf(XmlElementRef element) const {
+  const auto found = elementPaths_.find(element.Get());
+  return found != elementPaths_.end() ? found->second : element.Path();
+}
+
 XmlElementRef ConfigDocument::Find(const std::string& path) const {
-  const XmlElementRef root = Root();
-  return root && !path.empty() ? FindBelow(root, path) : XmlElementRef();
+  const auto found = elementsByPath_.find(path);
+  return found != elementsByPath_.end() ? found->second : XmlElementRef();
 }
 
 ConfigFinding ConfigDocument::At(XmlElementRef element, const char* attribute, ConfigFinding::Severity severity,
                                  std::string text, std::string detail) const {
   ConfigFinding finding;
   finding.severity = severity;
-  finding.elementPath = element.Path();
+  finding.elementPath = PathOf(element);
   if (attribute != nullptr && element.HasAttribute(attribute)) finding.attribute = attribute;
   finding.position = PositionOf(element, attribute);
   finding.text = std::move(text);

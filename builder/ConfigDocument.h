@@ -1,7 +1,7 @@
 // A configuration document read once for checking: its text, its XML tree, and where each element and attribute
 // stands in the text. The checks of `kvsfx check` are passes over it.
 #pragma once
-#include <map>
+#include <unordered_map>
 #include <string>
 #include <vector>
 
@@ -45,21 +45,26 @@ class ConfigDocument {
   SourcePosition PositionOf(XmlElementRef element, const char* attribute = nullptr) const;
   // The position of a line's first character.
   SourcePosition LineStart(int line) const { return {line, line > 0 ? 1 : 0}; }
-  // The element with this path (as XmlElementRef::Path gives it), or a null handle.
+  // The element's path as XmlElementRef::Path gives it ("SelfExtractor/Launch/Options/Option[2]"), looked up.
+  std::string PathOf(XmlElementRef element) const;
+  // The element with this path, or a null handle.
   XmlElementRef Find(const std::string& path) const;
   // A finding at `element` (and its attribute).
   ConfigFinding At(XmlElementRef element, const char* attribute, ConfigFinding::Severity severity,
                    std::string text, std::string detail = {}) const;
 
  private:
-  void IndexElements(XmlElementRef element, std::size_t& cursor);
+  void IndexElements(XmlElementRef element, const std::string& path, std::size_t& cursor);
   SourcePosition PositionOfOffset(std::size_t offset) const;
 
   std::string text_;
   KVXmlDocument xml_;
   bool parsed_ = false;
   std::vector<std::size_t> lineStarts_;                // offset of each line's first byte
-  std::map<const void*, std::size_t> elementOffsets_;  // of each element's '<'
+  // Each element's '<' and path, found once: a document may hold very many elements.
+  std::unordered_map<const void*, std::size_t> elementOffsets_;
+  std::unordered_map<const void*, std::string> elementPaths_;
+  std::unordered_map<std::string, XmlElementRef> elementsByPath_;
 };
 
 }  // namespace kestrova

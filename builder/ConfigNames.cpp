@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstring>
 
 namespace kestrova {
 namespace {
@@ -32,7 +33,11 @@ double Distance(const std::string& a, const std::string& b) {
   return d[a.size()][b.size()];
 }
 
-std::string Quoted(std::string_view name) { return "\"" + std::string(name) + "\""; }
+// A name as messages show it: a name of unusual length cut short.
+std::string Quoted(std::string_view name) {
+  constexpr std::size_t kShown = 64;
+  return "\"" + std::string(name.substr(0, kShown)) + (name.size() > kShown ? "...\"" : "\"");
+}
 
 std::string Suggestion(const std::string& name, const std::vector<const char*>& known) {
   const std::string nearest = NearestName(name, known);
@@ -134,6 +139,9 @@ std::string NearestName(const std::string& name, const std::vector<const char*>&
   std::string nearest;
   double best = 0;
   for (const char* candidate : known) {
+    // A name more than three letters longer or shorter is not close (and a huge one costs no time).
+    const std::size_t length = std::strlen(candidate);
+    if (name.size() > length + 3 || length > name.size() + 3) continue;
     const double distance = Distance(name, candidate);
     if (nearest.empty() || distance < best) {
       nearest = candidate;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <utility>
 
@@ -86,47 +87,57 @@ class Reachability {
   }
 
  private:
-  // The options as an installer on `machine` reads them; the chosen ones, or the clash, noted.
+  // What the installer's reader makes of the options on one kind of machine.
+  struct Outcome {
+    bool read = false;
+    std::optional<std::pair<std::size_t, std::size_t>> clash;  // the options, by index
+    std::vector<std::u16string> offered;
+    std::u16string neutral;  // the single language-neutral candidate's Id
+  };
+
+  // Machines on which the same options fit read the same: the reader runs once for each such set of options.
   void Read(const MachineKind& machine) {
+    std::vector<bool> fits(options_.size());
+    for (std::size_t i = 0; i < options_.size(); ++i) fits[i] = options_[i].option->FitsSystem(machine.version, machine.arch);
+    const auto [entry, fresh] = outcomes_.try_emplace(fits);
+    if (fresh) entry->second = ReadOptions(machine, fits);
+    const Outcome& outcome = entry->second;
+    if (outcome.clash) conflicts_[*outcome.clash].push_back(machine);
+    if (outcome.read) reads_.push_back({machine, outcome.offered, outcome.neutral});
+  }
+
+  Outcome ReadOptions(const MachineKind& machine, const std::vector<bool>& fits) {
     SimulatedSystemFacts facts;
     facts.windowsVersion = machine.version;
     facts.nativeArch = machine.arch;
     ConfigErrorLocation location;
     CfgReadContext context(facts, &location);
     CfgOptions options(nullptr);
+    Outcome outcome;
     if (options.Parse(optionsElement_, context) != KV_OK) {
-      if (location.detail.rfind(kConflictDetail, 0) == 0) NoteConflict(machine, location);
-      return;
+      if (location.detail.rfind(kConflictDetail, 0) == 0) outcome.clash = FindClash(location, fits);
+      return outcome;
     }
-    reads_.push_back({machine, {}, {}});
-    for (const std::u16string& id : options.CandidateIds) {
-      const CfgOption& candidate = *options.OptionsById.at(id);
-      std::vector<std::u16string> tags;
-      if (const auto* set = Tags(candidate)) tags.assign(set->begin(), set->end());
-      if (options.LanguageNeutral) tags = {u""};
-      for (const std::u16string& tag : tags) {
-        std::shared_ptr<CfgOption> selected;
-        if (options.SelectOption(tag, selected) == KV_OK) chosen_.insert(indexById_.at(selected->Id));
-      }
-    }
-    for (const std::u16string& tag : options.LanguageTags->Tags) reads_.back().offered.push_back(tag);
-    reads_.back().neutral = options.LanguageNeutral ? options.CandidateIds.front() : std::u16string();
+    // The reader took these candidates and found no clash among their tags: SelectOption gives each of them for
+    // its own tags (and the single language-neutral candidate for any), so each is chosen there.
+    for (const std::u16string& id : options.CandidateIds) chosen_.insert(indexById_.at(id));
+    outcome.read = true;
+    outcome.offered.assign(options.LanguageTags->Tags.begin(), options.LanguageTags->Tags.end());
+    if (options.LanguageNeutral) outcome.neutral = options.CandidateIds.front();
+    return outcome;
   }
 
   // The reader names the second option of a clash; the first is the earlier fitting one it clashes with.
-  void NoteConflict(const MachineKind& machine, const ConfigErrorLocation& location) {
+  std::optional<std::pair<std::size_t, std::size_t>> FindClash(const ConfigErrorLocation& location,
+                                                                const std::vector<bool>& fits) const {
     std::size_t second = options_.size();
-    for (std::size_t i = 0; i < options_.size(); ++i) {
-      if (options_[i].element.Path() == location.elementPath) second = i;
+    for (std::size_t i = 0; i < options_.size() && second == options_.size(); ++i) {
+      if (document_.PathOf(options_[i].element) == location.elementPath) second = i;
     }
-    if (second == options_.size()) return;
     for (std::size_t first = 0; first < second; ++first) {
-      const CfgOption& option = *options_[first].option;
-      if (option.FitsSystem(machine.version, machine.arch) && Clash(option, *options_[second].option)) {
-        conflicts_[{first, second}].push_back(machine);
-        return;
-      }
+      if (fits[first] && Clash(*options_[first].option, *options_[second].option)) return std::pair{first, second};
     }
+    return std::nullopt;
   }
 
   // Where the option would be wanted (its architectures, or every one) and what those machines get instead.
@@ -181,6 +192,7 @@ class Reachability {
   std::map<std::u16string, std::size_t> indexById_;
   std::set<std::size_t> chosen_;
   std::map<std::pair<std::size_t, std::size_t>, std::vector<MachineKind>> conflicts_;
+  std::map<std::vector<bool>, Outcome> outcomes_;
   std::vector<MachineRead> reads_;
 };
 

@@ -217,9 +217,10 @@ TEST(ConfigNames, AreTheSchemasNames) {
 
 TEST(ConfigNames, NearestName) {
   const std::vector<const char*> known = {"Arguments", "Executable", "Enabled", "Title", "IfLess", "IfLessEqual"};
+  const std::string huge(1 << 20, 'A');  // costs no time and no memory
   for (const auto& [name, nearest] : std::vector<std::pair<const char*, const char*>>{
            {"Argument", "Arguments"}, {"Titel", "Title"}, {"enabled", "Enabled"}, {"Executabel", "Executable"},
-           {"IfLesEqual", "IfLessEqual"}, {"Zebra", ""}, {"Exe", ""}, {"T", ""}}) {
+           {"IfLesEqual", "IfLessEqual"}, {"Zebra", ""}, {"Exe", ""}, {"T", ""}, {huge.c_str(), ""}}) {
     EXPECT_EQ(NearestName(name, known), nearest) << name;
   }
 }
