@@ -80,6 +80,12 @@ if command -v bsdtar >/dev/null; then
 else
   echo "SKIP bsdtar archives: bsdtar missing (libarchive-tools)"
 fi
+# The "." folder item sets nothing, neither on the target nor on the item before it.
+make7z "$work/dot.7z" 'ro.txt,data=ro,attrib=0x21' '.,dir=1,attrib=0x10'
+installer "$work/dot.exe" "$work/dot.7z"
+out=$(run --list "$work/dot.exe" "$(winpath "$work/dot")")
+expect_eq "a '.' item after a read-only file: extracted, the file keeps its attributes" "0x00000000 0x00000021" \
+  "$(result "$out") $(attributes_of ro.txt "$out")"
 
 # --- items: default name, attributes, times, folders, anti items --------------------------------------------
 exe_time=$(date -u -d '2020-01-02 03:04:05' +%s)
