@@ -15,17 +15,6 @@ KVResult ReadExitCode(const ParameterStore& parameters, std::uint32_t& exitCode)
   return KV_OK;
 }
 
-std::string ExitCodeMeaning(std::uint32_t code) {
-  std::string meaning;
-  if (code == KV_OK) meaning = "success";
-  else if (code == KV_E_CANCELLED) meaning = "cancelled by the user (no message)";
-  else if (code == KV_E_ELEVATION_DECLINED) meaning = "the user declined elevation (no message)";
-  else if ((code & 0xFF000000u) != 0xEE000000u && code < 0x10000u) meaning = "exit code of the launched command";
-  const std::string message = Utf16ToUtf8(ErrorMessageText(code));
-  if (message.empty()) return meaning;
-  return meaning.empty() ? "\"" + message + "\"" : meaning + "; message: \"" + message + "\"";
-}
-
 std::u16string ErrorMessageText(KVResult code) {
   switch (code) {
     case KV_OK:

@@ -15,9 +15,6 @@ constexpr std::uint32_t ProcessExitCode(kestrova::KVResult runError, std::uint32
   return runError != kestrova::KV_OK ? runError : exitCode;
 }
 
-// What a process exit code means, in one line: "success", the kind of code, and the message shown for it.
-std::string ExitCodeMeaning(std::uint32_t code);
-
 // The message shown for a run error code; empty for the silent codes (0, cancelled, elevation declined).
 std::u16string ErrorMessageText(kestrova::KVResult code);
 

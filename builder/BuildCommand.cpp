@@ -12,7 +12,8 @@ namespace kestrova {
 
 const char kBuildUsage[] =
     "usage: kvsfx build (--config FILE | --no-config) --payload DIR|ARCHIVE.7z -o OUTPUT.exe\n"
-    "                   [--stub STUB.exe] [--icon FILE.ico] [--no-check] [version options]\n"
+    "                   [--stub STUB.exe] [--icon FILE.ico] [--no-check] [--strict] [--allow-test-stub]\n"
+    "                   [version options]\n"
     "\n"
     "Makes an installer: a copy of the stub with the configuration as its resource RT_RCDATA 222\n"
     "(language 1033) and the payload, a 7z archive, behind its image.\n"
@@ -20,12 +21,17 @@ const char kBuildUsage[] =
     "  --config FILE       the configuration document to embed; replaces one the stub has\n"
     "  --no-config         embed none and remove one the stub has: the installer only extracts\n"
     "  --payload DIR       a folder, whose contents 7-Zip (7zz or 7z on PATH) compresses with LZMA2\n"
-    "  --payload FILE.7z   or a ready 7z archive, appended as it is\n"
+    "  --payload FILE.7z   or a ready 7z archive, appended as it is once it is read with the installer's\n"
+    "                      rules: a method it cannot decode or an item path it refuses is an error\n"
     "  -o, --output FILE   the installer to write; it appears only when complete\n"
     "  --stub FILE         the stub (default: kv-sfxstub.exe next to kvsfx, else in ../share/kvsfx/)\n"
     "  --icon FILE.ico     replace the application icon\n"
-    "  --no-check          embed the configuration even when 'kvsfx check' rejects it (for testing how\n"
-    "                      installers fail); without it the check's warnings are shown, not failing the build\n"
+    "  --no-check          embed the configuration even when 'kvsfx check' rejects it, and a ready archive\n"
+    "                      that installers cannot extract (for testing how installers fail); without it the\n"
+    "                      check's warnings are shown, not failing the build\n"
+    "  --strict            fail (exit 1, nothing written) when the check or the payload gives any warning\n"
+    "  --allow-test-stub   accept the x86-64 test variant of the stub (installers that do not start on 32-bit\n"
+    "                      Windows); without it only the i386 stub is taken\n"
     "  -h, --help          show this help\n"
     "\n"
     "Version information (RT_VERSION 1, what Explorer and deployment tools show; the stub's is replaced):\n"
@@ -55,6 +61,8 @@ int RunBuild(const std::vector<std::string>& arguments) {
       .Value("", "stub", options.stubPath)
       .Value("", "icon", options.iconPath)
       .Flag("no-check", noCheck)
+      .Flag("strict", options.strict)
+      .Flag("allow-test-stub", options.allowTestStub)
       .Value("", "product-name", options.version.productName)
       .Value("", "product-version", options.version.productVersion)
       .Value("", "file-version", options.version.fileVersion)
@@ -62,7 +70,10 @@ int RunBuild(const std::vector<std::string>& arguments) {
       .Value("", "description", options.version.description)
       .Value("", "copyright", options.version.copyright);
   if (const int status = parser.Parse(arguments); status != kExitOk) return status;
-  if (noCheck) options.validator = AcceptAnyConfiguration;
+  if (noCheck) {
+    options.validator = AcceptAnyConfiguration;
+    options.checkPayload = false;
+  }
   if (options.noConfig == !options.configPath.empty()) {
     return parser.UsageError("give either --config FILE or --no-config");
   }
@@ -79,7 +90,8 @@ int RunBuild(const std::vector<std::string>& arguments) {
   };
   const KVResult built = BuildInstaller(options, report, log, error);
   std::fflush(stdout);
-  for (const std::string& warning : report.configWarnings) std::fprintf(stderr, "%s\n", warning.c_str());
+  for (const std::string& warning : report.configWarnings) std::fputs(warning.c_str(), stderr);
+  if (!report.payloadNote.empty()) std::fprintf(stderr, "kvsfx build: note: %s\n", report.payloadNote.c_str());
   if (built != KV_OK) return ReportFailure("build", error);
 
   std::string text = KVFormat("stub:          {} ({} bytes)\n", report.stubPath, report.stubSize);

@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "builder/FileIo.h"
+#include "builder/PayloadCheck.h"
 #include "builder/Platform.h"
 #include "builder/SevenZipHeader.h"
 #include "builder/SevenZipTool.h"
@@ -26,8 +27,8 @@ constexpr std::uint64_t kMaxConfigSize = 16u << 20;
 constexpr std::uint64_t kMaxIconSize = 16u << 20;
 
 // Adds, replaces or removes the configuration resource.
-KVResult UpdateConfiguration(const BuildOptions& options, ResourceTable& table, BuildReport& report,
-                             std::string& error) {
+KVResult UpdateConfiguration(const BuildOptions& options, const std::vector<std::string>* payloadItems,
+                             ResourceTable& table, BuildReport& report, std::string& error) {
   const ResourceKey type = ResourceKey::Id(kConfigResourceType);
   const ResourceKey name = ResourceKey::Id(kConfigResourceId);
   if (options.noConfig) {
@@ -38,8 +39,14 @@ KVResult UpdateConfiguration(const BuildOptions& options, ResourceTable& table, 
   if (const KVResult r = ReadWholeFile(options.configPath, kMaxConfigSize, document, error); r != KV_OK) return r;
   if (document.empty()) return Fail(error, KV_E_INVALID_DATA, options.configPath + ": the configuration is empty");
   std::string reason;
-  if (const KVResult r = options.validator(document, report.configWarnings, reason); r != KV_OK) {
-    return Fail(error, r, KVFormat("{}: the configuration is not valid: {}", options.configPath, reason));
+  if (const KVResult r = options.validator(options.configPath, document, payloadItems, report.configWarnings, reason);
+      r != KV_OK) {
+    return Fail(error, r, KVFormat("{}: the configuration is not valid:\n{}", options.configPath, reason));
+  }
+  if (options.strict && !report.configWarnings.empty()) {
+    return Fail(error, KV_E_INVALID_DATA,
+                KVFormat("{}: {} warnings, and --strict makes any warning fail the build", options.configPath,
+                         report.configWarnings.size()));
   }
   report.configAction = table.Find(type, name, kConfigResourceLanguage) != nullptr ? "replaced" : "added";
   report.configSize = document.size();
@@ -254,10 +261,15 @@ KVResult LocateStub(std::string& path, std::string& error) {
                        kStubFileName, candidates[0], candidates[1]));
 }
 
-KVResult CheckStub(const PeImage& image, std::string& error) {
-  // The shipped stub is i386; its x86-64 build is accepted for hosts whose test Wine runs only 64-bit programs.
+KVResult CheckStub(const PeImage& image, bool allowTestStub, std::string& error) {
+  // The shipped stub is i386; its x86-64 build is for hosts whose test Wine runs only 64-bit programs.
   const bool i386 = image.Machine() == kMachineI386 && !image.IsPe32Plus();
   const bool amd64 = image.Machine() == kMachineAmd64 && image.IsPe32Plus();
+  if (amd64 && !allowTestStub) {
+    return Fail(error, KV_E_INVALID_DATA,
+                "the stub is the x86-64 test variant, not the i386 program that starts on every Windows; give "
+                "--allow-test-stub to build a test installer from it");
+  }
   if (!i386 && !amd64) {
     return Fail(error, KV_E_INVALID_DATA,
                 KVFormat("the stub is built for machine 0x{:04x} in a {} image, not for i386 (0x014c)",
@@ -308,11 +320,26 @@ KVResult BuildInstaller(const BuildOptions& options, BuildReport& report, const 
   if (const KVResult r = PeImage::Parse(std::move(stubBytes), report.stubSize, stub, reason); r != KV_OK) {
     return stubFailure(r);
   }
-  if (const KVResult r = CheckStub(stub, reason); r != KV_OK) return stubFailure(r);
+  if (const KVResult r = CheckStub(stub, options.allowTestStub, reason); r != KV_OK) return stubFailure(r);
   ResourceTable resources;
   if (const KVResult r = ResourceTable::Read(stub, resources, reason); r != KV_OK) return stubFailure(r);
 
-  if (const KVResult r = UpdateConfiguration(options, resources, report, error); r != KV_OK) return r;
+  // The payload as installers will meet it, before anything is written.
+  std::vector<PayloadItem> items;
+  bool listed = false;
+  if (options.checkPayload) {
+    if (const KVResult r = ListPayload(options.payloadPath, items, listed, report.payloadNote, error); r != KV_OK) {
+      return r;
+    }
+    if (const KVResult r = CheckArchiveItems(items, reason); r != KV_OK) {
+      return Fail(error, r, options.payloadPath + ": " + reason);
+    }
+  }
+  const std::vector<std::string> itemPaths = ItemPaths(items);
+  if (const KVResult r = UpdateConfiguration(options, listed ? &itemPaths : nullptr, resources, report, error);
+      r != KV_OK) {
+    return r;
+  }
   if (const KVResult r = UpdateIcon(options, resources, report, error); r != KV_OK) return r;
   if (const KVResult r = UpdateVersion(options, resources, report, error); r != KV_OK) return r;
   Bytes image;

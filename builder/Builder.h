@@ -30,6 +30,9 @@ struct BuildOptions {
   // every host.
   std::optional<std::int64_t> sourceDateEpoch;
   bool progress = false;  // show 7-Zip's progress while compressing
+  bool allowTestStub = false;  // accept the x86-64 test variant of the stub
+  bool strict = false;         // a warning of the check fails the build
+  bool checkPayload = true;    // list the payload: refuse an archive installers could not extract, cross-check
   ConfigValidator validator = ValidateConfiguration;
 };
 
@@ -38,7 +41,8 @@ struct BuildReport {
   std::uint64_t stubSize = 0;
   std::string configAction;  // "added", "replaced", "removed" or "none"
   std::uint64_t configSize = 0;
-  std::vector<std::string> configWarnings;  // "warning: ..." lines of the configuration check
+  std::vector<std::string> configWarnings;  // the messages of the configuration check's warnings
+  std::string payloadNote;                  // why the payload's items were not checked, when they were not
   bool iconSet = false;
   std::size_t iconImages = 0;
   IconChange icon;
@@ -65,9 +69,9 @@ KVResult ReadSourceDateEpoch(std::optional<std::int64_t>& epoch, std::string& er
 // PREFIX/bin and PREFIX/share/kvsfx).
 KVResult LocateStub(std::string& path, std::string& error);
 
-// Whether `image` (the whole stub file) can become an installer: a 32-bit i386 GUI executable, not a DLL,
-// without a certificate and without data behind its image.
-KVResult CheckStub(const PeImage& image, std::string& error);
+// Whether `image` (the whole stub file) can become an installer: a 32-bit i386 GUI executable (or, with
+// `allowTestStub`, the x86-64 test variant), not a DLL, without a certificate and without data behind its image.
+KVResult CheckStub(const PeImage& image, bool allowTestStub, std::string& error);
 
 // The configuration resource of a table, or null.
 const Resource* FindConfiguration(const ResourceTable& table);

@@ -120,6 +120,7 @@ int RunKvsfx(const std::vector<std::string>& argv) {
   }
   const std::vector<std::string> arguments(argv.begin() + 2, argv.end());
   for (const std::string& a : arguments) {
+    if (a == "--") break;  // what follows is another program's (kvsfx plan ... -- ARGUMENTS)
     if (IsHelp(a)) {
       std::fputs(s->usage, stdout);
       return kExitOk;

@@ -1,11 +1,16 @@
 #include "builder/ConfigCheck.h"
 
-#include <map>
+#include <algorithm>
 #include <tuple>
 
 #include "app/RunOutcome.h"
+#include "builder/ConfigNames.h"
+#include "builder/ConfigPayload.h"
+#include "builder/ConfigReachability.h"
+#include "builder/ConfigWarnings.h"
 #include "builder/FileIo.h"
 #include "builder/Inspector.h"
+#include "builder/MachineKinds.h"
 #include "config/ConfigErrors.h"
 #include "config/SimulatedSystemFacts.h"
 #include "support/Formatter.h"
@@ -15,78 +20,100 @@ namespace kestrova {
 namespace {
 
 constexpr std::uint64_t kMaxDocumentSize = 16u << 20;
-constexpr std::size_t kMachinesListed = 4;
 
-ConfigReadReport ReadOn(const std::string& text, const MachineKind& machine) {
+ConfigReadReport ReadOn(Cfg& cfg, const std::string& text, const MachineKind& machine) {
   SimulatedSystemFacts facts;
   facts.windowsVersion = machine.version;
   facts.nativeArch = machine.arch;
-  Cfg cfg;
   return ReadConfiguration(cfg, text, facts);
 }
 
-std::string MachineText(const MachineKind& machine) {
-  return kestrova::Utf16ToUtf8(WindowsVersionName(machine.version)) + " " +
-         kestrova::Utf16ToUtf8(ProcessorArchName(machine.arch));
+// A read failure at its place; language clashes are left to the reachability pass, which names both options.
+ConfigFinding FailureFinding(const ConfigDocument& document, const ConfigReadReport& report, std::string detail) {
+  ConfigFinding finding;
+  const XmlElementRef element = document.Find(report.location.elementPath);
+  if (element) {
+    finding = document.At(element, report.location.attribute.empty() ? nullptr : report.location.attribute.c_str(),
+                          ConfigFinding::Severity::Error, "");
+  } else {
+    finding.severity = ConfigFinding::Severity::Error;
+    finding.elementPath = report.location.elementPath;
+    finding.attribute = report.location.attribute;
+    finding.position = document.LineStart(report.location.line);
+  }
+  finding.text = DescribeReadFailure(report);
+  finding.detail = std::move(detail);
+  return finding;
+}
+
+std::string ShownText(KVResult code) {
+  return "the installer would end with that code and show \"" + Utf16ToUtf8(ErrorMessageText(code)) + "\"";
+}
+
+// What differs from one machine to the next is which options fit and whether their languages clash; the
+// reachability pass reads the options on every kind of machine. The rest reads alike everywhere.
+std::vector<ConfigFinding> Verdict(const ConfigDocument& document, const ConfigReadReport& reference) {
+  if (reference.code == KV_OK || IsLanguageConflict(reference)) return {};
+  return {FailureFinding(document, reference, "on a Windows 11 x64 machine; " + ShownText(reference.code))};
+}
+
+void Add(ConfigCheck& check, std::vector<ConfigFinding> findings) {
+  for (ConfigFinding& finding : findings) {
+    (finding.severity == ConfigFinding::Severity::Error ? check.errors : check.warnings) += 1;
+    check.findings.push_back(std::move(finding));
+  }
 }
 
 }  // namespace
 
-ConfigCheck CheckConfiguration(const std::string& text) {
+ConfigCheck CheckConfiguration(const std::string& text, const std::vector<std::string>* payloadItems) {
   ConfigCheck check;
-  check.report = ReadOn(text, MachineKind{});
-  if (check.report.code != kestrova::KV_OK) return check;
-  check.warnings = FindConfigWarnings(text);
-  for (const ProcessorArch arch : {ProcessorArch::X86, ProcessorArch::X64, ProcessorArch::ARM64, ProcessorArch::ARM,
-                                   ProcessorArch::IA64, ProcessorArch::None}) {
-    for (const WindowsVersion version : EveryWindowsVersion()) {
-      const MachineKind machine{version, arch};
-      ConfigReadReport report = ReadOn(text, machine);
-      if (report.code != kestrova::KV_OK) check.machineFailures.push_back({machine, std::move(report)});
+  const ConfigDocument document(text);
+  Cfg cfg;
+  check.report = ReadOn(cfg, text, MachineKind{});
+  std::vector<ConfigFinding> warnings = FindUnknownNames(document);
+  Add(check, Verdict(document, check.report));
+  for (ConfigFinding& finding : FindOptionReachability(document)) {
+    // Clashes are errors; an unreachable option only matters in a document that reads.
+    if (finding.severity == ConfigFinding::Severity::Error) {
+      Add(check, {std::move(finding)});
+    } else if (check.report.code == KV_OK) {
+      warnings.push_back(std::move(finding));
     }
   }
+  if (check.report.code == KV_OK) {
+    for (ConfigFinding& finding : FindConfigWarnings(document, cfg)) warnings.push_back(std::move(finding));
+  } else if (check.errors == 0) {  // a clash the reachability pass could not place: never report success
+    Add(check, {FailureFinding(document, check.report, ShownText(check.report.code))});
+  }
+  if (payloadItems != nullptr) {
+    for (ConfigFinding& finding : FindPayloadMismatches(document, *payloadItems)) warnings.push_back(std::move(finding));
+  }
+  std::stable_sort(warnings.begin(), warnings.end(), [](const ConfigFinding& a, const ConfigFinding& b) {
+    return std::tie(a.position.line, a.position.column) < std::tie(b.position.line, b.position.column);
+  });
+  Add(check, std::move(warnings));
   return check;
 }
 
 std::string DescribeReadFailure(const ConfigReadReport& report) {
   const ConfigErrorDescription description = DescribeConfigError(report.code);
-  std::string text = kestrova::KVFormat("0x{:08X} {}: {}", report.code, description.name, description.meaning);
-  const ConfigErrorLocation& where = report.location;
-  if (!where.elementPath.empty()) {
-    text += "\n  at " + where.elementPath;
-    if (!where.attribute.empty()) text += ", attribute " + where.attribute;
-  }
-  if (where.line > 0) text += kestrova::KVFormat("\n  line {}", where.line);
-  if (!where.detail.empty()) text += ": " + where.detail;
+  std::string text = KVFormat("0x{:08X} {}: {}", report.code, description.name, description.meaning);
+  if (!report.location.detail.empty()) text += ": " + report.location.detail;
   return text;
 }
 
-std::string DescribeVerdict(const ConfigCheck& check) {
-  if (check.report.code != kestrova::KV_OK) {
-    return "invalid: " + DescribeReadFailure(check.report) + "\n  the installer would end with that code and show \"" +
-           kestrova::Utf16ToUtf8(ErrorMessageText(check.report.code)) + "\"\n";
-  }
-  if (check.machineFailures.empty()) return "valid\n";
-  // Machines grouped by the failure they meet.
-  std::map<std::tuple<kestrova::KVResult, std::string, int>, std::vector<const MachineFailure*>> groups;
-  for (const MachineFailure& failure : check.machineFailures) {
-    const ConfigErrorLocation& where = failure.report.location;
-    groups[{failure.report.code, where.elementPath, where.line}].push_back(&failure);
-  }
-  std::string text = "invalid on some machines: installers there end with an error before anything runs\n";
-  for (const auto& [key, failures] : groups) {
-    text += "  " + DescribeReadFailure(failures.front()->report) + "\n  on ";
-    for (std::size_t i = 0; i < failures.size() && i < kMachinesListed; ++i) {
-      text += (i ? ", " : "") + MachineText(failures[i]->machine);
-    }
-    if (failures.size() > kMachinesListed) text += kestrova::KVFormat(" and {} more", failures.size() - kMachinesListed);
-    text += "\n";
-  }
+std::string DescribeFindings(const std::string& source, const ConfigCheck& check) {
+  std::string text;
+  for (const ConfigFinding& finding : check.findings) text += FormatFinding(source, finding);
   return text;
 }
 
-std::string DescribeCheck(const std::string& source, const ConfigCheck& check) {
-  return source + ": " + DescribeVerdict(check);
+std::string DescribeVerdict(const std::string& source, const ConfigCheck& check) {
+  const auto count = [](std::size_t n, const char* what) { return KVFormat("{} {}{}", n, what, n == 1 ? "" : "s"); };
+  if (check.Valid()) return source + ": valid" + (check.warnings ? ", " + count(check.warnings, "warning") : "") + "\n";
+  return source + ": invalid: " + count(check.errors, "error") +
+         (check.warnings ? ", " + count(check.warnings, "warning") : "") + "\n";
 }
 
 KVResult LoadConfigurationText(const std::string& path, std::string& text, bool& found, std::string& error) {

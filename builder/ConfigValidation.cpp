@@ -4,23 +4,25 @@
 
 namespace kestrova {
 
-KVResult ValidateConfiguration(const Bytes& document, std::vector<std::string>& warnings, std::string& error) {
-  const ConfigCheck check = CheckConfiguration(std::string(document.begin(), document.end()));
-  for (const ConfigWarning& warning : check.warnings) warnings.push_back(DescribeWarning(warning));
-  if (check.Valid()) return kestrova::KV_OK;
-  error = DescribeVerdict(check);
-  for (const char* verdict : {"invalid: ", "invalid "}) {
-    if (error.rfind(verdict, 0) == 0) {
-      error.erase(0, std::string(verdict).size());
-      break;
+KVResult ValidateConfiguration(const std::string& source, const Bytes& document,
+                               const std::vector<std::string>* payloadItems, std::vector<std::string>& warnings,
+                               std::string& error) {
+  const ConfigCheck check = CheckConfiguration(std::string(document.begin(), document.end()), payloadItems);
+  for (const ConfigFinding& finding : check.findings) {
+    if (finding.severity == ConfigFinding::Severity::Warning) {
+      warnings.push_back(FormatFinding(source, finding));
+    } else {
+      error += FormatFinding(source, finding);
     }
   }
+  if (check.Valid()) return KV_OK;
   if (!error.empty() && error.back() == '\n') error.pop_back();
-  return check.report.code != kestrova::KV_OK ? check.report.code : check.machineFailures.front().report.code;
+  return check.report.code != KV_OK ? check.report.code : KV_E_INVALID_DATA;
 }
 
-KVResult AcceptAnyConfiguration(const Bytes& /*document*/, std::vector<std::string>& /*warnings*/,
-                                std::string& /*error*/) {
+KVResult AcceptAnyConfiguration(const std::string& /*source*/, const Bytes& /*document*/,
+                                const std::vector<std::string>* /*payloadItems*/,
+                                std::vector<std::string>& /*warnings*/, std::string& /*error*/) {
   return kestrova::KV_OK;
 }
 

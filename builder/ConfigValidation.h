@@ -7,14 +7,21 @@
 
 namespace kestrova {
 
-// Returns 0 when `document` may go into an installer, else an error code with the reason in `error`.
-// `warnings` receives the "warning: ..." lines of likely mistakes that do not stop the build.
-using ConfigValidator = KVResult (*)(const Bytes& document, std::vector<std::string>& warnings, std::string& error);
+// Returns 0 when `document` (read from `source`) may go into an installer, else an error code with the errors in
+// `error`. `warnings` receives the messages of likely mistakes, which do not stop the build; with `payloadItems`
+// the document is also checked against the payload.
+using ConfigValidator = KVResult (*)(const std::string& source, const Bytes& document,
+                                     const std::vector<std::string>* payloadItems, std::vector<std::string>& warnings,
+                                     std::string& error);
 
 // The validator `kvsfx build` uses: the check of `kvsfx check`, so that an installer never carries a
 // configuration that its stub would refuse.
-KVResult ValidateConfiguration(const Bytes& document, std::vector<std::string>& warnings, std::string& error);
+KVResult ValidateConfiguration(const std::string& source, const Bytes& document,
+                               const std::vector<std::string>* payloadItems, std::vector<std::string>& warnings,
+                               std::string& error);
 // Accepts every document (kvsfx build --no-check).
-KVResult AcceptAnyConfiguration(const Bytes& document, std::vector<std::string>& warnings, std::string& error);
+KVResult AcceptAnyConfiguration(const std::string& source, const Bytes& document,
+                                const std::vector<std::string>* payloadItems, std::vector<std::string>& warnings,
+                                std::string& error);
 
 }  // namespace kestrova

@@ -7,7 +7,6 @@
 #include "commands/Parameters.h"
 #include "config/Cfg.h"
 #include "config/CfgOptions.h"
-#include "config/SimulatedSystemFacts.h"
 #include "support/Formatter.h"
 #include "support/Text.h"
 #include "support/XmlDocument.h"
@@ -40,8 +39,32 @@ std::vector<XmlElementRef> ConditionChildren(XmlElementRef parent) {
 
 std::string Quoted(std::u16string_view text) { return "\"" + Utf16ToUtf8(text) + "\""; }
 
+bool IsAsciiAlphanumeric(char16_t c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9'); }
+
+// A language tag as Windows names locales: a language of 2 or 3 letters, then parts of 1 to 8 letters or digits
+// after hyphens ("en-US", "zh-Hant-TW", "sr-Latn-RS").
+bool IsWellFormedLanguageTag(std::u16string_view tag) {
+  std::size_t part = 0;
+  std::size_t length = 0;
+  for (std::size_t i = 0; i <= tag.size(); ++i) {
+    if (i == tag.size() || tag[i] == u'-') {
+      const bool language = part == 0;
+      if (language ? length < 2 || length > 3 : length < 1 || length > 8) return false;
+      ++part;
+      length = 0;
+    } else if (!IsAsciiAlphanumeric(tag[i]) || (part == 0 && tag[i] >= u'0' && tag[i] <= u'9')) {
+      return false;
+    } else {
+      ++length;
+    }
+  }
+  return true;
+}
+
 class WarningFinder {
  public:
+  explicit WarningFinder(const ConfigDocument& document) : document_(document) {}
+
   void Option(XmlElementRef optionElement, const CfgOption& option) {
     for (const XmlElementRef& commandElement : Children(Child(optionElement, "Commands"), "Command")) {
       std::u16string id;
@@ -55,13 +78,22 @@ class WarningFinder {
     }
   }
 
-  std::vector<ConfigWarning> warnings;
+  void LanguageTag(XmlElementRef element, const std::u16string& tag) {
+    std::u16string hyphened = tag;
+    std::replace(hyphened.begin(), hyphened.end(), u'_', u'-');
+    Add(element, nullptr,
+        "the language tag " + Quoted(tag) + " is not a well-formed tag, so no user's language ever equals it" +
+            (hyphened != tag && IsWellFormedLanguageTag(hyphened) ? "; did you mean " + Quoted(hyphened) + "?" : ""));
+  }
+
+  std::vector<ConfigFinding> warnings;
 
  private:
   void Add(XmlElementRef element, const char* attribute, std::string text) {
-    warnings.push_back({element.Path(), attribute != nullptr ? attribute : "", element.LineNumber(attribute),
-                        std::move(text)});
+    warnings.push_back(document_.At(element, attribute, ConfigFinding::Severity::Warning, std::move(text)));
   }
+
+  const ConfigDocument& document_;
 
   // `commandElement` defines `command`.
   void Executable(XmlElementRef commandElement, const CfgCommand& command) {
@@ -143,34 +175,24 @@ class WarningFinder {
 
 }  // namespace
 
-std::vector<ConfigWarning> FindConfigWarnings(const std::string& text) {
-  Cfg cfg;
-  SimulatedSystemFacts facts;
-  facts.windowsVersion = WindowsVersion::W11_23H2;
-  if (ReadConfiguration(cfg, text, facts).code != KV_OK || !cfg.Launch || !cfg.Launch->Options) return {};
-  KVXmlDocument document;
-  if (document.Parse(text.c_str()) != KV_OK) return {};
-
+std::vector<ConfigFinding> FindConfigWarnings(const ConfigDocument& document, const Cfg& cfg) {
+  if (!cfg.Launch || !cfg.Launch->Options) return {};
   const CfgOptions& options = *cfg.Launch->Options;
   const std::vector<XmlElementRef> optionElements =
-      Children(Child(Child(document.RootElement(), "Launch"), "Options"), "Option");
-  WarningFinder finder;
+      Children(Child(Child(document.Root(), "Launch"), "Options"), "Option");
+  WarningFinder finder(document);
   for (std::size_t i = 0; i < optionElements.size() && i < options.OptionIds.size(); ++i) {
     const auto option = options.OptionsById.find(options.OptionIds[i]);
-    if (option != options.OptionsById.end()) finder.Option(optionElements[i], *option->second);
+    if (option == options.OptionsById.end()) continue;
+    finder.Option(optionElements[i], *option->second);
+    for (const XmlElementRef& tag : Children(Child(optionElements[i], "LanguageTagSet"), "LanguageTag")) {
+      std::u16string value;
+      if (tag.GetText(value) == KV_OK && !IsWellFormedLanguageTag(value)) {
+        finder.LanguageTag(tag, value);
+      }
+    }
   }
   return std::move(finder.warnings);
-}
-
-std::string DescribeWarning(const ConfigWarning& warning) {
-  std::string text = "warning: ";
-  if (!warning.elementPath.empty()) {
-    text += warning.elementPath;
-    if (!warning.attribute.empty()) text += ", attribute " + warning.attribute;
-    if (warning.line > 0) text += KVFormat(", line {}", warning.line);
-    text += ": ";
-  }
-  return text + warning.text;
 }
 
 }  // namespace kestrova

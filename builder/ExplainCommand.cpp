@@ -1,8 +1,8 @@
 // kvsfx explain
 #include <cstdio>
 
-#include "app/RunOutcome.h"
 #include "builder/Cli.h"
+#include "builder/ExitCodeMeaning.h"
 #include "builder/FileIo.h"
 #include "builder/LogSummary.h"
 #include "commands/Parameters.h"
@@ -15,9 +15,11 @@ const char kExplainUsage[] =
     "usage: kvsfx explain CODE\n"
     "       kvsfx explain --log FILE\n"
     "\n"
-    "Tells what an installer's exit code means (decimal, or hexadecimal with 0x), and the message the\n"
-    "installer showed for it. With --log, reads the log an installer wrote (--logfile) and tells, for each\n"
-    "copy of the installer in it, what ran, what failed first and how the run ended.\n";
+    "Tells what an installer's exit code means (decimal, or hexadecimal with 0x): for the installer's own\n"
+    "0xEE... codes the message it showed; for any other code, which is a command's exit code passed on (and\n"
+    "shown with no message), its Windows meaning where one is known (1603, 1618, 3010 ...). With --log, reads\n"
+    "the log an installer wrote (--logfile) and tells, for each copy of the installer in it, what ran, the last\n"
+    "command started and its exit code, what failed first and how the run ended.\n";
 
 namespace {
 
@@ -50,8 +52,7 @@ int RunExplain(const std::vector<std::string>& arguments) {
   if (ParseNumber(kestrova::Utf8ToUtf16(text), code) != kestrova::KV_OK) {
     return parser.UsageError("not a number: " + text);
   }
-  const std::string line = kestrova::KVFormat("0x{:08X} {}", code, ExitCodeMeaning(code));
-  std::fputs((line + "\n").c_str(), stdout);
+  std::fputs((ExplainExitCode(code) + "\n").c_str(), stdout);
   return kExitOk;
 }
 

@@ -1,6 +1,9 @@
 #include "builder/LogSummary.h"
 
 #include <algorithm>
+#include <cstdint>
+
+#include "builder/ExitCodeMeaning.h"
 
 namespace kestrova {
 namespace {
@@ -53,11 +56,29 @@ void Take(LoggedRun& run, std::string_view time, std::string_view text) {
     run.facts.emplace_back(text);
   } else if (StartsWith(text, "task ") && text.find(" started") == std::string_view::npos) {
     run.tasks.push_back(TaskText(text));
+  } else if (StartsWith(text, "starting ") || StartsWith(text, "opening ") ||
+             StartsWith(text, "relaunching elevated: ")) {
+    run.lastCommand = std::string(text);
+    run.lastCommandExit.clear();
+  } else if (text.find(" ended with exit code ") != std::string_view::npos) {
+    run.lastCommandExit = std::string(text);
   } else if (StartsWith(text, "ERROR: ") && run.firstFailure.empty()) {
     run.firstFailure = std::string(text);
   } else if (StartsWith(text, "exit ")) {
     run.exit = After(text, "exit ");
   }
+}
+
+// "0x00000643: ..." as the exit line logs it.
+bool ParseExitCode(std::string_view text, std::uint32_t& code) {
+  if (text.size() < 10 || text.substr(0, 2) != "0x") return false;
+  code = 0;
+  for (const char c : text.substr(2, 8)) {
+    const int digit = c >= '0' && c <= '9' ? c - '0' : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+    if (digit < 0) return false;
+    code = code * 16 + static_cast<std::uint32_t>(digit);
+  }
+  return true;
 }
 
 }  // namespace
@@ -96,9 +117,20 @@ std::string SummarizeLoggedRuns(const std::vector<LoggedRun>& runs) {
     if (!run.commandLine.empty()) out += "  command line: " + run.commandLine + "\n";
     for (const std::string& fact : run.facts) out += "  " + fact + "\n";
     for (const std::string& task : run.tasks) out += "  task " + task + "\n";
+    if (!run.lastCommand.empty()) {
+      out += "  last command: " + run.lastCommand + "\n";
+      out += "  its result:   " +
+             (run.lastCommandExit.empty() ? std::string("no exit code logged (not waited for, or not started)")
+                                          : run.lastCommandExit) + "\n";
+    }
     out += "  first failure: " + (run.firstFailure.empty() ? std::string("none") : run.firstFailure) + "\n";
     out += "  exit " + (run.exit.empty() ? std::string("unknown: the log ends before the run did (ended abnormally?)")
                                          : run.exit) + "\n";
+    // A failed run's line names its message; a code the commands left is explained as `kvsfx explain` does.
+    std::uint32_t code = 0;
+    if (run.exit.find("the run failed") == std::string::npos && ParseExitCode(run.exit, code) && code != 0) {
+      out += "  meaning: " + ExplainExitCode(code) + "\n";
+    }
   }
   return out;
 }

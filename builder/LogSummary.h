@@ -14,6 +14,8 @@ struct LoggedRun {
   std::string commandLine;
   std::vector<std::string> facts;  // configuration, system, language, option, command
   std::vector<std::string> tasks;  // "extract_files 0x00000000 (12 ms)", "x skipped: ..."
+  std::string lastCommand;         // "starting ...", "opening ..." or "relaunching elevated: ...": the last one
+  std::string lastCommandExit;     // "msiexec.exe ended with exit code 1603 (0x00000643)" when it came after it
   std::string firstFailure;        // the first ERROR record
   std::string exit;                // "0xEE000001: meaning"; empty when the run ended without its exit line
 };
@@ -21,7 +23,8 @@ struct LoggedRun {
 // Reads log text: lines of other shapes are ignored; runs are ordered by their first line.
 std::vector<LoggedRun> ReadLoggedRuns(std::string_view text);
 
-// The summary `kvsfx explain --log` prints.
+// The summary `kvsfx explain --log` prints: per copy, the last command and its exit code, and the exit code of
+// the run with what it means (as `kvsfx explain` tells it).
 std::string SummarizeLoggedRuns(const std::vector<LoggedRun>& runs);
 
 }  // namespace kestrova

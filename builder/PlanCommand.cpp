@@ -4,9 +4,12 @@
 #include <vector>
 
 #include "app/RunOutcome.h"
+#include "app/CmdLine.h"
 #include "app/RunPlan.h"
 #include "builder/Cli.h"
 #include "builder/ConfigCheck.h"
+#include "builder/MachineKinds.h"
+#include "builder/WindowsCommandLine.h"
 #include "commands/ExecuteLaunchCommand.h"
 #include "config/ConfigErrors.h"
 #include "config/SimulatedSystemFacts.h"
@@ -23,7 +26,7 @@ namespace kestrova {
 const char kPlanUsage[] =
     "usage: kvsfx plan FILE [--windows NAME|BUILD] [--server] [--arch ARCH] [--admin] [--ui-language TAG]\n"
     "                  [--language TAG] [--command ID] [--passthrough TEXT] [--gui on|off] [--target PATH]\n"
-    "                  [--internal]\n"
+    "                  [--internal] [-- INSTALLER ARGUMENTS...]\n"
     "\n"
     "Tells what an installer (or a configuration document) would do on a given machine: the options that fit,\n"
     "the languages offered, the language, option and command chosen, and the tasks with their fields; or the\n"
@@ -38,6 +41,9 @@ const char kPlanUsage[] =
     "  --ui-language TAG     the user's Windows display language (default en-US)\n"
     "  --language, --command, --passthrough TEXT, --gui, --target, --internal\n"
     "                        the installer's own command-line options\n"
+    "  -- ARGUMENTS...       the installer's command line as a program would start it with these arguments\n"
+    "                        (each quoted as Windows needs), read by the installer's own parser: what follows\n"
+    "                        the word passthrough is handed to every command as it stands, quotes and all\n"
     "  -h, --help            show this help\n";
 
 namespace {
@@ -51,6 +57,7 @@ struct PlanOptions {
   std::string uiLanguage = "en-US";
   std::string language, command, passthrough, gui, target;
   bool internal = false;
+  std::vector<std::string> installerArguments;  // after "--"
 };
 
 // Knows every locale; its names are the locale names themselves.
@@ -198,18 +205,23 @@ std::string TaskText(std::size_t index, const PlannedTask& task, const std::u16s
   return text;
 }
 
-// The command line after the program name that the simulated run was given, as an elevated copy receives it.
-std::string PlanTail(const PlanOptions& options) {
-  std::string tail;
-  const auto add = [&tail](const char* name, const std::string& value) {
-    if (!value.empty()) tail += std::string(tail.empty() ? "" : " ") + "--" + name + " " + value;
+// The installer's own arguments: the options given to plan for them, then those after "--"; --passthrough last,
+// as the installer hands on everything after it.
+std::vector<std::u16string> InstallerArguments(const PlanOptions& options) {
+  std::vector<std::u16string> arguments;
+  const auto add = [&arguments](const char* name, const std::string& value) {
+    if (value.empty()) return;
+    arguments.push_back(Utf8ToUtf16(name));
+    arguments.push_back(Utf8ToUtf16(value));
   };
-  add("language", options.language);
-  add("command", options.command);
-  add("gui", options.gui);
-  add("target", options.target.empty() ? "" : "\"" + options.target + "\"");
-  if (!options.passthrough.empty()) tail += std::string(tail.empty() ? "" : " ") + "--passthrough " + options.passthrough;
-  return tail;
+  add("--language", options.language);
+  add("--command", options.command);
+  add("--gui", options.gui);
+  add("--target", options.target);
+  if (options.internal) add("--internal", "1");
+  for (const std::string& argument : options.installerArguments) arguments.push_back(Utf8ToUtf16(argument));
+  add("--passthrough", options.passthrough);
+  return arguments;
 }
 
 std::string OutcomeText(KVResult code) {
@@ -243,7 +255,12 @@ int Plan(const PlanOptions& options, const MachineKind& machine) {
   } else {
     const ConfigReadReport report = ReadConfiguration(cfg, text, facts);
     if (report.code != kestrova::KV_OK) {
+      const ConfigErrorLocation& where = report.location;
       std::printf("document:  cannot be read on this machine: %s\n", DescribeReadFailure(report).c_str());
+      if (!where.elementPath.empty()) {
+        std::printf("           at %s%s, line %d\n", where.elementPath.c_str(),
+                    where.attribute.empty() ? "" : (", attribute " + where.attribute).c_str(), where.line);
+      }
       std::printf("outcome:   the installer ends with 0x%08X and shows \"%s\"\n", report.code,
                   Utf16ToUtf8(ErrorMessageText(report.code)).c_str());
       return kExitOk;
@@ -266,15 +283,20 @@ int Plan(const PlanOptions& options, const MachineKind& machine) {
                                    : offered.empty() ? "none" : offered.c_str());
   }
 
+  // The installer's command line, read by the installer's own parser (the passthrough split included).
+  const std::u16string raw = JoinCommandLine(u"setup.exe", InstallerArguments(options));
+  std::printf("command line: %s\n", Utf16ToUtf8(raw).c_str());
   CmdLineData cmdLine;
-  cmdLine.language = Utf8ToUtf16(options.language);
-  cmdLine.command = Utf8ToUtf16(options.command);
-  cmdLine.passthrough = Utf8ToUtf16(options.passthrough);
-  cmdLine.target = Utf8ToUtf16(options.target);
-  if (!options.gui.empty()) {
-    cmdLine.gui = kestrova::EqualsAsciiNoCase(options.gui, "off") ? CmdLine::SFXGuiMode::Off : CmdLine::SFXGuiMode::On;
+  std::string parserMessage;
+  if (ParseRawCommandLine(raw, SplitCommandLine, cmdLine, [&](const std::string& m) { parserMessage = m; }) !=
+      kestrova::KV_OK) {
+    std::printf("           %s\n", parserMessage.c_str());
+    std::fputs(OutcomeText(KV_E_BAD_COMMAND_LINE).c_str(), stdout);
+    return kExitOk;
   }
-  cmdLine.internal = options.internal ? CmdLine::SFXInternalMode::Relaunch : CmdLine::SFXInternalMode::None;
+  if (!cmdLine.passthrough.empty()) {
+    std::printf("passthrough: %s (appended to every command)\n", Utf16ToUtf8(cmdLine.passthrough).c_str());
+  }
   PlanInteraction interaction(Utf8ToUtf16(options.uiLanguage));
   RunPlan plan;
   const KVResult result = PlanRun(cfg, cmdLine, interaction, plan);
@@ -290,7 +312,7 @@ int Plan(const PlanOptions& options, const MachineKind& machine) {
     return kExitOk;
   }
   std::printf("tasks:\n");
-  const std::u16string tail = Utf8ToUtf16(PlanTail(options));
+  const std::u16string& tail = cmdLine.tail;
   bool cleanup = false;
   for (std::size_t i = 0; i < plan.tasks.size(); ++i) {
     std::fputs(TaskText(i, plan.tasks[i], tail).c_str(), stdout);
@@ -310,6 +332,10 @@ int Plan(const PlanOptions& options, const MachineKind& machine) {
 
 int RunPlanCommand(const std::vector<std::string>& arguments) {
   PlanOptions options;
+  // The installer's own command line follows "--".
+  const auto dashes = std::find(arguments.begin(), arguments.end(), "--");
+  if (dashes != arguments.end()) options.installerArguments.assign(dashes + 1, arguments.end());
+  const std::vector<std::string> own(arguments.begin(), dashes);
   CommandOptions parser("plan");
   parser.Positional(options.path, true)
       .Value("", "windows", options.windows)
@@ -323,7 +349,7 @@ int RunPlanCommand(const std::vector<std::string>& arguments) {
       .Value("", "gui", options.gui)
       .Value("", "target", options.target)
       .Flag("internal", options.internal);
-  if (const int status = parser.Parse(arguments); status != kExitOk) return status;
+  if (const int status = parser.Parse(own); status != kExitOk) return status;
   MachineKind machine;
   if (!ParseWindows(options.windows, options.server, machine.version)) {
     return parser.UsageError("not a Windows version name or build number: " + options.windows);

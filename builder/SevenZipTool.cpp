@@ -83,6 +83,8 @@ std::vector<PayloadItem> ParseTechnicalListing(const std::string& text) {
       item.isFolder = value == "+";
     } else if (key == "Attributes") {  // Windows attribute letters first ("D" for a folder), then POSIX mode
       item.isFolder = item.isFolder || value.substr(0, value.find(' ')).find('D') != std::string::npos;
+    } else if (key == "Method") {
+      item.method = value;
     } else if (key == "Modified") {
       item.modified = value.substr(0, std::min<std::size_t>(value.find('.'), 19));
     }

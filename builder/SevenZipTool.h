@@ -27,6 +27,7 @@ struct PayloadItem {
   bool isFolder = false;
   std::uint64_t size = 0;
   std::string modified;  // "YYYY-MM-DD hh:mm:ss", or "" when the archive has no time
+  std::string method;    // the coders as 7-Zip names them, "BCJ LZMA2:24"; "" for an item without data
 };
 
 // The items of `7z l -slt` output (the part after its "----------" line).

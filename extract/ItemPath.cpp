@@ -1,5 +1,7 @@
 #include "extract/ItemPath.h"
 
+#include <algorithm>
+
 #include "support/Text.h"
 
 namespace {
@@ -42,12 +44,29 @@ std::vector<std::u16string_view> SplitItemPath(std::u16string_view path) {
   return parts;
 }
 
+std::u16string WithoutDotParts(std::u16string_view path) {
+  std::u16string kept;
+  std::size_t start = 0;
+  for (std::size_t i = 0; i <= path.size(); ++i) {
+    if (i < path.size() && !IsSeparator(path[i])) continue;
+    // A "." part goes with the separator after it; a leading separator stays, so absolute paths stay refused.
+    if (path.substr(start, i - start) != u".") kept.append(path.substr(start, std::min(i + 1, path.size()) - start));
+    start = i + 1;
+  }
+  if (!kept.empty() && IsSeparator(kept.back()) && (path.empty() || !IsSeparator(path.back()))) kept.pop_back();
+  return kept;
+}
+
 bool IsSafeItemPath(std::u16string_view path) {
   if (path.empty() || IsSeparator(path[0])) return false;
   if (path.size() >= 2 && path[1] == u':') return false;
-  for (const std::u16string_view part : SplitItemPath(path)) {
+  const std::vector<std::u16string_view> parts = SplitItemPath(path);
+  bool namesAnItem = false;
+  for (const std::u16string_view part : parts) {
+    if (part == u".") continue;
     const std::u16string_view name = part.substr(0, part.find(u':'));  // without a stream name
     if (IsOnlyDotsAndBlanks(name) || IsDeviceName(part)) return false;
+    namesAnItem = true;
   }
-  return true;
+  return namesAnItem;
 }

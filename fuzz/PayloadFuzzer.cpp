@@ -180,6 +180,8 @@ Z7_COM7F_IMF(ExtractCallback::GetStream(UInt32 index, ISequentialOutStream** out
   if (askExtractMode != NArchive::NExtract::NAskMode::kExtract) return S_OK;
 
   RINOK(ReadItemDetails(archive_, index, defaults_, item_))
+  item_.path = WithoutDotParts(item_.path);
+  if (item_.path.empty() && item_.isDirectory && !item_.isAnti) return S_OK;
   std::vector<std::u16string_view> parts = SplitItemPath(item_.path);
   if (parts.empty()) return E_FAIL;
   if (!IsSafeItemPath(item_.path)) return E_FAIL;  // the stub refuses the item and ends the extraction

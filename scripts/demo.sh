@@ -45,7 +45,7 @@ if [ "$KVSFX_WIN_BUILD" != win32 ]; then
   # This host's Wine runs no 32-bit program: the same installer, made from the x86-64 stub, is the one run.
   echo "(this host runs no 32-bit programs: also built from the x86-64 stub, and that installer is run)"
   "$kvsfx" build --config samples/hello/setup.xml --payload samples/hello/payload \
-    --stub "build/$KVSFX_WIN_BUILD/app/kv-sfxstub.exe" -o "$out/hello-setup-x64.exe" >/dev/null
+    --stub "build/$KVSFX_WIN_BUILD/app/kv-sfxstub.exe" --allow-test-stub -o "$out/hello-setup-x64.exe" >/dev/null
   installer=$out/hello-setup-x64.exe
 fi
 echo
@@ -70,7 +70,8 @@ mkdir -p "$out/msi-payload" && cp "$out/msi/product.msi" "$out/msi-payload/"
 stub_run=$([ "$KVSFX_WIN_BUILD" = win32 ] && echo "$stub" || echo "build/$KVSFX_WIN_BUILD/app/kv-sfxstub.exe")
 stub_shipped=$stub stub=$stub_run
 build_twice "$out/msi-payload" "$out/msi-setup.exe" --config samples/msi/setup.xml \
-  --product-name "kv-sfx Sample" --product-version 1.0 --company "kv-sfx sample"
+  --product-name "kv-sfx Sample" --product-version 1.0 --company "kv-sfx sample" \
+  $([ "$stub_run" != "$stub_shipped" ] && echo --allow-test-stub)
 stub=$stub_shipped
 "$kvsfx" plan "$out/msi-setup.exe" | sed -n '/^tasks:/,$p'
 echo

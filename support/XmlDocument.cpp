@@ -86,6 +86,15 @@ bool XmlElementRef::HasAttribute(const char* name) const {
   return element_ != nullptr && FindAttribute(element_, name) != nullptr;
 }
 
+std::vector<std::string_view> XmlElementRef::AttributeNames() const {
+  std::vector<std::string_view> names;
+  if (element_ == nullptr) return names;
+  for (const tinyxml2::XMLAttribute* a = element_->FirstAttribute(); a != nullptr; a = a->Next()) {
+    names.emplace_back(a->Name());
+  }
+  return names;
+}
+
 int XmlElementRef::LineNumber(const char* attributeName) const {
   if (element_ == nullptr) return 0;
   const tinyxml2::XMLAttribute* attribute = FindAttribute(element_, attributeName);

@@ -33,6 +33,8 @@ class XmlElementRef {
   // The element name as written (UTF-8); empty for a null handle.
   std::string_view Name() const;
   bool HasAttribute(const char* name) const;
+  // The names of the element's attributes in document order; none for a null handle.
+  std::vector<std::string_view> AttributeNames() const;
 
   // 1-based source line of the element's start tag, or of its attribute `name` when that is present;
   // 0 for a null handle.

@@ -105,6 +105,12 @@ Z7_COM7F_IMF(ExtractCallback::GetStream(UInt32 index, ISequentialOutStream** out
   if (askExtractMode != NArchive::NExtract::NAskMode::kExtract) return S_OK;
 
   RINOK(ReadItemDetails(archive_, index, defaults_, item_))
+  item_.path = WithoutDotParts(item_.path);
+  // A folder "." (as "bsdtar -C dir ." stores it) is the target folder, which exists; nothing is set on it.
+  if (item_.path.empty() && item_.isDirectory && !item_.isAnti) {
+    diskPath_.clear();
+    return S_OK;
+  }
   std::vector<std::u16string_view> parts = SplitItemPath(item_.path);
   if (parts.empty()) return E_FAIL;
   diskPath_ = directoryPath_ + item_.path;
@@ -188,7 +194,9 @@ Z7_COM7F_IMF(ExtractCallback::SetOperationResult(Int32 operationResult)) {
         if (closed != S_OK) return closed;
       }
       // Archives made on other systems keep POSIX mode bits in the high half: only the Windows bits are set.
-      if (extractMode_) NFile::NDir::SetFileAttrib_PosixHighDetect(AsWide(diskPath_), item_.attributes);
+      if (extractMode_ && !diskPath_.empty()) {
+        NFile::NDir::SetFileAttrib_PosixHighDetect(AsWide(diskPath_), item_.attributes);
+      }
       return S_OK;
     case NArchive::NExtract::NOperationResult::kUnsupportedMethod:
       ReleaseOutput();

@@ -27,9 +27,9 @@ printf '<?xml version="1.0" encoding="utf-8"?>\n<SelfExtractor FormatVersionMajo
 convert -size 32x32 xc:red -size 16x16 xc:blue -size 48x48 xc:green app.ico
 
 # Built natively from a folder, with an icon and version information (read back as Explorer reads it).
-"$native" build --config setup.xml --payload payload --icon app.ico --stub "$stub" -o setup.exe \
-  --product-name "Builder Tools" --product-version 2.5 --file-version 2.5.0.17 --company "Contoso Ltd." \
-  --copyright "© 2026 Contoso" > build.out 2>&1
+"$native" build --config setup.xml --payload payload --icon app.ico --stub "$stub" $(test_stub_flag "$stub") \
+  -o setup.exe --product-name "Builder Tools" --product-version 2.5 --file-version 2.5.0.17 \
+  --company "Contoso Ltd." --copyright "© 2026 Contoso" > build.out 2>&1
 expect_eq "native build from a folder" 0 $?
 version=(--version-fixed 2.5.0.17/2.5.0.0 --version-string "ProductName=Builder Tools"
   --version-string ProductVersion=2.5 --version-string FileVersion=2.5.0.17 --version-string "CompanyName=Contoso Ltd."
@@ -50,16 +50,17 @@ expect_eq "signing keeps the payload where it was" "$payload_line" "$("$native" 
 expect_eq "inspect sees the signature" 1 "$("$native" inspect signed.exe | grep -c '^signature: *signed')"
 check_resources "signed installer" signed.exe setup.xml --icon 1 --dialog 224 "${version[@]}"
 expect_eq "the signed installer runs (--gui off)" 0x00000000 "$(exit_code "$runexit" signed.exe --gui off)"
-"$native" build --config setup.xml --payload payload --stub signed.exe -o again.exe > refused.out 2>&1
+"$native" build --config setup.xml --payload payload --stub signed.exe $(test_stub_flag signed.exe) -o again.exe > refused.out 2>&1
 expect_eq "a signed file is refused as a stub" "1 1" "$? $(grep -c 'the stub is signed' refused.out)"
 
 # kvsfx.exe, under Wine, with the stub beside it: from a 7z archive; the same bytes as the native tool's.
 7zz a -bso0 -bsp0 payload.7z ./payload/* ./payload/.hidden
 cp "$stub" stub-copy.exe
-wine "$kvsfx_exe" build --config setup.xml --payload payload.7z -o wsetup.exe > wbuild.out 2>&1
+wine "$kvsfx_exe" build --config setup.xml --payload payload.7z $(test_stub_flag "$stub") -o wsetup.exe > wbuild.out 2>&1
 expect_eq "kvsfx.exe builds from a 7z archive" 0 $?
 mkdir -p native  # the same file name: it is the version's OriginalFilename
-"$native" build --config setup.xml --payload payload.7z --stub stub-copy.exe -o native/wsetup.exe >/dev/null 2>&1
+"$native" build --config setup.xml --payload payload.7z --stub stub-copy.exe $(test_stub_flag stub-copy.exe) \
+  -o native/wsetup.exe >/dev/null 2>&1
 expect_eq "kvsfx.exe and kvsfx write the same installer" same "$(cmp -s wsetup.exe native/wsetup.exe && echo same)"
 wine "$kvsfx_exe" inspect wsetup.exe --config-out wsetup.xml 2>&1 | tr -d '\r' > winspect.out
 expect_eq "kvsfx.exe inspect finds the configuration" 1 "$(grep -c '^configuration: present' winspect.out)"
@@ -69,7 +70,7 @@ expect_eq "kvsfx.exe inspect says why it lists no items" 1 "$(grep -c '^items: .
 expect_eq "kvsfx.exe writes the configuration out" same "$(cmp -s wsetup.xml setup.xml && echo same)"
 check_resources "kvsfx.exe build" wsetup.exe setup.xml --dialog 224
 expect_eq "the kvsfx.exe installer runs (--gui off)" 0x00000000 "$(exit_code "$runexit" wsetup.exe --gui off)"
-wine "$kvsfx_exe" build --no-config --payload payload.7z --stub "$(winpath "$kvsfx_exe")" -o console.exe \
+wine "$kvsfx_exe" build --no-config --payload payload.7z --stub "$(winpath "$kvsfx_exe")" $(test_stub_flag "$kvsfx_exe") -o console.exe \
   > console.out 2>&1
 expect_eq "kvsfx.exe refuses a console program as stub" "1 1 no" \
   "$? $(grep -c 'not a Windows GUI program' console.out) $([ -e console.exe ] && echo yes || echo no)"

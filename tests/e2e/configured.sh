@@ -17,7 +17,7 @@ echo "beta" > payload/docs/b.txt
 installer() {
   local name=$1 xml=$2; shift 2
   printf '%s\n' "$xml" > "$name.xml"
-  "$native" build --config "$name.xml" --payload payload.7z --stub "$stub" -o "$name.exe" "$@" >/dev/null 2>&1 ||
+  "$native" build --config "$name.xml" --payload payload.7z --stub "$stub" $(test_stub_flag "$stub") -o "$name.exe" "$@" >/dev/null 2>&1 ||
     echo "could not build $name.exe" >&2
 }
 wrap() { printf '<SelfExtractor FormatVersionMajor="5" FormatVersionMinor="2">%s</SelfExtractor>' "$1"; }
@@ -34,7 +34,7 @@ rm -rf "$unix_temp/kvsfx-e2e-quiet"
 expect_eq "extract mode, --target given" 0x00000000 "$(exit_code "$runexit" quiet.exe --target "$(winpath "$work")\\given")"
 expect_eq "the command line's target wins" same "$(same_tree given)"
 
-"$native" build --no-config --payload payload.7z --stub "$stub" -o plain.exe >/dev/null
+"$native" build --no-config --payload payload.7z --stub "$stub" $(test_stub_flag "$stub") -o plain.exe >/dev/null
 expect_eq "no configuration: the default extractor" 0x00000000 \
   "$(exit_code "$runexit" plain.exe --gui off --target "$(winpath "$work")\\plain")"
 expect_eq "no configuration: payload extracted" same "$(same_tree plain)"

@@ -71,7 +71,7 @@ log_of() { tr -d '\r' < "$1" 2>/dev/null; }
 
 # --- the folder dialog of the default extractor --------------------------------------------------------------
 mkdir -p plain
-"$native" build --no-config --payload payload.7z --stub "$stub" -o plain/setup.exe >/dev/null 2>&1 ||
+"$native" build --no-config --payload payload.7z --stub "$stub" $(test_stub_flag "$stub") -o plain/setup.exe >/dev/null 2>&1 ||
   echo "could not build the default extractor" >&2
 title="setup Self Extractor"
 wtarget() { winpath "$work/$1"; }
@@ -141,7 +141,7 @@ option() {  # ID TAG EXIT: an option for one language that runs the payload's to
   option en en-US 11; option de de-DE 12; option fr fr-FR 13
   printf '</Options></Launch></SelfExtractor>'
 } > languages.xml
-"$native" build --config languages.xml --payload payload.7z --stub "$stub" -o languages.exe >/dev/null 2>&1 ||
+"$native" build --config languages.xml --payload payload.7z --stub "$stub" $(test_stub_flag "$stub") -o languages.exe >/dev/null 2>&1 ||
   echo "could not build languages.exe" >&2
 declare -A exit_of=([en-US]=0x0000000B [de-DE]=0x0000000C [fr-FR]=0x0000000D)
 
@@ -173,7 +173,7 @@ unset LC_ALL
   printf '<SelfExtractor FormatVersionMajor="5" FormatVersionMinor="2"><Title>Progress Test</Title><Launch>'
   printf '<ProgressDialog Enabled="true"/><Options>%s</Options></Launch></SelfExtractor>' "$(option en en-US 7)"
 } > progress.xml
-"$native" build --config progress.xml --payload big.7z --stub "$stub" -o progress.exe >/dev/null 2>&1 ||
+"$native" build --config progress.xml --payload big.7z --stub "$stub" $(test_stub_flag "$stub") -o progress.exe >/dev/null 2>&1 ||
   echo "could not build progress.exe" >&2
 start_run progress.exe
 id=$(wait_window " Progress Test") || id=""

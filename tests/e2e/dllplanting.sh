@@ -19,9 +19,9 @@ mkdir -p payload && cp "$exitwith" payload/tool.exe
 launch() {  # NAME COMMAND
   printf '<SelfExtractor FormatVersionMajor="5" FormatVersionMinor="2"><Launch><Options><Option Id="o"><Commands>%s' "$2" > "$1.xml"
   printf '</Commands></Option></Options></Launch></SelfExtractor>' >> "$1.xml"
-  "$native" build --config "$1.xml" --payload payload.7z --stub "$stub" -o "$1.exe" >/dev/null
+  "$native" build --config "$1.xml" --payload payload.7z --stub "$stub" $(test_stub_flag "$stub") -o "$1.exe" >/dev/null
 }
-"$native" build --no-config --payload payload.7z --stub "$stub" -o extract.exe >/dev/null
+"$native" build --no-config --payload payload.7z --stub "$stub" $(test_stub_flag "$stub") -o extract.exe >/dev/null
 launch create '<Command Id="c"><CreateProcess><Executable>${TargetPath}\tool.exe</Executable></CreateProcess></Command>'
 launch shell '<Command Id="s"><ShellExecute Wait="true"><Executable>${TargetPath}\tool.exe</Executable></ShellExecute></Command>'
 cp "$scripted" scripted.exe

@@ -37,7 +37,7 @@ archive payload.7z -mx1
 installer() {  # NAME PAYLOAD MODE: an installer titled "Full Disk"
   printf '<SelfExtractor FormatVersionMajor="5" FormatVersionMinor="2"><Title>Full Disk</Title>%s</SelfExtractor>' \
     "$3" > "$1.xml"
-  "$native" build --config "$1.xml" --payload "$2" --stub "$stub" -o "$1.exe" >/dev/null 2>&1 ||
+  "$native" build --config "$1.xml" --payload "$2" --stub "$stub" $(test_stub_flag "$stub") -o "$1.exe" >/dev/null 2>&1 ||
     echo "could not build $1.exe" >&2
 }
 # run EXE [ARGS...]: the installer's exit code; "timeout" where it did not end by itself (a box would hold it).
@@ -63,7 +63,7 @@ expect_eq "with the GUI: the error box captioned with the title, then ERROR_DISK
 clear_drive
 while IFS='|' read -r name switches; do
   archive "$name.7z" "$switches"
-  "$native" build --no-config --payload "$name.7z" --stub "$stub" -o "$name.exe" >/dev/null 2>&1
+  "$native" build --no-config --payload "$name.7z" --stub "$stub" $(test_stub_flag "$stub") -o "$name.exe" >/dev/null 2>&1
   expect_eq "$name: the extraction reports the write failure with the system's error" \
     "extract=0x00000070 message=Cannot write output file" \
     "$(wine "$harness" "$(winpath "$name.exe")" 'Q:\harness' 2>/dev/null | tr -d '\r')"

@@ -39,7 +39,7 @@ cached() {  # NAME COMMAND...: runs COMMAND (which writes NAME.tmp) unless build
 # log: the shell sees only the low byte), its peak memory in MiB and the seconds it took.
 extract() {
   local name=$1 payload=$2 target=$3 begin=$SECONDS
-  "$native" build --no-config --payload "$payload" --stub "$stub" -o "$name.exe" >/dev/null 2>&1 ||
+  "$native" build --no-config --payload "$payload" --stub "$stub" $(test_stub_flag "$stub") -o "$name.exe" >/dev/null 2>&1 ||
     echo "could not build $name.exe" >&2
   /usr/bin/time -f '%M' -o "$name.rss" wine "$name.exe" --gui off --target "$(winpath "$target")" \
     --logfile "$(winpath "$work")\\$name.log" >/dev/null 2>&1

@@ -35,7 +35,7 @@ run "unknown option" 2 "$kvsfx" build --bogus
 expect_eq "message for the unknown option" yes "$(has err 'Unknown option --bogus')"
 run "inspect without a file" 2 "$kvsfx" inspect
 run "explain" 0 "$kvsfx" explain 0xEE002004
-expect_eq "explain text" "0xEE002004 \"The current system is not supported.\"" "$(cat out)"
+expect_eq "explain text" "0xEE002004 (3992985604): the installer failed and showed \"The current system is not supported.\"" "$(cat out)"
 
 # A folder compressed by 7-Zip; an icon; the configuration.
 mkdir -p payload/bin
@@ -43,7 +43,7 @@ cp "$stub" payload/bin/program.exe
 echo "hidden" > payload/.hidden
 echo '<SelfExtractor FormatVersionMajor="5" FormatVersionMinor="2"/>' > setup.xml
 convert -size 32x32 xc:red -size 16x16 xc:blue app.ico
-run "build from a folder" 0 "$kvsfx" build --config setup.xml --payload payload --icon app.ico --stub "$stub" -o setup.exe
+run "build from a folder" 0 "$kvsfx" build --config setup.xml --payload payload --icon app.ico --stub "$stub" $(test_stub_flag "$stub") -o setup.exe
 expect_eq "the compression command is shown" yes "$(has out '7z.* a -t7z -m0=LZMA2 .*payload/\*')"
 listing=$(7zz l -slt -t7z setup.exe)
 expect_eq "7-Zip picked the x86 filter for the program" yes \
@@ -101,10 +101,21 @@ expect_eq "message for SOURCE_DATE_EPOCH" yes "$(has err "SOURCE_DATE_EPOCH is '
 
 # Failures: a message on standard error, and no output, no temporary file.
 cp setup.exe before.exe
-run "payload that is no archive" 1 "$kvsfx" build --config setup.xml --payload setup.xml --stub "$stub" -o setup.exe
+run "payload that is no archive" 1 "$kvsfx" build --config setup.xml --payload setup.xml --stub "$stub" $(test_stub_flag "$stub") -o setup.exe
 expect_eq "message names the problem" yes "$(has err '^kvsfx build: setup.xml is not a 7z archive')"
 expect_eq "the old output is untouched" same "$(cmp -s setup.exe before.exe && echo same)"
-run "folder without 7-Zip" 1 env PATH=/nonexistent "$kvsfx" build --no-config --payload payload --stub "$stub" -o new.exe
+# Ready archives read with the installer's rules before anything is written.
+if command -v bsdtar >/dev/null; then
+  bsdtar -C payload -cf deflate.7z --format 7zip --options 7zip:compression=deflate .
+  run "an archive with a method installers cannot decode" 1 "$kvsfx" build --no-config --payload deflate.7z --stub "$stub" $(test_stub_flag "$stub") -o setup.exe
+  expect_eq "the method and its first item are named" yes "$(has err 'uses the method Deflate (first for the item "./')"
+  run "check --payload reads it the same way" 1 "$kvsfx" check setup.xml --payload deflate.7z
+fi
+python3 "$src/tests/e2e/make7z.py" unsafe.7z 'ok.txt,data=ok' 'sub/../../evil.txt,data=evil'
+run "an archive with an item installers refuse" 1 "$kvsfx" build --no-config --payload unsafe.7z --stub "$stub" $(test_stub_flag "$stub") -o setup.exe
+expect_eq "the item is named" yes "$(has err 'item "sub/../../evil.txt" has a path installers refuse')"
+expect_eq "the old output is untouched after the refusals" same "$(cmp -s setup.exe before.exe && echo same)"
+run "folder without 7-Zip" 1 env PATH=/nonexistent "$kvsfx" build --no-config --payload payload --stub "$stub" $(test_stub_flag "$stub") -o new.exe
 expect_eq "message for 7-Zip" yes "$(has err 'neither 7zz nor 7z is on PATH')"
 expect_eq "nothing left behind" "" "$(ls | grep -E '^new\.exe|kvsfx-' || true)"
 
@@ -114,9 +125,9 @@ mkdir -p next prefix/bin prefix/share/kvsfx bare
 cp "$kvsfx" next/ && cp "$stub" next/kv-sfxstub.exe
 cp "$kvsfx" prefix/bin/ && cp "$stub" prefix/share/kvsfx/kv-sfxstub.exe
 cp "$kvsfx" bare/
-run "stub next to kvsfx" 0 next/kvsfx build --no-config --payload payload.7z -o a.exe
-run "stub in share/kvsfx" 0 prefix/bin/kvsfx build --no-config --payload payload.7z -o b.exe
-run "no stub anywhere" 1 bare/kvsfx build --no-config --payload payload.7z -o c.exe
+run "stub next to kvsfx" 0 next/kvsfx build --no-config --payload payload.7z $(test_stub_flag "$stub") -o a.exe
+run "stub in share/kvsfx" 0 prefix/bin/kvsfx build --no-config --payload payload.7z $(test_stub_flag "$stub") -o b.exe
+run "no stub anywhere" 1 bare/kvsfx build --no-config --payload payload.7z $(test_stub_flag "$stub") -o c.exe
 expect_eq "message for the missing stub" yes "$(has err 'no stub given and none found')"
 
 # check and plan: the configuration as installers read it, on a given machine.
@@ -131,11 +142,13 @@ cat > ambiguous.xml <<'XML'
 </Options></Launch></SelfExtractor>
 XML
 run "check a document that fails on x86" 1 "$kvsfx" check ambiguous.xml
-expect_eq "the failing machines are named" "yes yes" "$(has err 'invalid on some machines') $(has err 'W7 x86')"
+expect_eq "both options and the failing machines are named" "yes yes" \
+  "$(has err '^ambiguous.xml:4:11: error: Option\[1\] (Id "a") and Option\[2\] (Id "b") both fit') $(has err 'on W7 x86')"
 sed 's/Id="b"/Id=" b"/' ambiguous.xml > broken.xml
 run "check a broken document" 1 "$kvsfx" check broken.xml
-expect_eq "code, name, path, attribute, line" "yes yes yes" "$(has err '0xEE000051 KV_E_INVALID_DATA') $(has err 'at SelfExtractor/Launch/Options/Option\[2\], attribute Id') $(has err 'line 4')"
-run "build refuses a broken document" 1 "$kvsfx" build --config broken.xml --payload payload.7z --stub "$stub" -o refused.exe
+expect_eq "place, code, name, path, attribute" "yes yes" "$(has err '^broken.xml:4:11: error: 0xEE000051 KV_E_INVALID_DATA') \
+$(has err '^  at SelfExtractor/Launch/Options/Option\[2\], attribute Id')"
+run "build refuses a broken document" 1 "$kvsfx" build --config broken.xml --payload payload.7z --stub "$stub" $(test_stub_flag "$stub") -o refused.exe
 expect_eq "no installer from a broken document" no "$([ -e refused.exe ] && echo yes || echo no)"
 cat > mistakes.xml <<'XML'
 <SelfExtractor FormatVersionMajor="5" FormatVersionMinor="2"><Launch><Options><Option Id="o"><Commands>
@@ -148,14 +161,17 @@ cat > mistakes.xml <<'XML'
 </Commands></Option></Options></Launch></SelfExtractor>
 XML
 run "check warns and stays valid" 0 "$kvsfx" check mistakes.xml
-expect_eq "three warnings with their places" "3 yes yes yes" "$(grep -c '^warning: ' err) \
-$(has err '^warning: .*SubCommand\[1\]/Command/CreateProcess/Executable, line 3: .*double quotes') \
-$(has err '^warning: .*SubCommand\[2\]/Command, attribute ResultName, line 5: ') \
-$(has err '^warning: .*SubCommand\[2\]/BeforeCommand/IfEqual, attribute Parameter, line 5: .*did you mean "R"')"
-run "build warns and builds" 0 "$kvsfx" build --config mistakes.xml --payload payload.7z --stub "$stub" -o warned.exe
-expect_eq "build shows the warnings" 3 "$(grep -c '^warning: ' err)"
+expect_eq "three warnings with their places" "3 yes yes yes" "$(grep -c '^mistakes.xml:[0-9]*:[0-9]*: warning: ' err) \
+$(has err '^mistakes.xml:3:63: warning: .*double quotes') $(has err '^mistakes.xml:5:98: warning: ResultName "R"') \
+$(has err '^mistakes.xml:5:41: warning: IfEqual tests "r".*did you mean "R"')"
+run "--strict fails on warnings" 1 "$kvsfx" check --strict mistakes.xml
+run "build warns and builds" 0 "$kvsfx" build --config mistakes.xml --payload payload.7z --stub "$stub" $(test_stub_flag "$stub") -o warned.exe
+expect_eq "build shows the warnings, and the program missing from the payload" "4 yes" \
+  "$(grep -c '^mistakes.xml:.*: warning: ' err) $(has err '^mistakes.xml:3:63: warning: command "a" runs "a.exe", which is not in the payload')"
+run "build --strict writes nothing" 1 "$kvsfx" build --strict --config mistakes.xml --payload payload.7z --stub "$stub" $(test_stub_flag "$stub") -o strict.exe
+expect_eq "no installer under --strict" no "$([ -e strict.exe ] && echo yes || echo no)"
 run "the msi sample has no warnings" 0 "$kvsfx" check "$src/samples/msi/setup.xml"
-expect_eq "no warnings for the msi sample" 0 "$(grep -c '^warning: ' err)"
+expect_eq "no warnings for the msi sample" 0 "$(grep -c ': warning: ' err)"
 run "plan on a German x64 machine" 0 "$kvsfx" plan "$src/docs/examples/launch.xml" --ui-language de-AT
 expect_eq "plan: option and tasks" "yes yes" "$(has out '^option: *x64-de$') $(has out '^  3. delete_extracted_files')"
 expect_eq "plan: the call the system receives, where the program is looked for, the cleanup" "yes yes yes" \

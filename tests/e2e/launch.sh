@@ -22,7 +22,7 @@ wrap() {  # the launch document around one option's commands
 installer() {  # NAME COMMANDS [BUILD OPTIONS...]
   local name=$1 commands=$2; shift 2
   wrap "$commands" > "$name.xml"
-  "$native" build --config "$name.xml" --payload payload.7z --stub "$stub" -o "$name.exe" "$@" >/dev/null 2>&1 ||
+  "$native" build --config "$name.xml" --payload payload.7z --stub "$stub" $(test_stub_flag "$stub") -o "$name.exe" "$@" >/dev/null 2>&1 ||
     echo "could not build $name.exe" >&2
 }
 cp_command() {  # ID ARGUMENTS: a CreateProcess command running the payload's tool
@@ -50,6 +50,17 @@ sleep 1
 kept=$(comm -13 <(echo "$before") <(guid_folders))
 expect_eq "  and its files stay (no cleanup task)" "1" "$(echo "$kept" | grep -c .)"
 [ -n "$kept" ] && rm -rf $kept
+
+# kvsfx plan reads the installer's command line with the installer's parser: the arguments it shows for a command
+# are the ones the program receives, passthrough quotes and all.
+installer pass "$(cp_command p 7)"
+planned() { "$native" plan pass.xml -- "$@" | sed -n 's/^ *call: CreateProcessW "[^"]*" \(.*\) in ${TargetPath}, hidden; waits$/\1/p'; }
+received() { rm -f calls.log; exit_code "$runexit" pass.exe "$@" >/dev/null; tr -d '\r' < calls.log | sed 's/^.*|cmdline="[^"]*" //'; }
+check_plan() { expect_eq "plan shows what the program receives: $*" "$(received "$@")" "$(planned "$@")"; }
+check_plan --gui off --passthrough '/l*v C:\msi.log'
+check_plan --gui off --passthrough /qn REBOOT=ReallySuppress
+check_plan --gui off --passthrough 'PROP="x y"' /qn
+check_plan --gui off --passthrough --target 'C:\x'
 
 # Sequences: the first non-zero code wins; conditions skip, abort and keep result entries.
 step() {  # ID RESULT_NAME [BEFORE] [AFTER]: a step running the option's command ID

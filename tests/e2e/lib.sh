@@ -23,6 +23,14 @@ enter_work_folder() {
   cd "$work" || exit 1
 }
 
+# --allow-test-stub for the x86-64 variant of the stub (machine 0x8664 in its PE header), which kvsfx build
+# refuses without it; nothing for the i386 stub.
+test_stub_flag() {
+  local pe
+  pe=$(od -An -tu4 -j60 -N4 "$1" | tr -d ' ')
+  [ "$(od -An -tx1 -j$((pe + 4)) -N2 "$1" | tr -d ' ')" = 6486 ] && echo --allow-test-stub
+}
+
 winpath() { winepath -w "$1" 2>/dev/null; }
 
 # exit_code RUNEXIT PROGRAM [ARGS...]: prints the program's 32-bit exit code as 0xXXXXXXXX

@@ -15,8 +15,8 @@ wrap() { printf '<SelfExtractor FormatVersionMajor="5" FormatVersionMinor="2">%s
 msi='<Command Id="Install"><CreateProcess><Executable>kvsfx-no-such-program.exe</Executable></CreateProcess></Command>'
 printf '%s\n' "$(wrap "<Launch><Options><Option Id=\"en\"><LanguageTagSet><LanguageTag>en-US</LanguageTag>
   </LanguageTagSet><Commands>$msi</Commands></Option></Options></Launch>")" > launch.xml
-"$native" build --config launch.xml --payload payload.7z --stub "$stub" -o launch.exe >/dev/null
-"$native" build --no-config --payload payload.7z --stub "$stub" -o plain.exe >/dev/null
+"$native" build --config launch.xml --payload payload.7z --stub "$stub" $(test_stub_flag "$stub") -o launch.exe >/dev/null
+"$native" build --no-config --payload payload.7z --stub "$stub" $(test_stub_flag "$stub") -o plain.exe >/dev/null
 cp "$stub" bare.exe                                  # no configuration, no payload
 cp plain.exe damaged.exe && printf 'XXXXXXXX' | dd of=damaged.exe bs=1 seek=$(( $(stat -c %s damaged.exe) - 40 )) \
   conv=notrunc 2>/dev/null                           # the payload's last header bytes overwritten

@@ -13,7 +13,7 @@ stub=$2 runexit=$3
 # setup-NAME.exe: the sample configuration with NAME.msi as the payload's product.msi.
 for name in product failing reboot; do
   mkdir -p "payload-$name" && cp "msi/$name.msi" "payload-$name/product.msi"
-  "$native" build --config "$repo/samples/msi/setup.xml" --payload "payload-$name" --stub "$stub" \
+  "$native" build --config "$repo/samples/msi/setup.xml" --payload "payload-$name" --stub "$stub" $(test_stub_flag "$stub") \
     -o "setup-$name.exe" >/dev/null 2>&1 || echo "could not build setup-$name.exe" >&2
 done
 installed() { find "$WINEPREFIX/drive_c" -path '*/kv-sfx sample/hello.txt' 2>/dev/null | head -n 1; }

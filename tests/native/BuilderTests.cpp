@@ -1,6 +1,7 @@
 // kvsfx build and inspect in-process: icons, 7z headers, whole builds from crafted stubs, and their refusals.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -76,6 +77,10 @@ class BuildTest : public ::testing::Test {
                                         unit->current_test_info()->name());
     fs::remove_all(dir_);
     fs::create_directories(dir_);
+    // The crafted archives have headers but no items that 7-Zip could list: without 7-Zip on PATH the builds take
+    // them unlisted, as on a machine without it.
+    path_ = std::getenv("PATH") != nullptr ? std::getenv("PATH") : "";
+    setenv("PATH", dir_.c_str(), 1);
     stub_ = CraftedPe::WithResources(ResourceTable(), false);
     stub_.resources.Set(TextResource(kRtRcData, 222, "old"));  // a configuration to replace
     options_.stubPath = Write("stub.exe", stub_.Build());
@@ -83,7 +88,10 @@ class BuildTest : public ::testing::Test {
     options_.payloadPath = Write("payload.7z", SevenZipArchive(Bytes(40, 0x22), 100));
     options_.outputPath = (dir_ / "setup.exe").string();
   }
-  void TearDown() override { fs::remove_all(dir_); }
+  void TearDown() override {
+    setenv("PATH", path_.c_str(), 1);
+    fs::remove_all(dir_);
+  }
 
   std::string Write(const std::string& name, const Bytes& bytes) {
     std::ofstream(dir_ / name, std::ios::binary)
@@ -109,6 +117,7 @@ class BuildTest : public ::testing::Test {
   }
 
   fs::path dir_;
+  std::string path_;
   CraftedPe stub_;
   BuildOptions options_;
   int stubs_ = 0;
@@ -214,6 +223,7 @@ TEST_F(BuildTest, RefusesBadInputsAndLeavesNothingBehind) {
   } cases[] = {
       {"not an executable program", &O::stubPath, WriteStub([](CraftedPe& p) { p.characteristics |= 0x2000; })},
       {"not for i386", &O::stubPath, WriteStub([](CraftedPe& p) { p.machine = 0x8664; })},
+      {"--allow-test-stub", &O::stubPath, WriteStub([](CraftedPe& p) { p.machine = 0x8664, p.pe32Plus = true; })},
       {"already carries a payload", &O::stubPath, WriteStub([](CraftedPe& p) { p.overlay = SevenZipArchive(); })},
       {"appended data or debug symbols", &O::stubPath, WriteStub([](CraftedPe& p) { p.overlay = Bytes(10, 1); })},
       {"no MZ header", &O::stubPath, Write("script", Text("#!/bin/sh\n"))},

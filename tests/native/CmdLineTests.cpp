@@ -2,8 +2,11 @@
 
 #include <sstream>
 #include <tuple>
+#include <utility>
+#include <vector>
 
 #include "app/CmdLine.h"
+#include "builder/WindowsCommandLine.h"
 #include "support/Formatter.h"
 #include "support/Text.h"
 
@@ -98,3 +101,26 @@ TEST_F(CmdLineTest, RawCommandLine) {
 }
 
 }  // namespace
+
+// kvsfx plan joins the installer's arguments as CreateProcess would receive them and splits them as the installer
+// does (CommandLineToArgvW): every vector comes back unchanged, and raw lines split by its rules.
+TEST(WindowsCommandLine, JoinsAndSplitsAsWindowsDoes) {
+  using Arguments = std::vector<std::u16string>;
+  for (const Arguments& arguments : {Arguments{}, Arguments{u"/qn"}, Arguments{u"/l*v C:\\msi.log", u""},
+                                     Arguments{u"PROP=\"x y\"", u"a\\\\", u"b\\\"c", u"\t"}}) {
+    Arguments back;
+    ASSERT_EQ(SplitCommandLine(JoinCommandLine(u"C:\\my dir\\setup.exe", arguments), back), KV_OK);
+    ASSERT_FALSE(back.empty());
+    EXPECT_EQ(back.front(), u"C:\\my dir\\setup.exe");
+    EXPECT_EQ(Arguments(back.begin() + 1, back.end()), arguments);
+  }
+  const std::pair<const char16_t*, Arguments> raw[] = {
+      {u"a\\b.exe x\\\\\"y z\" \"p\"\"q\" r\\s", {u"a\\b.exe", u"x\\y z", u"p\"q", u"r\\s"}},
+      {u"x.exe  \"open", {u"x.exe", u"open"}},
+  };
+  for (const auto& [text, expected] : raw) {
+    Arguments back;
+    SplitCommandLine(text, back);
+    EXPECT_EQ(back, expected) << Utf16ToUtf8(text);
+  }
+}

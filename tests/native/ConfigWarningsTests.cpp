@@ -1,16 +1,27 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
-#include "builder/ConfigCheck.h"
 #include "builder/ConfigWarnings.h"
+#include "config/SimulatedSystemFacts.h"
 #include "tests/native/CfgTestDocuments.h"
 
-using kestrova::ConfigWarning;
-using kestrova::FindConfigWarnings;
+using kestrova::ConfigDocument;
+using kestrova::ConfigFinding;
 
 namespace {
+
+// The warnings of a document that reads on the machine the check reads on.
+std::vector<ConfigFinding> FindConfigWarnings(const std::string& text) {
+  const ConfigDocument document(text);
+  Cfg cfg;
+  SimulatedSystemFacts facts;
+  facts.windowsVersion = WindowsVersion::W11_23H2;
+  if (ReadConfiguration(cfg, text, facts).code != kestrova::KV_OK) return {};
+  return kestrova::FindConfigWarnings(document, cfg);
+}
 
 const std::string kCommands = "SelfExtractor/Launch/Options/Option/Commands/";
 
@@ -51,7 +62,7 @@ struct Case {
 
 void ExpectWarnings(const std::vector<Case>& cases) {
   for (const Case& c : cases) {
-    const std::vector<ConfigWarning> warnings = FindConfigWarnings(c.document);
+    const std::vector<ConfigFinding> warnings = FindConfigWarnings(c.document);
     ASSERT_EQ(warnings.size(), c.expected.size()) << c.name << "\n" << c.document;
     for (std::size_t i = 0; i < c.expected.size(); ++i) {
       EXPECT_EQ(warnings[i].elementPath, kCommands + c.expected[i].path) << c.name;
@@ -150,27 +161,22 @@ TEST(ConfigWarnings, ConditionOnAParameterThatNothingSetsBefore) {
   });
 }
 
-TEST(ConfigWarnings, OnlyForDocumentsThatRead) {
-  const std::string quoted = "<Command Id='a'>" + Process("\"a.exe\"") + "</Command>";
-  EXPECT_TRUE(FindConfigWarnings(Document("<Extract/>")).empty());
-  EXPECT_TRUE(FindConfigWarnings(CommandsDocument(quoted + "<Command Id='A'/>")).empty());  // duplicate Id
-  EXPECT_TRUE(FindConfigWarnings("<SelfExtractor").empty());
-
-  // Options that do not fit the machine the check reads on are looked at too; warnings leave a document valid.
-  const std::string document = LaunchDocument(
-      OptionElement("arm", ArchitectureSet({"ARM64"}), quoted) + "\n" +
-      OptionElement("x64", ArchitectureSet({"x64"}), quoted));
-  const kestrova::ConfigCheck check = kestrova::CheckConfiguration(document);
-  EXPECT_TRUE(check.Valid());
-  ASSERT_EQ(check.warnings.size(), 2u);
-  EXPECT_EQ(check.warnings[0].elementPath, "SelfExtractor/Launch/Options/Option[1]/Commands/Command/CreateProcess/"
-                                           "Executable");
-  EXPECT_EQ(kestrova::DescribeWarning(check.warnings[1]).rfind(
-                "warning: SelfExtractor/Launch/Options/Option[2]/Commands/Command/CreateProcess/Executable, line 2: "
-                "the CreateProcess Executable '\"a.exe\"' holds double quotes",
-                0),
-            0u)
-      << kestrova::DescribeWarning(check.warnings[1]);
+TEST(ConfigWarnings, LanguageTags) {
+  const auto tags = [](const std::string& tag) {
+    return LaunchDocument(OptionElement("o", "<LanguageTagSet><LanguageTag>" + tag + "</LanguageTag></LanguageTagSet>"));
+  };
+  const std::string tag = "SelfExtractor/Launch/Options/Option/LanguageTagSet/LanguageTag";
+  for (const char* good : {"en-US", "de", "zh-Hant-TW", "sr-Latn-RS", "fil-PH"}) {
+    EXPECT_TRUE(FindConfigWarnings(tags(good)).empty()) << good;
+  }
+  for (const auto& [bad, fragment] : {std::pair{"en_US", "did you mean \"en-US\"?"}, {"e-US", "not a well-formed tag"},
+                                      {"english", "not a well-formed"}, {"en-", "not a well-formed"},
+                                      {"en-toolongpart", "not a well-formed"}, {"1a-US", "not a well-formed"}}) {
+    const std::vector<ConfigFinding> warnings = FindConfigWarnings(tags(bad));
+    ASSERT_EQ(warnings.size(), 1u) << bad;
+    EXPECT_EQ(warnings[0].elementPath, tag);
+    EXPECT_NE(warnings[0].text.find(fragment), std::string::npos) << warnings[0].text;
+  }
 }
 
 }  // namespace

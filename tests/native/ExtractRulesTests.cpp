@@ -3,6 +3,7 @@
 
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "extract/CleanupRetry.h"
@@ -20,12 +21,14 @@ TEST(ItemPath, PartsAndOnlyPathsThatStayInsideTheTargetAreSafe) {
   EXPECT_EQ(SplitItemPath(u"a\\\\b\\"), (Parts{u"a", u"b"}));
   EXPECT_TRUE(SplitItemPath(u"\\/").empty() && SplitItemPath(u"").empty());
   for (const char16_t* path : {u"setup.msi", u"sub\\dir/file..txt", u"..name\\x", u"a.\\b", u"x\\...y",
-                               u"file.txt:stream", u"console.txt", u"COM10", u"nul2", u"LPT", u"Default"}) {
+                               u"file.txt:stream", u"console.txt", u"COM10", u"nul2", u"LPT", u"Default",
+                               u"./setup.msi", u"a\\.\\b", u"a/."}) {
     EXPECT_TRUE(IsSafeItemPath(path)) << Utf16ToUtf8(path);
   }
   for (const char16_t* path : {
-           u"..\\evil.dll", u"a/../../evil.dll", u"a\\..", u"..", u".", u"a\\.\\b", u"...\\x", u". .\\x",
-           u"..:stream\\x",                                                  // climbing, or folded away by Win32
+           u"..\\evil.dll", u"a/../../evil.dll", u"a\\..", u"..", u"...\\x", u". .\\x", u"./..\\x",
+           u"..:stream\\x", u".:s\\x",                                       // climbing, or folded away by Win32
+           u".", u"./.",                                                     // the target folder itself
            u"\\Windows\\evil.dll", u"/etc/passwd", u"\\\\server\\share\\x",  // absolute and network paths
            u"\\\\?\\C:\\evil", u"\\\\.\\PhysicalDrive0",                      // extended-length and device forms
            u"C:evil.dll", u"c:\\evil.dll",                                   // drive prefixes
@@ -33,6 +36,11 @@ TEST(ItemPath, PartsAndOnlyPathsThatStayInsideTheTargetAreSafe) {
            u""}) {
     EXPECT_FALSE(IsSafeItemPath(path)) << Utf16ToUtf8(path);
   }
+  // "." parts go with their separator; what stays is judged as before.
+  const std::pair<const char16_t*, const char16_t*> withoutDots[] = {
+      {u"./a/./b", u"a/b"}, {u".\\a\\.", u"a"}, {u"a/./", u"a/"}, {u".", u""}, {u"./", u""},
+      {u"/./a", u"/a"}, {u"../.", u".."}, {u".a/b.", u".a/b."}, {u"C:./x", u"C:./x"}};
+  for (const auto& [path, kept] : withoutDots) EXPECT_EQ(WithoutDotParts(path), kept) << Utf16ToUtf8(path);
 }
 
 TEST(SiblingArchive, OnlyAnExeIsServedByItsNeighbours) {

@@ -7,29 +7,10 @@
 #include <cstdio>
 #include <cwchar>
 #include <string>
+#include <vector>
 
-namespace {
-
-// Quotes an argument so that CommandLineToArgvW gives it back unchanged.
-std::wstring Quote(const std::wstring& argument) {
-  if (!argument.empty() && argument.find_first_of(L" \t\"") == std::wstring::npos) return argument;
-  std::wstring quoted = L"\"";
-  std::size_t backslashes = 0;
-  for (const wchar_t c : argument) {
-    if (c == L'\\') {
-      ++backslashes;
-      continue;
-    }
-    quoted.append(c == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
-    backslashes = 0;
-    quoted.push_back(c);
-  }
-  quoted.append(backslashes * 2, L'\\');
-  quoted.push_back(L'"');
-  return quoted;
-}
-
-}  // namespace
+#include "builder/WindowsCommandLine.h"
+#include "support/Text.h"
 
 int wmain(int argc, wchar_t** argv) {
   DWORD timeoutMs = INFINITE;
@@ -47,10 +28,10 @@ int wmain(int argc, wchar_t** argv) {
   if (std::wcscmp(argv[1], L"--raw") == 0 && argc == 3) {
     commandLine = argv[2];
   } else {
-    for (int i = 1; i < argc; ++i) {
-      if (i > 1) commandLine.push_back(L' ');
-      commandLine += Quote(argv[i]);
-    }
+    // Each argument quoted so that CommandLineToArgvW gives it back unchanged.
+    std::vector<std::u16string> arguments;
+    for (int i = 2; i < argc; ++i) arguments.emplace_back(kestrova::FromWide(argv[i]));
+    commandLine = kestrova::AsWide(kestrova::JoinCommandLine(kestrova::FromWide(argv[1]), arguments));
   }
   STARTUPINFOW startup = {};
   startup.cb = sizeof(startup);

@@ -1,0 +1,228 @@
+// kvsfx check: broken documents with the message and the place each problem is reported at, and the known names
+// in step with docs/configuration.xsd.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "builder/ConfigCheck.h"
+#include "builder/ConfigNames.h"
+#include "support/Text.h"
+
+using namespace kestrova;
+
+namespace {
+
+struct Expected {
+  char severity;  // 'E' or 'W'
+  int line;
+  int column;
+  const char* fragment;  // part of the text, or of the detail below it
+};
+
+struct Case {
+  const char* name;
+  std::string document;
+  std::vector<Expected> expected;  // errors first, then warnings by position
+  std::vector<std::string> payload = {"*"};  // "*": not checked against a payload
+};
+
+const char kHead[] = "<SelfExtractor FormatVersionMajor='5' FormatVersionMinor='2'>\n";
+
+// A Launch whose options are given line by line (the document's line 3 is the first option).
+std::string Launch(const std::string& options) { return kHead + std::string("<Launch><Options>\n") + options + "</Options></Launch></SelfExtractor>\n"; }
+
+std::string Option(const std::string& id, const std::string& sets, const std::string& command = "<Command Id='c'/>") {
+  return "  <Option Id='" + id + "'>" + sets + "<Commands>" + command + "</Commands></Option>\n";
+}
+std::string Arch(const char* arch) {
+  return std::string("<ProcessorArchitectureSet><ProcessorArchitecture>") + arch + "</ProcessorArchitecture></ProcessorArchitectureSet>";
+}
+std::string Tag(const char* tag) { return std::string("<LanguageTagSet><LanguageTag>") + tag + "</LanguageTag></LanguageTagSet>"; }
+std::string Versions(const std::string& entries) { return "<OSVersionSet>" + entries + "</OSVersionSet>"; }
+std::string Process(const std::string& executable, const std::string& arguments) {
+  return "<Command Id='c'><CreateProcess><Executable>" + executable + "</Executable><Arguments>" + arguments +
+         "</Arguments></CreateProcess></Command>";
+}
+
+void Expect(const std::vector<Case>& cases) {
+  for (const Case& c : cases) {
+    const bool withPayload = !(c.payload.size() == 1 && c.payload[0] == "*");
+    const ConfigCheck check = CheckConfiguration(c.document, withPayload ? &c.payload : nullptr);
+    std::string all;
+    for (const ConfigFinding& f : check.findings) all += FormatFinding("setup.xml", f);
+    ASSERT_EQ(check.findings.size(), c.expected.size()) << c.name << "\n" << all;
+    for (std::size_t i = 0; i < c.expected.size(); ++i) {
+      const ConfigFinding& f = check.findings[i];
+      const Expected& e = c.expected[i];
+      EXPECT_EQ(f.severity == ConfigFinding::Severity::Error ? 'E' : 'W', e.severity) << c.name << "\n" << all;
+      EXPECT_EQ(f.position.line, e.line) << c.name << "\n" << all;
+      EXPECT_EQ(f.position.column, e.column) << c.name << "\n" << all;
+      EXPECT_NE((f.text + "\n" + f.detail).find(e.fragment), std::string::npos) << c.name << "\n" << all;
+    }
+  }
+}
+
+TEST(ConfigCheck, MisspeltNamesAtEveryLevel) {
+  Expect({
+      {"root attribute", std::string("<SelfExtractor FormatVersionMajor='5' FormatVersionMinor='2' Format='x'/>"),
+       {{'W', 1, 62, "unknown attribute \"Format\" of SelfExtractor"}}},
+      {"Titel", kHead + std::string("  <Titel>Setup</Titel></SelfExtractor>"),
+       {{'W', 2, 3, "unknown element \"Titel\" in SelfExtractor, which installers ignore with all it holds; did you mean \"Title\"?"}}},
+      {"ProgressDialog Enable", kHead + std::string("<Extract><ProgressDialog Enable='false'/></Extract></SelfExtractor>"),
+       {{'W', 2, 26, "did you mean \"Enabled\"?"}}},
+      {"letter case", kHead + std::string("<Extract><progressDialog/></Extract></SelfExtractor>"),
+       {{'W', 2, 10, "did you mean \"ProgressDialog\"?"}}},
+      {"nothing near", kHead + std::string("<Extract><Zebra/></Extract></SelfExtractor>"),
+       {{'W', 2, 10, "it takes ProgressDialog, TargetPath, FolderSelectionDialog"}}},
+      {"TargetPath in Launch", kHead + std::string("<Launch><TargetPath>x</TargetPath><Options>") + Option("o", "") + "</Options></Launch></SelfExtractor>",
+       {{'W', 2, 9, "unknown element \"TargetPath\" in Launch"}}},
+      {"Argument", Launch(Option("o", "", "<Command Id='c'><CreateProcess><Executable>msiexec.exe</Executable><Argument>/i a.msi</Argument></CreateProcess></Command>")),
+       {{'W', 3, 95, "did you mean \"Arguments\"?"}}},
+      {"in a step", Launch(Option("o", "", "<Command Id='s'><CommandSequence><SubCommand><Command Id='c'/><AfterComand/></SubCommand></CommandSequence></Command><Command Id='c'><ShellExecute Wiat='true'><Executable>a.exe</Executable></ShellExecute></Command>")),
+       {{'W', 3, 90, "did you mean \"AfterCommand\"?"}, {'W', 3, 175, "did you mean \"Wait\"?"}}},
+  });
+}
+
+TEST(ConfigCheck, OptionsThatNoMachineChoosesAndOptionsThatClash) {
+  Expect({
+      {"x86 only after Windows 10", Launch(Option("en", "") + Option("de86", Arch("x86") + Versions("<OSVersion>W11_21H2+</OSVersion>") + Tag("de-DE"))),
+       // The first option is language-neutral: no clash, as the second fits no machine at all.
+       {{'W', 4, 11, "Option[2] (Id \"de86\") is chosen on no machine: its ProcessorArchitectureSet and OSVersionSet fit no Windows release"}}},
+      {"an include and an exclude of one range", Launch(Option("a", Tag("en-US")) + Option("b", Versions("<OSVersion>W10_1507+</OSVersion><OSVersion Exclude='true'>W10_1507+</OSVersion>") + Tag("de-DE"))),
+       {{'W', 4, 11, "Option[2] (Id \"b\") is chosen on no machine: its OSVersionSet leaves no Windows version"}}},
+      {"ARM only, on a server", Launch(Option("a", Tag("en-US")) + Option("s", Arch("ARM64") + Versions("<OSVersion>S2016+</OSVersion>") + Tag("de-DE"))),
+       {{'W', 4, 11, "on W10_1709 ARM64, the installer offers en-US and no \"de-DE\""}}},
+      {"two options share a tag on x86 only", Launch(Option("de86", Arch("x86") + Tag("de-DE")) + Option("de", Tag("de-DE"))),
+       {{'E', 4, 11, "Option[1] (Id \"de86\") and Option[2] (Id \"de\") both fit machines and both offer \"de-DE\""},
+        {'W', 3, 11, "Option[1] (Id \"de86\") is chosen on no machine: wherever it fits, another option clashes"}}},
+  });
+}
+
+TEST(ConfigCheck, CommandsAgainstThePayload) {
+  const std::string msi = Launch(Option("o", "", Process("msiexec.exe", "/i \"${TargetPath}\\x64\\Setup.msi\" /qn")));
+  const std::string own = Launch(Option("o", "", Process("${TargetPath}\\bin\\setup.exe", "/log ${TargetPath}\\l.txt")));
+  Expect({
+      {"present, letter case and '.' parts aside", msi, {}, {"./x64/setup.MSI"}},
+      {"missing", msi, {{'W', 3, 95, "command \"c\" passes \"x64\\Setup.msi\", which is not in the payload"}}, {"x64/other.msi"}},
+      {"a program of the payload", own, {}, {"bin/setup.exe", "l.txt"}},
+      {"a program missing", own, {{'W', 3, 59, "command \"c\" runs \"bin\\setup.exe\""}}, {"l.txt"}},
+      {"a bare name in the top folder", Launch(Option("o", "", Process("setup", ""))), {}, {"setup.exe"}},
+      {"a bare name nowhere", Launch(Option("o", "", Process("setup", ""))), {{'W', 3, 59, "runs \"setup.exe\""}}, {"a"}},
+      {"empty payload", Launch(Option("o", "", Process("cmd.exe", "/c exit 0"))), {{'W', 0, 0, "the payload is empty"}}, {}},
+  });
+}
+
+TEST(ConfigCheck, ReadFailuresAtTheirPlace) {
+  Expect({
+      {"not XML", std::string(kHead) + "<Extract>", {{'E', 2, 1, "0xEE000057 KV_E_XML_MALFORMED"}}},
+      {"an Id with a blank", Launch(Option("a", "") + Option(" b", "")), {{'E', 4, 11, "0xEE000051 KV_E_INVALID_DATA"}}},
+      {"a format version not read", "<SelfExtractor FormatVersionMajor='6' FormatVersionMinor='2'/>",
+       {{'E', 1, 16, "0xEE000051 KV_E_INVALID_DATA: the document breaks a rule: unsupported format version"}}},
+  });
+}
+
+TEST(ConfigCheck, MessageFormat) {
+  ConfigFinding finding;
+  finding.severity = ConfigFinding::Severity::Warning;
+  finding.elementPath = "SelfExtractor/Title";
+  finding.position = {14, 7};
+  finding.text = "text";
+  finding.detail = "one\ntwo";
+  EXPECT_EQ(FormatFinding("setup.xml", finding), "setup.xml:14:7: warning: text\n  at SelfExtractor/Title\n  one\n  two\n");
+  finding.severity = ConfigFinding::Severity::Error;
+  finding.position = {};
+  finding.elementPath.clear();
+  finding.detail.clear();
+  EXPECT_EQ(FormatFinding("a.xml", finding), "a.xml: error: text\n");
+}
+
+// docs/configuration.xsd: per element name, the attributes and child elements its types allow.
+class SchemaNames {
+ public:
+  explicit SchemaNames(const std::string& text) {
+    document_.Parse(text.c_str());
+    for (const XmlElementRef& node : Children(document_.RootElement())) {
+      std::u16string name;
+      node.GetAttributeString("name", name);
+      if (node.Name() == std::string_view("xs:complexType")) types_[Utf16ToUtf8(name)] = node;
+      if (node.Name() == std::string_view("xs:group")) groups_[Utf16ToUtf8(name)] = node;
+    }
+    for (const XmlElementRef& node : Children(document_.RootElement())) {
+      if (node.Name() == std::string_view("xs:element")) Element(node);
+    }
+  }
+  std::map<std::string, std::pair<std::set<std::string>, std::set<std::string>>> names;
+
+ private:
+  static std::vector<XmlElementRef> Children(XmlElementRef element) {
+    std::vector<XmlElementRef> children;
+    element.GetChildElements(children);
+    return children;
+  }
+  static std::string Attribute(XmlElementRef element, const char* name) {
+    std::u16string value;
+    element.GetAttributeString(name, value);
+    return Utf16ToUtf8(value);
+  }
+  void Element(XmlElementRef element) {
+    const std::string name = Attribute(element, "name");
+    auto& entry = names[name];
+    const std::string type = Attribute(element, "type");
+    if (!walked_.insert({name, type.empty() ? element.Get() : types_[type].Get()}).second) return;  // recursive types
+    if (types_.count(type) != 0) Content(types_[type], entry);
+    for (const XmlElementRef& child : Children(element)) Content(child, entry);
+  }
+  // Walks a type's particles: attributes and elements (which are then walked themselves), groups by reference.
+  void Content(XmlElementRef node, std::pair<std::set<std::string>, std::set<std::string>>& entry) {
+    for (const XmlElementRef& child : Children(node)) {
+      const std::string_view kind = child.Name();
+      if (kind == "xs:attribute") {
+        entry.first.insert(Attribute(child, "name"));
+      } else if (kind == "xs:element") {
+        entry.second.insert(Attribute(child, "name"));
+        Element(child);
+      } else if (kind == "xs:group") {
+        Content(groups_[Attribute(child, "ref")], entry);
+      } else {
+        Content(child, entry);
+      }
+    }
+  }
+  KVXmlDocument document_;
+  std::map<std::string, XmlElementRef> types_, groups_;
+  std::set<std::pair<std::string, const void*>> walked_;
+};
+
+TEST(ConfigNames, AreTheSchemasNames) {
+  std::ifstream file(std::filesystem::path(KVSFX_SOURCE_DIR) / "docs" / "configuration.xsd");
+  std::stringstream text;
+  text << file.rdbuf();
+  const SchemaNames schema(text.str());
+  std::set<std::string> known;
+  for (const KnownElement& element : KnownConfigElements()) {
+    known.insert(element.name);
+    ASSERT_EQ(schema.names.count(element.name), 1u) << element.name;
+    const auto& [attributes, children] = schema.names.at(element.name);
+    EXPECT_EQ(std::set<std::string>(element.attributes.begin(), element.attributes.end()), attributes) << element.name;
+    EXPECT_EQ(std::set<std::string>(element.children.begin(), element.children.end()), children) << element.name;
+  }
+  for (const auto& [name, entry] : schema.names) EXPECT_EQ(known.count(name), 1u) << name;
+}
+
+TEST(ConfigNames, NearestName) {
+  const std::vector<const char*> known = {"Arguments", "Executable", "Enabled", "Title", "IfLess", "IfLessEqual"};
+  const std::string huge(1 << 20, 'A');  // costs no time and no memory
+  for (const auto& [name, nearest] : std::vector<std::pair<const char*, const char*>>{
+           {"Argument", "Arguments"}, {"Titel", "Title"}, {"enabled", "Enabled"}, {"Executabel", "Executable"},
+           {"IfLesEqual", "IfLessEqual"}, {"Zebra", ""}, {"Exe", ""}, {"T", ""}, {huge.c_str(), ""}}) {
+    EXPECT_EQ(NearestName(name, known), nearest) << name;
+  }
+}
+
+}  // namespace
