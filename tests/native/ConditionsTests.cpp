@@ -105,11 +105,9 @@ TEST(EvaluateCondition, ComparesStoredWithConfiguredAsNumbersOrTextAndMissingIsF
     bool holds;
   } cases[] = {
       {T::IfEqual, u"0", u"0", true}, {T::IfEqual, u"1", u"0", false},
-      // Numbers: decimal with leading zeros, hexadecimal, signed 64-bit, white space around.
-      {T::IfEqual, u"0x10", u"16", true}, {T::IfEqual, u"007", u"7", true}, {T::IfEqual, u" 42 ", u"42", true},
-      {T::IfGreater, u"10", u"9", true}, {T::IfLessEqual, u"9", u"10", true},
+      // Numbers as signed 64-bit values (how a number is read: ParametersTests).
+      {T::IfEqual, u"0x10", u"16", true}, {T::IfGreater, u"10", u"9", true}, {T::IfLessEqual, u"9", u"10", true},
       {T::IfLess, u"-1", u"0xFFFFFFFF", true}, {T::IfGreater, u"4294967296", u"0", true},
-      {T::IfGreaterEqual, u"-9223372036854775808", u"-9223372036854775807", false},
       // Text when either side is no number: code units, letter case exact, a prefix is smaller.
       {T::IfGreater, u"b", u"a10", true}, {T::IfGreater, u"B", u"a", false}, {T::IfEqual, u"abc", u"ABC", false},
       {T::IfLess, u"10", u"9x", true}, {T::IfLess, u"abc", u"abcd", true}, {T::IfGreaterEqual, u"a", u"a", true},
@@ -158,7 +156,6 @@ TEST(EvaluateCondition, GroupsEvaluateEveryChildAndStopAtTheFirstError) {
       {Group(T::IfAll, {Compare(T::IfEqual, u"P", u"1", {}, {Set(u"P", u"1")}), Compare(T::IfEqual, u"P", u"1")}),
        KV_OK, false, {{u"P", u"1"}}},
       {Group(T::IfAll, {}, {Set(u"G", u"t")}, {Set(u"G", u"f")}), KV_E_FAIL, false, {}},
-      {empty, KV_E_FAIL, false, {}},
       {Group(T::IfAll, {Holds(true, u"a"), empty, Holds(true, u"b")}, {Set(u"G", u"t")}, {Set(u"G", u"f")}),
        KV_E_FAIL, false, {{u"a", u"true"}}},
       // A failing action (a box that cannot exist) ends the evaluation; nothing after it runs.
