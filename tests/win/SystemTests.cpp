@@ -67,17 +67,12 @@ TEST(SystemFacts, FoldersAndNamesOfARun) {
   ::GetWindowsDirectoryW(expected, MAX_PATH);
   EXPECT_TRUE(EqualsAsciiNoCase(text, FromWide(expected))) << Utf16ToUtf8(text);
 
+  // The system writes the GUID; ours is to take all of it and nothing more.
   std::u16string other;
   ASSERT_EQ(facts.NewGuidText(text), 0u);
   ASSERT_EQ(facts.NewGuidText(other), 0u);
   EXPECT_NE(text, other);
-  const std::u16string_view pattern = u"{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}";  // X: 0-9 or A-F
-  ASSERT_EQ(text.size(), pattern.size());
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const char16_t c = text[i];
-    const bool hex = (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'F');
-    EXPECT_TRUE(pattern[i] == u'X' ? hex : c == pattern[i]) << Utf16ToUtf8(text);
-  }
+  EXPECT_TRUE(text.size() == 38 && text.front() == u'{' && text.back() == u'}') << Utf16ToUtf8(text);
 }
 
 // The current directory as the default extract target: relative "." made absolute, with no length limit of
