@@ -12,15 +12,11 @@ unset KVSFX_TEST_PLAN
 # run_raw PROGRAM "ARGUMENTS": the command line is the quoted Windows path of PROGRAM, a blank and ARGUMENTS.
 run_raw() { wine "$runexit" --raw "\"$(winpath "$1")\" $2" 2>/dev/null | tr -d '\r' | sed -n 's/^exit=\(0x[0-9A-F]*\).*/\1/p'; }
 
-# Silent cases: gui off came before the bad element, so no message box can block.
+# Silent cases: gui off came before the bad element, so no message box can block. Which elements are bad is
+# checked natively; every parse failure ends the stub the same way.
 expect_eq "unknown option after gui off" 0xEE002003 "$(run_raw "$stub" '--gui off --bogus')"
-expect_eq "option name in capitals is unknown" 0xEE002003 "$(run_raw "$stub" '--gui off --GUI on')"
-expect_eq "name=value is an unknown option" 0xEE002003 "$(run_raw "$stub" '--gui off --target=C:\x')"
-expect_eq "single hyphen and a name is unknown" 0xEE002003 "$(run_raw "$stub" '--gui off -target C:\x')"
 expect_eq "gui as the last element lacks its value" 0xEE002003 "$(run_raw "$stub" '--gui off --gui')"
-expect_eq "internal 2 is an invalid value" 0xEE002003 "$(run_raw "$stub" '--gui off --internal 2')"
 # (The scripted stub without a plan runs no task, so an accepted command line ends with 0.)
-expect_eq "gui OFF in capitals is accepted" 0x00000000 "$(run_raw "$scripted" '--gui OFF')"
 expect_eq "positional words and hyphen-digit are accepted" 0x00000000 "$(run_raw "$scripted" '--gui off word -1 --2')"
 
 # Without gui off the bad command line shows its message; confirm it and check the code.
@@ -34,7 +30,8 @@ for args in '--bogus' '--internal 2 --gui off'; do
   expect_eq "exit code for: $args" 0xEE002003 "$(cat "$out")"
 done
 
-# What the parse leaves in CmdLineValues, read back through the scripted stub.
+# What the parse of the real command line leaves in CmdLineValues, read back through the scripted stub. The rules
+# (later value wins, passthrough split, tail) are checked natively; here the line as Windows gives it.
 values() {  # PROGRAM "ARGUMENTS" -> the dumped values file
   local dump="$work/values.txt"
   rm -f "$dump"
@@ -43,13 +40,12 @@ values() {  # PROGRAM "ARGUMENTS" -> the dumped values file
 }
 field() { grep "^$1=" | head -n 1 | cut -d= -f2-; }
 
-v=$(values "$scripted" '--gui off --command install --command repair')
-expect_eq "a value given twice keeps the later" repair "$(field command <<< "$v")"
-expect_eq "tail after a quoted program path" "--gui off --command install --command repair" "$(field tail <<< "$v")"
-
-v=$(values "$scripted" '--gui off --passthrough  /qn REBOOT=ReallySuppress  ')
+v=$(values "$scripted" '--gui off --command repair --passthrough  /qn REBOOT=ReallySuppress  ')
+expect_eq "command stored" repair "$(field command <<< "$v")"
 expect_eq "passthrough text, trimmed" "/qn REBOOT=ReallySuppress" "$(field passthrough <<< "$v")"
 expect_eq "only what stands before the passthrough is parsed" 2 "$(field gui <<< "$v")"
+expect_eq "tail after a quoted program path" "--gui off --command repair --passthrough  /qn REBOOT=ReallySuppress" \
+  "$(field tail <<< "$v")"
 
 cp "$scripted" "$work/plain.exe"
 plain=$(winpath "$work/plain.exe")
@@ -58,10 +54,4 @@ KVSFX_TEST_PLAN="cmdline:$(winpath "$work")\\values.txt" \
 v=$(tr -d '\r' < "$work/values.txt")
 expect_eq "tail after an unquoted program path" '--gui off --target C:\Temp' "$(field tail <<< "$v")"
 expect_eq "target stored" 'C:\Temp' "$(field target <<< "$v")"
-
-mkdir -p "$work/passthrough-folder"
-cp "$scripted" "$work/passthrough-folder/stub.exe"
-v=$(values "$work/passthrough-folder/stub.exe" '--gui off')
-expect_eq "passthrough inside the program path splits there" '-folder\stub.exe" --gui off' \
-  "$(field passthrough <<< "$v")"
 finish

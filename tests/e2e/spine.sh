@@ -16,12 +16,8 @@ fi
 expect_eq "stub without configuration or payload: extract mode finds no archive" 0xEE000001 \
   "$(exit_code "$runexit" "$stub" --gui off)"
 
-export KVSFX_TEST_PLAN='set:SfxExitCode=3010'
-expect_eq "SfxExitCode becomes the exit code" 0x00000BC2 "$(exit_code "$runexit" "$scripted")"
-export KVSFX_TEST_PLAN='fail:0xEE000005;!set:SfxExitCode=1'
-expect_eq "cancelled: silent, its own code" 0xEE000005 "$(exit_code "$runexit" "$scripted")"
+# (Exit codes and silent failures of the scripted stub: win_unit_tests StubProcess.)
 export KVSFX_TEST_PLAN='ok;fail:0xEE002004'
-
 expect_eq "failing task: message box with the application title, then its code" "shown 0xEE002004" \
   "$(exit_code_confirming " Self Extractor" "$runexit" "$scripted")"
 # A program folder of 256 characters or more cannot be split into its parts: the run ends at its first step.

@@ -76,7 +76,6 @@ TEST(CfgDefaultsTest, FailingFactsEndReadingWhereTheyAreNeeded) {
     KVResult expected;
   } cases[] = {
       {&Failures::moduleFileName, 5, Document(""), false, 5},
-      {&Failures::moduleFileName, 5, Document("<Extract><TargetPath/></Extract>"), false, 5},
       {&Failures::moduleFileName, 5, titledExtract, false, KV_OK},
       {&Failures::moduleFileName, 5, launch, false, KV_OK},
       {&Failures::currentDirectory, 0x8007007A, titledExtract, false, 0x8007007A},

@@ -58,12 +58,11 @@ TEST(OSVersionSetTest, MatchesIncludedExcludedAndLaterEntriesOfTheSystemsKind) {
 }
 
 TEST(SystemInfoTest, BuildNumbersServerKindsAndBuildText) {
+  // The ends of the ranges: a build between two releases is the later one's, one release is a single build.
   const std::pair<std::uint32_t, WindowsVersion> workstation[] = {
-      {10240, WV::W10_1507}, {10586, WV::W10_1511}, {14393, WV::W10_1607}, {15063, WV::W10_1703},
-      {16299, WV::W10_1709}, {17134, WV::W10_1803}, {17763, WV::W10_1809}, {18362, WV::W10_1903},
-      {18363, WV::W10_1909}, {19041, WV::W10_2004}, {19042, WV::W10_20H2}, {19043, WV::W10_21H1},
-      {19044, WV::W10_21H2}, {19045, WV::W10_22H2}, {19046, WV::W10_Newer}, {21999, WV::W10_Newer},
-      {22000, WV::W11_21H2}, {22621, WV::W11_22H2}, {22631, WV::W11_23H2}, {22632, WV::W_Future},
+      {10240, WV::W10_1507}, {17764, WV::W10_1903}, {18363, WV::W10_1909}, {19045, WV::W10_22H2},
+      {19046, WV::W10_Newer}, {21999, WV::W10_Newer}, {22000, WV::W11_21H2}, {22631, WV::W11_23H2},
+      {22632, WV::W_Future},
   };
   for (const auto& [build, version] : workstation) EXPECT_EQ(WorkstationVersionFromBuild(build), version) << build;
   const std::pair<std::uint32_t, WindowsVersion> server[] = {

@@ -18,7 +18,6 @@ struct CraftedSection {
 struct CraftedPe {
   std::uint16_t machine = 0x014C;
   bool pe32Plus = false;  // the wider optional header of 64-bit images
-  std::uint16_t subsystem = 2;            // Windows GUI
   std::uint16_t characteristics = 0x0102;  // executable, 32-bit
   std::uint32_t sizeOfHeaders = 0x400;
   std::vector<CraftedSection> sections;  // at RVA 0x1000, 0x2000, ... (one page each unless larger)
@@ -26,7 +25,6 @@ struct CraftedPe {
   ResourceTable resources;
   Bytes rawResources;  // when not empty: the resource section's bytes as they are
   Bytes overlay;       // bytes behind the image
-  std::uint32_t certificateOffset = 0, certificateSize = 0;  // the security directory
 
   // A program with a code section and the resources in a section of their own (the last one by default).
   static CraftedPe WithResources(const ResourceTable& resources, bool resourcesLast = true);

@@ -202,17 +202,7 @@ TEST_F(FormatterTest, SinkMeasuresWritesAndCuts) {
   EXPECT_EQ(chained.Format("a{}", "bcd"), 4U);
   EXPECT_EQ(chained.Count(), 7U);
   EXPECT_STREQ(small, "12-ab");
-  EXPECT_EQ(KVFormatTo<char>(nullptr, 8, "{}", 12345), 5U);  // a null buffer only measures
-  char none[1] = {'x'};
-  EXPECT_EQ(KVFormatTo(none, 0, "{}", 1), 1U);
-  EXPECT_EQ(none[0], 'x');
   EXPECT_TRUE(g_lines.empty());
-}
-
-TEST_F(FormatterTest, ConvenienceOperations) {
-  EXPECT_EQ(Utf16ToUtf8(KVFormatDecimal(4294967295U) + u"|" + KVFormatHex32(0xEE000001) + u"|" +
-                        KVConcat(u"C:\\dir", u"\\", u"file.msi") + u"|" + KVConcat(u"a", u"b")),
-            "4294967295|0xEE000001|C:\\dir\\file.msi|ab");
 }
 
 }  // namespace

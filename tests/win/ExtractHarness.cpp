@@ -1,12 +1,11 @@
 // Runs the extraction, and optionally the cleanup, on the calling thread and prints what they did:
-//   kv-extract-harness [--list] [--delete] [--stats] EXECUTABLE TARGET
+//   kv-extract-harness [--list] [--delete] EXECUTABLE TARGET
 //   kv-extract-harness --delete-only TARGET
 // Prints "extract=0xXXXXXXXX" (with the failure message, if any), with --list one line per entry of the target
 // ("entry PATH attributes=0xXXXXXXXX mtime=0xXXXXXXXXXXXXXXXX" for files, "folder PATH ..." for folders), then
-// "delete=0xXXXXXXXX" and the cleanup's counts; with --stats the extraction's time and the process's peak memory.
+// "delete=0xXXXXXXXX" and the cleanup's counts.
 // The exit code is the extraction's result.
 #include <windows.h>
-#include <psapi.h>
 
 #include <cstdio>
 #include <string>
@@ -47,43 +46,30 @@ KVResult Delete(const std::u16string& target) {
   return result;
 }
 
-void PrintStats(DWORD milliseconds) {
-  PROCESS_MEMORY_COUNTERS memory{};
-  memory.cb = sizeof(memory);
-  ::GetProcessMemoryInfo(::GetCurrentProcess(), &memory, sizeof(memory));
-  std::printf("seconds=%.2f peak_working_set_mib=%.1f\n", milliseconds / 1000.0,
-              static_cast<double>(memory.PeakWorkingSetSize) / 1048576.0);
-}
-
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
   bool list = false;
   bool remove = false;
   bool removeOnly = false;
-  bool stats = false;
   int first = 1;
   for (; first < argc && argv[first][0] == L'-'; ++first) {
     const std::u16string_view option = FromWide(argv[first]);
     list = list || option == u"--list";
     remove = remove || option == u"--delete";
     removeOnly = removeOnly || option == u"--delete-only";
-    stats = stats || option == u"--stats";
   }
   if (removeOnly && argc - first == 1) return static_cast<int>(Delete(std::u16string(FromWide(argv[first]))));
   if (argc - first != 2) {
-    std::fprintf(stderr, "usage: kv-extract-harness [--list] [--delete] [--stats] EXECUTABLE TARGET | --delete-only TARGET\n");
+    std::fprintf(stderr, "usage: kv-extract-harness [--list] [--delete] EXECUTABLE TARGET | --delete-only TARGET\n");
     return 2;
   }
   const std::u16string target(FromWide(argv[first + 1]));
   ExtractReport report;
-  const DWORD start = ::GetTickCount();
   const KVResult result = ExtractPayload(std::u16string(FromWide(argv[first])), target, &report);
-  const DWORD elapsed = ::GetTickCount() - start;
   std::printf("extract=0x%08X", static_cast<unsigned>(result));
   if (!report.failureMessage.empty()) std::printf(" message=%s", Utf16ToUtf8(report.failureMessage).c_str());
   std::printf("\n");
-  if (stats) PrintStats(elapsed);
   if (list) List(target, u"");
   if (remove) Delete(target);
   std::fflush(stdout);
