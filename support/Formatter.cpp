@@ -598,10 +598,4 @@ template class KVFormatterT<char16_t>;
 
 std::u16string KVFormatDecimal(std::uint32_t value) { return KVFormat(u"{}", value); }
 
-std::u16string KVFormatHex32(std::uint32_t value) { return KVFormat(u"0x{:08X}", value); }
-
-std::u16string KVConcat(std::u16string_view a, std::u16string_view b, std::u16string_view c) {
-  return KVFormat(u"{}{}{}", a, b, c);
-}
-
 }  // namespace kestrova

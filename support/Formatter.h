@@ -362,15 +362,6 @@ std::size_t KVFormatterT<Ch>::Format(const Ch* format, const Args&... args) {
   return FormatArgs(format, records, static_cast<std::uint32_t>(sizeof...(Args)));
 }
 
-// Formats into `buffer` of `capacity` characters (terminating zero included; longer output is cut) and
-// returns the length of the complete output. A null buffer only measures.
-template <class Ch, class... Args>
-std::size_t KVFormatTo(Ch* buffer, std::size_t capacity, const Ch* format, const Args&... args) {
-  KVFormatterT<Ch> formatter;
-  formatter.SetBuffer(buffer, capacity);
-  return formatter.Format(format, args...);
-}
-
 // Formats the argument records into a new string: measures, allocates once, writes.
 template <class Ch>
 std::basic_string<Ch> KVFormatStringArgs(const Ch* format, const KVFormatArgT<Ch>* args, std::uint32_t count);
@@ -396,9 +387,5 @@ std::u16string KVFormat(const char16_t* format, const Args&... args) {
 
 // "{}" of a number.
 std::u16string KVFormatDecimal(std::uint32_t value);
-// "0x{:08X}" of a number.
-std::u16string KVFormatHex32(std::uint32_t value);
-// "{}{}{}" of three texts.
-std::u16string KVConcat(std::u16string_view a, std::u16string_view b, std::u16string_view c = {});
 
 }  // namespace kestrova
