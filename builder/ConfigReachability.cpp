@@ -32,26 +32,25 @@ const std::set<std::u16string>* Tags(const CfgOption& option) {
   return option.LanguageTagSet && !option.LanguageTagSet->Tags.empty() ? &option.LanguageTagSet->Tags : nullptr;
 }
 
-// What makes two options that fit one machine clash: a tag they share, or one of them offering no language.
-std::string ClashText(const CfgOption& first, const CfgOption& second) {
+// The first language tag both options offer; null when they share none or one of them offers no language.
+const std::u16string* SharedTag(const CfgOption& first, const CfgOption& second) {
   const auto* a = Tags(first);
   const auto* b = Tags(second);
-  if (a != nullptr && b != nullptr) {
-    for (const std::u16string& tag : *a) {
-      if (b->count(tag) != 0) return "both offer \"" + Utf16ToUtf8(tag) + "\"";
-    }
+  if (a == nullptr || b == nullptr) return nullptr;
+  for (const std::u16string& tag : *a) {
+    if (b->count(tag) != 0) return &tag;
   }
-  return "one of them is language-neutral (no LanguageTagSet), which must be the only option that fits";
+  return nullptr;
 }
 
+// Two options that fit one machine clash when they share a tag or one of them offers no language.
 bool Clash(const CfgOption& first, const CfgOption& second) {
-  const auto* a = Tags(first);
-  const auto* b = Tags(second);
-  if (a == nullptr || b == nullptr) return true;
-  for (const std::u16string& tag : *a) {
-    if (b->count(tag) != 0) return true;
-  }
-  return false;
+  return Tags(first) == nullptr || Tags(second) == nullptr || SharedTag(first, second) != nullptr;
+}
+
+std::string ClashText(const CfgOption& first, const CfgOption& second) {
+  if (const std::u16string* tag = SharedTag(first, second)) return "both offer \"" + Utf16ToUtf8(*tag) + "\"";
+  return "one of them is language-neutral (no LanguageTagSet), which must be the only option that fits";
 }
 
 std::string MachineList(const std::vector<MachineKind>& machines) {
