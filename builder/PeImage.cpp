@@ -12,7 +12,6 @@ namespace kestrova {
 namespace {
 
 constexpr std::size_t kDosHeaderSize = 0x40;
-constexpr std::size_t kFileHeaderSize = 20;
 
 // "truncated" when the range also lies beyond the file, else "beyond the bytes read".
 KVResult OutOfData(std::string& error, const char* what, std::uint64_t offset, std::uint64_t size,
@@ -30,31 +29,47 @@ KVResult OutOfData(std::string& error, const char* what, std::uint64_t offset, s
 }  // namespace
 
 KVResult PeImage::Parse(Bytes bytes, std::uint64_t fileSize, PeImage& image, std::string& error) {
+  PeImage result;
+  result.fileSize_ = std::max<std::uint64_t>(fileSize, bytes.size());
+  std::uint16_t sectionCount = 0;
+  std::uint16_t optionalSize = 0;
+  if (const KVResult r = result.ParseFileHeader(bytes, sectionCount, optionalSize, error); r != KV_OK) return r;
+  if (const KVResult r = result.ParseOptionalHeader(bytes, optionalSize, error); r != KV_OK) return r;
+  if (const KVResult r = result.ParseSectionTable(bytes, sectionCount, error); r != KV_OK) return r;
+  result.bytes_ = std::move(bytes);
+  image = std::move(result);
+  return KV_OK;
+}
+
+KVResult PeImage::ParseFileHeader(const Bytes& bytes, std::uint16_t& sectionCount, std::uint16_t& optionalSize,
+                                  std::string& error) {
   const std::uint64_t held = bytes.size();
-  if (held > fileSize) fileSize = held;
   if (held < kDosHeaderSize || bytes[0] != 'M' || bytes[1] != 'Z') {
     return Fail(error, KV_E_INVALID_DATA, "not a Windows executable (no MZ header)");
   }
-  const std::uint32_t peOffset = Get32(bytes, 0x3C);
+  const std::uint32_t peOffset = Get32(bytes, kDosPeOffset);
   if (!InRange(peOffset, 4 + kFileHeaderSize, held)) {
-    return OutOfData(error, "PE header", peOffset, 4 + kFileHeaderSize, held, fileSize);
+    return OutOfData(error, "PE header", peOffset, 4 + kFileHeaderSize, held, fileSize_);
   }
-  if (Get32(bytes, peOffset) != 0x00004550) {
+  if (Get32(bytes, peOffset) != kPeSignature) {
     return Fail(error, KV_E_INVALID_DATA, "not a PE image (no PE signature; an MS-DOS program?)");
   }
   const std::size_t fileHeader = peOffset + 4u;
-  PeImage result;
-  result.fileSize_ = fileSize;
-  result.machine_ = Get16(bytes, fileHeader);
-  const std::uint16_t sectionCount = Get16(bytes, fileHeader + 2);
-  const std::uint16_t optionalSize = Get16(bytes, fileHeader + 16);
-  result.characteristics_ = Get16(bytes, fileHeader + 18);
-  result.optionalHeaderOffset_ = fileHeader + kFileHeaderSize;
-  const std::size_t opt = result.optionalHeaderOffset_;
+  machine_ = Get16(bytes, fileHeader + kFileMachine);
+  sectionCount = Get16(bytes, fileHeader + kFileNumberOfSections);
+  optionalSize = Get16(bytes, fileHeader + kFileSizeOfOptionalHeader);
+  characteristics_ = Get16(bytes, fileHeader + kFileCharacteristics);
+  optionalHeaderOffset_ = fileHeader + kFileHeaderSize;
+  return KV_OK;
+}
+
+KVResult PeImage::ParseOptionalHeader(const Bytes& bytes, std::uint16_t optionalSize, std::string& error) {
+  const std::uint64_t held = bytes.size();
+  const std::size_t opt = optionalHeaderOffset_;
   if (!InRange(opt, optionalSize, held) || optionalSize < 2) {
-    return OutOfData(error, "optional header", opt, std::max<std::uint16_t>(optionalSize, 2), held, fileSize);
+    return OutOfData(error, "optional header", opt, std::max<std::uint16_t>(optionalSize, 2), held, fileSize_);
   }
-  const std::uint16_t magic = Get16(bytes, opt);
+  const std::uint16_t magic = Get16(bytes, opt + kOptMagic);
   if (magic != kMagicPe32 && magic != kMagicPe32Plus) {
     return Fail(error, KV_E_INVALID_DATA, KVFormat("unknown optional header magic 0x{:04x}", magic));
   }
@@ -64,58 +79,59 @@ KVResult PeImage::Parse(Bytes bytes, std::uint64_t fileSize, PeImage& image, std
                 KVFormat("the optional header is too short ({} bytes, a {} one has at least {})", optionalSize,
                          magic == kMagicPe32Plus ? "PE32+" : "PE32", fixedSize));
   }
-  result.dataDirectoriesOffset_ = fixedSize;
-  result.sectionAlignment_ = Get32(bytes, opt + 32);
-  result.fileAlignment_ = Get32(bytes, opt + 36);
-  result.sizeOfHeaders_ = Get32(bytes, opt + 60);
-  result.subsystem_ = Get16(bytes, opt + 68);
+  dataDirectoriesOffset_ = fixedSize;
+  sectionAlignment_ = Get32(bytes, opt + kOptSectionAlignment);
+  fileAlignment_ = Get32(bytes, opt + kOptFileAlignment);
+  sizeOfHeaders_ = Get32(bytes, opt + kOptSizeOfHeaders);
+  subsystem_ = Get16(bytes, opt + kOptSubsystem);
+  // NumberOfRvaAndSizes is the field right before the data directories.
   const std::uint32_t declaredDirectories = Get32(bytes, opt + fixedSize - 4);
-  result.directoryCount_ = static_cast<std::uint32_t>(std::min<std::uint64_t>(
-      {declaredDirectories, kDirectoryCount, (optionalSize - fixedSize) / 8u}));
-  if (!IsPowerOfTwo(result.fileAlignment_) || result.fileAlignment_ > 0x10000 ||
-      !IsPowerOfTwo(result.sectionAlignment_) || result.sectionAlignment_ < result.fileAlignment_) {
+  directoryCount_ = static_cast<std::uint32_t>(
+      std::min<std::uint64_t>({declaredDirectories, kDirectoryCount, (optionalSize - fixedSize) / 8u}));
+  if (!IsPowerOfTwo(fileAlignment_) || fileAlignment_ > 0x10000 || !IsPowerOfTwo(sectionAlignment_) ||
+      sectionAlignment_ < fileAlignment_) {
     return Fail(error, KV_E_INVALID_DATA,
-                KVFormat("invalid alignment: file alignment 0x{:x}, section alignment 0x{:x}", result.fileAlignment_,
-                         result.sectionAlignment_));
+                KVFormat("invalid alignment: file alignment 0x{:x}, section alignment 0x{:x}", fileAlignment_,
+                         sectionAlignment_));
   }
+  sectionTableOffset_ = opt + optionalSize;
+  return KV_OK;
+}
+
+KVResult PeImage::ParseSectionTable(const Bytes& bytes, std::uint16_t sectionCount, std::string& error) {
+  const std::uint64_t held = bytes.size();
   if (sectionCount > kMaxSections) {
     return Fail(error, KV_E_INVALID_DATA,
                 KVFormat("{} sections; the Windows loader accepts at most {}", sectionCount, kMaxSections));
   }
-  result.sectionTableOffset_ = opt + optionalSize;
   const std::size_t tableSize = sectionCount * kSectionHeaderSize;
-  if (!InRange(result.sectionTableOffset_, tableSize, held)) {
-    return OutOfData(error, "section table", result.sectionTableOffset_, tableSize, held, fileSize);
+  if (!InRange(sectionTableOffset_, tableSize, held)) {
+    return OutOfData(error, "section table", sectionTableOffset_, tableSize, held, fileSize_);
   }
-  if (result.sizeOfHeaders_ > fileSize) {
-    return OutOfData(error, "headers", 0, result.sizeOfHeaders_, held, fileSize);
-  }
-  result.imageEnd_ = std::max<std::uint64_t>(result.sizeOfHeaders_, result.sectionTableOffset_ + tableSize);
+  if (sizeOfHeaders_ > fileSize_) return OutOfData(error, "headers", 0, sizeOfHeaders_, held, fileSize_);
+  imageEnd_ = std::max<std::uint64_t>(sizeOfHeaders_, sectionTableOffset_ + tableSize);
   for (std::size_t i = 0; i < sectionCount; ++i) {
-    const std::size_t h = result.sectionTableOffset_ + i * kSectionHeaderSize;
+    const std::size_t h = sectionTableOffset_ + i * kSectionHeaderSize;
     PeSection section;
     const auto* name = reinterpret_cast<const char*>(bytes.data() + h);
     section.name.assign(name, static_cast<std::size_t>(std::find(name, name + 8, '\0') - name));
-    section.virtualSize = Get32(bytes, h + 8);
-    section.virtualAddress = Get32(bytes, h + 12);
-    section.sizeOfRawData = Get32(bytes, h + 16);
-    section.pointerToRawData = Get32(bytes, h + 20);
-    section.characteristics = Get32(bytes, h + 36);
+    section.virtualSize = Get32(bytes, h + kSectionVirtualSize);
+    section.virtualAddress = Get32(bytes, h + kSectionVirtualAddress);
+    section.sizeOfRawData = Get32(bytes, h + kSectionSizeOfRawData);
+    section.pointerToRawData = Get32(bytes, h + kSectionPointerToRawData);
+    section.characteristics = Get32(bytes, h + kSectionCharacteristics);
     section.headerOffset = h;
     if (section.sizeOfRawData != 0) {
-      if (!InRange(section.pointerToRawData, section.sizeOfRawData, fileSize)) {
+      if (!InRange(section.pointerToRawData, section.sizeOfRawData, fileSize_)) {
         return Fail(error, KV_E_INVALID_DATA,
                     KVFormat("the file is truncated: section {} ({} bytes at offset 0x{:x}) goes beyond its end "
                              "({} bytes)",
-                             section.name, section.sizeOfRawData, section.pointerToRawData, fileSize));
+                             section.name, section.sizeOfRawData, section.pointerToRawData, fileSize_));
       }
-      result.imageEnd_ = std::max<std::uint64_t>(result.imageEnd_,
-                                                  std::uint64_t{section.pointerToRawData} + section.sizeOfRawData);
+      imageEnd_ = std::max<std::uint64_t>(imageEnd_, std::uint64_t{section.pointerToRawData} + section.sizeOfRawData);
     }
-    result.sections_.push_back(std::move(section));
+    sections_.push_back(std::move(section));
   }
-  result.bytes_ = std::move(bytes);
-  image = std::move(result);
   return KV_OK;
 }
 

@@ -24,12 +24,32 @@ inline constexpr std::size_t kDirectoryResource = 2;
 inline constexpr std::size_t kDirectorySecurity = 4;
 inline constexpr std::size_t kDirectoryCount = 16;
 inline constexpr std::size_t kSectionHeaderSize = 40;
+inline constexpr std::size_t kFileHeaderSize = 20;
 inline constexpr std::size_t kMaxSections = 96;  // what the Windows loader accepts
 
+// Offsets of the MS-DOS header's pointer to the PE signature, and inside the file header that follows it.
+inline constexpr std::size_t kDosPeOffset = 0x3C;
+inline constexpr std::uint32_t kPeSignature = 0x00004550;  // "PE\0\0"
+inline constexpr std::size_t kFileMachine = 0;
+inline constexpr std::size_t kFileNumberOfSections = 2;
+inline constexpr std::size_t kFileSizeOfOptionalHeader = 16;
+inline constexpr std::size_t kFileCharacteristics = 18;
 // Offsets inside the optional header, the same in PE32 and PE32+ up to the subsystem.
+inline constexpr std::size_t kOptMagic = 0;
 inline constexpr std::size_t kOptSizeOfInitializedData = 8;
+inline constexpr std::size_t kOptAddressOfEntryPoint = 16;
+inline constexpr std::size_t kOptSectionAlignment = 32;
+inline constexpr std::size_t kOptFileAlignment = 36;
 inline constexpr std::size_t kOptSizeOfImage = 56;
+inline constexpr std::size_t kOptSizeOfHeaders = 60;
 inline constexpr std::size_t kOptCheckSum = 64;
+inline constexpr std::size_t kOptSubsystem = 68;
+// Offsets inside a section header.
+inline constexpr std::size_t kSectionVirtualSize = 8;
+inline constexpr std::size_t kSectionVirtualAddress = 12;
+inline constexpr std::size_t kSectionSizeOfRawData = 16;
+inline constexpr std::size_t kSectionPointerToRawData = 20;
+inline constexpr std::size_t kSectionCharacteristics = 36;
 // PE32+ widens the image base and the stack and heap sizes: what follows them moves by 16 bytes.
 inline constexpr std::size_t kOptDataDirectories = 96;
 inline constexpr std::size_t kOptDataDirectoriesPe32Plus = 112;
@@ -75,7 +95,7 @@ class PeImage {
   std::uint32_t CheckSum() const { return Get32(bytes_, OptionalHeaderOffset() + kOptCheckSum); }
 
   std::size_t OptionalHeaderOffset() const { return optionalHeaderOffset_; }
-  std::size_t FileHeaderOffset() const { return optionalHeaderOffset_ - 20; }
+  std::size_t FileHeaderOffset() const { return optionalHeaderOffset_ - kFileHeaderSize; }
   std::size_t SectionTableOffset() const { return sectionTableOffset_; }
   std::size_t CheckSumOffset() const { return optionalHeaderOffset_ + kOptCheckSum; }
   // File offset of a data directory entry, or 0 when the header has no such entry.
@@ -95,6 +115,12 @@ class PeImage {
   int SectionOfRva(std::uint32_t rva) const;
 
  private:
+  // The steps of Parse: MS-DOS and file header, optional header (alignments, data directories), section table.
+  KVResult ParseFileHeader(const Bytes& bytes, std::uint16_t& sectionCount, std::uint16_t& optionalSize,
+                           std::string& error);
+  KVResult ParseOptionalHeader(const Bytes& bytes, std::uint16_t optionalSize, std::string& error);
+  KVResult ParseSectionTable(const Bytes& bytes, std::uint16_t sectionCount, std::string& error);
+
   Bytes bytes_;
   std::uint64_t fileSize_ = 0;
   std::uint16_t machine_ = 0;
