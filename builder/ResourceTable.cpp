@@ -234,107 +234,159 @@ std::size_t ResourceTable::Remove(const ResourceKey& type, const ResourceKey& na
   return before - items_.size();
 }
 
-Bytes ResourceTable::Serialize(std::uint32_t baseRva) const {
-  // Runs of items with one type, and within them runs with one name.
+namespace {
+
+// Field offsets of a directory table header, of its entries and of a data entry.
+constexpr std::size_t kHeaderCharacteristics = 0;
+constexpr std::size_t kHeaderTimeDateStamp = 4;
+constexpr std::size_t kHeaderMajorVersion = 8;
+constexpr std::size_t kHeaderMinorVersion = 10;
+constexpr std::size_t kHeaderNamedEntries = 12;
+constexpr std::size_t kHeaderIdEntries = 14;
+constexpr std::size_t kEntryNameOrId = 0;
+constexpr std::size_t kEntryTarget = 4;
+constexpr std::size_t kDataRva = 0;
+constexpr std::size_t kDataSize = 4;
+constexpr std::size_t kDataCodePage = 8;
+
+// Writes a resource tree for items sorted by type, name and language: every directory table first (the root, the
+// types' tables, the names' tables), then the data entries, the name strings, and the data, each datum on an 8-byte
+// boundary.
+class DirectoryWriter {
+ public:
+  DirectoryWriter(const ResourceTable& table, const std::vector<Resource>& items)
+      : table_(table), items_(items) {
+    GroupRuns();
+    Lay();
+  }
+
+  Bytes Write(std::uint32_t baseRva) {
+    out_.assign(size_, 0);
+    std::vector<ResourceKey> typeKeys;
+    for (const Run& type : types_) typeKeys.push_back(items_[names_[type.first].first].type);
+    WriteHeader(0, typeKeys);
+    for (std::size_t t = 0; t < types_.size(); ++t) {
+      WriteEntry(kDirectoryHeaderSize + kEntrySize * t, typeKeys[t], typeString_[t],
+                 kHighBit | static_cast<std::uint32_t>(typeTable_[t]));
+      WriteNames(t);
+    }
+    for (std::size_t i = 0; i < items_.size(); ++i) WriteData(i, baseRva);
+    return std::move(out_);
+  }
+
+ private:
   struct Run {
     std::size_t first = 0;
     std::size_t count = 0;
   };
-  std::vector<Run> types;  // runs of `names`
-  std::vector<Run> names;  // runs of `items_`
-  for (std::size_t i = 0; i < items_.size(); ++i) {
-    const bool newType = i == 0 || items_[i].type != items_[i - 1].type;
-    if (newType) types.push_back({names.size(), 0});
-    if (newType || items_[i].name != items_[i - 1].name) {
-      names.push_back({i, 0});
-      ++types.back().count;
+
+  // Runs of items with one type (as runs of names), and within them runs with one name (as runs of items).
+  void GroupRuns() {
+    for (std::size_t i = 0; i < items_.size(); ++i) {
+      const bool newType = i == 0 || items_[i].type != items_[i - 1].type;
+      if (newType) types_.push_back({names_.size(), 0});
+      if (newType || items_[i].name != items_[i - 1].name) {
+        names_.push_back({i, 0});
+        ++types_.back().count;
+      }
+      ++names_.back().count;
     }
-    ++names.back().count;
   }
 
-  // Layout: all directory tables (root, types' tables, names' tables), the data entries, the name strings,
-  // then the data, each block on an 8-byte boundary.
-  std::size_t offset = kDirectoryHeaderSize + kEntrySize * types.size();
-  std::vector<std::size_t> typeTable(types.size());
-  for (std::size_t t = 0; t < types.size(); ++t) {
-    typeTable[t] = offset;
-    offset += kDirectoryHeaderSize + kEntrySize * types[t].count;
-  }
-  std::vector<std::size_t> nameTable(names.size());
-  for (std::size_t n = 0; n < names.size(); ++n) {
-    nameTable[n] = offset;
-    offset += kDirectoryHeaderSize + kEntrySize * names[n].count;
-  }
-  const std::size_t dataEntries = offset;
-  offset += kDataEntrySize * items_.size();
-  const auto placeString = [&offset](const ResourceKey& key) {
-    const std::size_t at = offset;
-    if (key.isName) offset += 2 + 2 * key.name.size();
-    return at;
-  };
-  std::vector<std::size_t> typeString(types.size());
-  for (std::size_t t = 0; t < types.size(); ++t) typeString[t] = placeString(items_[names[types[t].first].first].type);
-  std::vector<std::size_t> nameString(names.size());
-  for (std::size_t n = 0; n < names.size(); ++n) nameString[n] = placeString(items_[names[n].first].name);
-  std::vector<std::size_t> dataAt(items_.size());
-  for (std::size_t i = 0; i < items_.size(); ++i) {
-    offset = static_cast<std::size_t>(AlignUp(offset, 8));
-    dataAt[i] = offset;
-    offset += items_[i].data.size();
-  }
-
-  Bytes out(offset, 0);
-  const auto writeHeader = [&](std::size_t at, const std::vector<ResourceKey>& keys) {
-    Put32(out, at, characteristics);
-    Put32(out, at + 4, timeDateStamp);
-    Put16(out, at + 8, majorVersion);
-    Put16(out, at + 10, minorVersion);
-    const auto named = std::count_if(keys.begin(), keys.end(), [](const ResourceKey& k) { return k.isName; });
-    Put16(out, at + 12, static_cast<std::uint16_t>(named));
-    Put16(out, at + 14, static_cast<std::uint16_t>(keys.size() - static_cast<std::size_t>(named)));
-  };
-  const auto writeEntry = [&](std::size_t at, const ResourceKey& key, std::size_t stringAt, std::uint32_t target) {
-    Put32(out, at, key.isName ? kHighBit | static_cast<std::uint32_t>(stringAt) : key.id);
-    Put32(out, at + 4, target);
-    if (key.isName) {
-      Put16(out, stringAt, static_cast<std::uint16_t>(key.name.size()));
-      for (std::size_t c = 0; c < key.name.size(); ++c) Put16(out, stringAt + 2 + 2 * c, key.name[c]);
+  // Where each table, data entry, name string and datum goes.
+  void Lay() {
+    std::size_t offset = kDirectoryHeaderSize + kEntrySize * types_.size();
+    for (const Run& type : types_) {
+      typeTable_.push_back(offset);
+      offset += kDirectoryHeaderSize + kEntrySize * type.count;
     }
-  };
+    for (const Run& name : names_) {
+      nameTable_.push_back(offset);
+      offset += kDirectoryHeaderSize + kEntrySize * name.count;
+    }
+    dataEntries_ = offset;
+    offset += kDataEntrySize * items_.size();
+    const auto placeString = [&offset](const ResourceKey& key) {
+      const std::size_t at = offset;
+      if (key.isName) offset += 2 + 2 * key.name.size();
+      return at;
+    };
+    for (const Run& type : types_) typeString_.push_back(placeString(items_[names_[type.first].first].type));
+    for (const Run& name : names_) nameString_.push_back(placeString(items_[name.first].name));
+    for (const Resource& item : items_) {
+      offset = static_cast<std::size_t>(AlignUp(offset, 8));
+      dataAt_.push_back(offset);
+      offset += item.data.size();
+    }
+    size_ = offset;
+  }
 
-  std::vector<ResourceKey> keys;
-  for (std::size_t t = 0; t < types.size(); ++t) keys.push_back(items_[names[types[t].first].first].type);
-  writeHeader(0, keys);
-  for (std::size_t t = 0; t < types.size(); ++t) {
-    writeEntry(kDirectoryHeaderSize + kEntrySize * t, keys[t], typeString[t],
-               kHighBit | static_cast<std::uint32_t>(typeTable[t]));
+  void WriteNames(std::size_t t) {
     std::vector<ResourceKey> nameKeys;
-    for (std::size_t n = types[t].first; n < types[t].first + types[t].count; ++n) {
-      nameKeys.push_back(items_[names[n].first].name);
+    for (std::size_t n = types_[t].first; n < types_[t].first + types_[t].count; ++n) {
+      nameKeys.push_back(items_[names_[n].first].name);
     }
-    writeHeader(typeTable[t], nameKeys);
+    WriteHeader(typeTable_[t], nameKeys);
     for (std::size_t k = 0; k < nameKeys.size(); ++k) {
-      const std::size_t n = types[t].first + k;
-      writeEntry(typeTable[t] + kDirectoryHeaderSize + kEntrySize * k, nameKeys[k], nameString[n],
-                 kHighBit | static_cast<std::uint32_t>(nameTable[n]));
-      std::vector<ResourceKey> languages;
-      for (std::size_t i = names[n].first; i < names[n].first + names[n].count; ++i) {
-        languages.push_back(ResourceKey::Id(items_[i].language));
-      }
-      writeHeader(nameTable[n], languages);
-      for (std::size_t l = 0; l < languages.size(); ++l) {
-        const std::size_t i = names[n].first + l;
-        const std::size_t entry = dataEntries + kDataEntrySize * i;
-        writeEntry(nameTable[n] + kDirectoryHeaderSize + kEntrySize * l, languages[l], 0,
-                   static_cast<std::uint32_t>(entry));
-        Put32(out, entry, baseRva + static_cast<std::uint32_t>(dataAt[i]));
-        Put32(out, entry + 4, static_cast<std::uint32_t>(items_[i].data.size()));
-        Put32(out, entry + 8, items_[i].codePage);
-        std::copy(items_[i].data.begin(), items_[i].data.end(), out.begin() + static_cast<std::ptrdiff_t>(dataAt[i]));
-      }
+      const std::size_t n = types_[t].first + k;
+      WriteEntry(typeTable_[t] + kDirectoryHeaderSize + kEntrySize * k, nameKeys[k], nameString_[n],
+                 kHighBit | static_cast<std::uint32_t>(nameTable_[n]));
+      WriteLanguages(n);
     }
   }
-  return out;
-}
+
+  void WriteLanguages(std::size_t n) {
+    std::vector<ResourceKey> languages;
+    for (std::size_t i = names_[n].first; i < names_[n].first + names_[n].count; ++i) {
+      languages.push_back(ResourceKey::Id(items_[i].language));
+    }
+    WriteHeader(nameTable_[n], languages);
+    for (std::size_t l = 0; l < languages.size(); ++l) {
+      const std::size_t i = names_[n].first + l;
+      WriteEntry(nameTable_[n] + kDirectoryHeaderSize + kEntrySize * l, languages[l], 0,
+                 static_cast<std::uint32_t>(dataEntries_ + kDataEntrySize * i));
+    }
+  }
+
+  void WriteData(std::size_t i, std::uint32_t baseRva) {
+    const std::size_t entry = dataEntries_ + kDataEntrySize * i;
+    Put32(out_, entry + kDataRva, baseRva + static_cast<std::uint32_t>(dataAt_[i]));
+    Put32(out_, entry + kDataSize, static_cast<std::uint32_t>(items_[i].data.size()));
+    Put32(out_, entry + kDataCodePage, items_[i].codePage);
+    std::copy(items_[i].data.begin(), items_[i].data.end(), out_.begin() + static_cast<std::ptrdiff_t>(dataAt_[i]));
+  }
+
+  void WriteHeader(std::size_t at, const std::vector<ResourceKey>& keys) {
+    Put32(out_, at + kHeaderCharacteristics, table_.characteristics);
+    Put32(out_, at + kHeaderTimeDateStamp, table_.timeDateStamp);
+    Put16(out_, at + kHeaderMajorVersion, table_.majorVersion);
+    Put16(out_, at + kHeaderMinorVersion, table_.minorVersion);
+    const auto named = std::count_if(keys.begin(), keys.end(), [](const ResourceKey& k) { return k.isName; });
+    Put16(out_, at + kHeaderNamedEntries, static_cast<std::uint16_t>(named));
+    Put16(out_, at + kHeaderIdEntries, static_cast<std::uint16_t>(keys.size() - static_cast<std::size_t>(named)));
+  }
+
+  void WriteEntry(std::size_t at, const ResourceKey& key, std::size_t stringAt, std::uint32_t target) {
+    Put32(out_, at + kEntryNameOrId, key.isName ? kHighBit | static_cast<std::uint32_t>(stringAt) : key.id);
+    Put32(out_, at + kEntryTarget, target);
+    if (key.isName) {
+      Put16(out_, stringAt, static_cast<std::uint16_t>(key.name.size()));
+      for (std::size_t c = 0; c < key.name.size(); ++c) Put16(out_, stringAt + 2 + 2 * c, key.name[c]);
+    }
+  }
+
+  const ResourceTable& table_;
+  const std::vector<Resource>& items_;
+  std::vector<Run> types_;
+  std::vector<Run> names_;
+  std::vector<std::size_t> typeTable_, nameTable_, typeString_, nameString_, dataAt_;
+  std::size_t dataEntries_ = 0;
+  std::size_t size_ = 0;
+  Bytes out_;
+};
+
+}  // namespace
+
+Bytes ResourceTable::Serialize(std::uint32_t baseRva) const { return DirectoryWriter(*this, items_).Write(baseRva); }
 
 }  // namespace kestrova
