@@ -232,6 +232,84 @@ std::string OutcomeText(KVResult code) {
   return text + "\n";
 }
 
+// Reads the document as the installer would on the machine; false (with the outcome printed) when it cannot.
+bool ReadDocumentOnMachine(const std::string& text, bool found, SimulatedSystemFacts& facts, Cfg& cfg) {
+  if (!found) {
+    std::printf("document:  none: the installer runs as a plain extractor\n");
+    if (const KVResult r = cfg.UseDefaultExtract(u"", facts); r != kestrova::KV_OK) {
+      std::fputs(OutcomeText(r).c_str(), stdout);
+      return false;
+    }
+    return true;
+  }
+  const ConfigReadReport report = ReadConfiguration(cfg, text, facts);
+  if (report.code == kestrova::KV_OK) return true;
+  const ConfigErrorLocation& where = report.location;
+  std::printf("document:  cannot be read on this machine: %s\n", DescribeReadFailure(report).c_str());
+  if (!where.elementPath.empty()) {
+    std::printf("           at %s%s, line %d\n", where.elementPath.c_str(),
+                where.attribute.empty() ? "" : (", attribute " + where.attribute).c_str(), where.line);
+  }
+  std::printf("outcome:   the installer ends with 0x%08X and shows \"%s\"\n", report.code,
+              Utf16ToUtf8(ErrorMessageText(report.code)).c_str());
+  return false;
+}
+
+// Each option, whether it is a candidate on the machine and why, and the languages offered.
+void PrintOptions(const CfgOptions& configured, const MachineKind& machine) {
+  std::printf("options:\n");
+  for (const std::u16string& id : configured.OptionIds) {
+    const bool candidate =
+        std::find(configured.CandidateIds.begin(), configured.CandidateIds.end(), id) != configured.CandidateIds.end();
+    std::printf("  %-14s %-13s %s\n", Utf16ToUtf8(id).c_str(), candidate ? "candidate" : "not candidate",
+                OptionText(*configured.OptionsById.at(id), machine, candidate).c_str());
+  }
+  std::string offered;
+  if (configured.LanguageTags) {
+    for (const std::u16string& tag : configured.LanguageTags->Tags) {
+      offered += (offered.empty() ? "" : ", ") + Utf16ToUtf8(tag);
+    }
+  }
+  std::printf("languages: %s\n", configured.LanguageNeutral ? "none asked for: the candidate is language-neutral"
+                                 : offered.empty()            ? "none"
+                                                              : offered.c_str());
+}
+
+// The installer's command line, read by the installer's own parser (the passthrough split included); false
+// (with the outcome printed) when the installer refuses it.
+bool ReadInstallerCommandLine(const PlanOptions& options, CmdLineData& cmdLine) {
+  const std::u16string raw = JoinCommandLine(u"setup.exe", InstallerArguments(options));
+  std::printf("command line: %s\n", Utf16ToUtf8(raw).c_str());
+  std::string parserMessage;
+  if (ParseRawCommandLine(raw, SplitCommandLine, cmdLine, [&](const std::string& m) { parserMessage = m; }) !=
+      kestrova::KV_OK) {
+    std::printf("           %s\n", parserMessage.c_str());
+    std::fputs(OutcomeText(KV_E_BAD_COMMAND_LINE).c_str(), stdout);
+    return false;
+  }
+  if (!cmdLine.passthrough.empty()) {
+    std::printf("passthrough: %s (appended to every command)\n", Utf16ToUtf8(cmdLine.passthrough).c_str());
+  }
+  return true;
+}
+
+// The tasks of a plan that succeeded, whether the cleanup follows, and the outcome.
+void PrintTasks(const RunPlan& plan, const Cfg& cfg, const PlanOptions& options, const std::u16string& tail) {
+  std::printf("tasks:\n");
+  bool cleanup = false;
+  for (std::size_t i = 0; i < plan.tasks.size(); ++i) {
+    std::fputs(TaskText(i, plan.tasks[i], tail).c_str(), stdout);
+    cleanup = cleanup || plan.tasks[i].kind == PlannedTaskKind::DeleteExtractedFiles;
+  }
+  if (cfg.Launch) {
+    std::printf("cleanup:   %s\n", cleanup ? "the extracted files are deleted after the commands"
+                                  : options.internal ? "none: the first copy deletes the files"
+                                                     : "none: a ShellExecute command that does not wait keeps them");
+  }
+  std::printf("outcome:   %s\n", cfg.Launch ? "the exit code is SfxExitCode, which the commands set (0 when none does)"
+                                            : "0 once the payload is extracted");
+}
+
 int Plan(const PlanOptions& options, const MachineKind& machine) {
   std::string text;
   bool found = false;
@@ -246,57 +324,12 @@ int Plan(const PlanOptions& options, const MachineKind& machine) {
               Utf16ToUtf8(ProcessorArchName(machine.arch)).c_str(), YesNo(options.admin).c_str(),
               options.uiLanguage.c_str());
   Cfg cfg;
-  if (!found) {
-    std::printf("document:  none: the installer runs as a plain extractor\n");
-    if (const KVResult r = cfg.UseDefaultExtract(u"", facts); r != kestrova::KV_OK) {
-      std::fputs(OutcomeText(r).c_str(), stdout);
-      return kExitOk;
-    }
-  } else {
-    const ConfigReadReport report = ReadConfiguration(cfg, text, facts);
-    if (report.code != kestrova::KV_OK) {
-      const ConfigErrorLocation& where = report.location;
-      std::printf("document:  cannot be read on this machine: %s\n", DescribeReadFailure(report).c_str());
-      if (!where.elementPath.empty()) {
-        std::printf("           at %s%s, line %d\n", where.elementPath.c_str(),
-                    where.attribute.empty() ? "" : (", attribute " + where.attribute).c_str(), where.line);
-      }
-      std::printf("outcome:   the installer ends with 0x%08X and shows \"%s\"\n", report.code,
-                  Utf16ToUtf8(ErrorMessageText(report.code)).c_str());
-      return kExitOk;
-    }
-  }
+  if (!ReadDocumentOnMachine(text, found, facts, cfg)) return kExitOk;
   std::printf("mode:      %s; title \"%s\"\n", cfg.Launch ? "launch" : "extract", Utf16ToUtf8(cfg.Title).c_str());
-  if (cfg.Launch && cfg.Launch->Options) {
-    const CfgOptions& configured = *cfg.Launch->Options;
-    std::printf("options:\n");
-    for (const std::u16string& id : configured.OptionIds) {
-      const bool candidate = std::find(configured.CandidateIds.begin(), configured.CandidateIds.end(), id) != configured.CandidateIds.end();
-      std::printf("  %-14s %-13s %s\n", Utf16ToUtf8(id).c_str(), candidate ? "candidate" : "not candidate",
-                  OptionText(*configured.OptionsById.at(id), machine, candidate).c_str());
-    }
-    std::string offered;
-    if (configured.LanguageTags) {
-      for (const std::u16string& tag : configured.LanguageTags->Tags) offered += (offered.empty() ? "" : ", ") + Utf16ToUtf8(tag);
-    }
-    std::printf("languages: %s\n", configured.LanguageNeutral ? "none asked for: the candidate is language-neutral"
-                                   : offered.empty() ? "none" : offered.c_str());
-  }
+  if (cfg.Launch && cfg.Launch->Options) PrintOptions(*cfg.Launch->Options, machine);
 
-  // The installer's command line, read by the installer's own parser (the passthrough split included).
-  const std::u16string raw = JoinCommandLine(u"setup.exe", InstallerArguments(options));
-  std::printf("command line: %s\n", Utf16ToUtf8(raw).c_str());
   CmdLineData cmdLine;
-  std::string parserMessage;
-  if (ParseRawCommandLine(raw, SplitCommandLine, cmdLine, [&](const std::string& m) { parserMessage = m; }) !=
-      kestrova::KV_OK) {
-    std::printf("           %s\n", parserMessage.c_str());
-    std::fputs(OutcomeText(KV_E_BAD_COMMAND_LINE).c_str(), stdout);
-    return kExitOk;
-  }
-  if (!cmdLine.passthrough.empty()) {
-    std::printf("passthrough: %s (appended to every command)\n", Utf16ToUtf8(cmdLine.passthrough).c_str());
-  }
+  if (!ReadInstallerCommandLine(options, cmdLine)) return kExitOk;
   PlanInteraction interaction(Utf8ToUtf16(options.uiLanguage));
   RunPlan plan;
   const KVResult result = PlanRun(cfg, cmdLine, interaction, plan);
@@ -311,20 +344,7 @@ int Plan(const PlanOptions& options, const MachineKind& machine) {
     std::fputs(OutcomeText(result).c_str(), stdout);
     return kExitOk;
   }
-  std::printf("tasks:\n");
-  const std::u16string& tail = cmdLine.tail;
-  bool cleanup = false;
-  for (std::size_t i = 0; i < plan.tasks.size(); ++i) {
-    std::fputs(TaskText(i, plan.tasks[i], tail).c_str(), stdout);
-    cleanup = cleanup || plan.tasks[i].kind == PlannedTaskKind::DeleteExtractedFiles;
-  }
-  if (cfg.Launch) {
-    std::printf("cleanup:   %s\n", cleanup ? "the extracted files are deleted after the commands"
-                                  : options.internal ? "none: the first copy deletes the files"
-                                                     : "none: a ShellExecute command that does not wait keeps them");
-  }
-  std::printf("outcome:   %s\n", cfg.Launch ? "the exit code is SfxExitCode, which the commands set (0 when none does)"
-                                            : "0 once the payload is extracted");
+  PrintTasks(plan, cfg, options, cmdLine.tail);
   return kExitOk;
 }
 
