@@ -224,10 +224,12 @@ std::vector<std::u16string> InstallerArguments(const PlanOptions& options) {
   return arguments;
 }
 
-std::string OutcomeText(KVResult code) {
+// `meaning` when the code does not come from choosing the option and the command.
+std::string OutcomeText(KVResult code, const char* meaning = nullptr) {
   const std::string message = Utf16ToUtf8(ErrorMessageText(code));
   std::string text = KVFormat("outcome:   the installer ends with 0x{:08X} {} ({})", code,
-                              DescribeSelectionError(code).name, DescribeSelectionError(code).meaning);
+                              DescribeSelectionError(code).name,
+                              meaning != nullptr ? meaning : DescribeSelectionError(code).meaning);
   if (!message.empty()) text += " and shows \"" + message + "\"";
   return text + "\n";
 }
@@ -284,7 +286,7 @@ bool ReadInstallerCommandLine(const PlanOptions& options, CmdLineData& cmdLine) 
   if (ParseRawCommandLine(raw, SplitCommandLine, cmdLine, [&](const std::string& m) { parserMessage = m; }) !=
       kestrova::KV_OK) {
     std::printf("           %s\n", parserMessage.c_str());
-    std::fputs(OutcomeText(KV_E_BAD_COMMAND_LINE).c_str(), stdout);
+    std::fputs(OutcomeText(KV_E_BAD_COMMAND_LINE, "the installer refuses its command line").c_str(), stdout);
     return false;
   }
   if (!cmdLine.passthrough.empty()) {
@@ -376,10 +378,6 @@ int RunPlanCommand(const std::vector<std::string>& arguments) {
   }
   if (!ProcessorArchFromName(Utf8ToUtf16(options.arch), machine.arch)) {
     return parser.UsageError("not a processor architecture: " + options.arch);
-  }
-  if (!options.gui.empty() && !kestrova::EqualsAsciiNoCase(options.gui, "on") &&
-      !kestrova::EqualsAsciiNoCase(options.gui, "off")) {
-    return parser.UsageError("--gui takes on or off: " + options.gui);
   }
   return Plan(options, machine);
 }
