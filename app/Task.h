@@ -7,18 +7,13 @@
 
 #include "support/ErrorCodes.h"
 
-struct HWND__;  // the Win32 window handle type, kept opaque here
 class ParameterStore;
 class UIActionQueue;
 
 class Task {
  public:
-  Task(std::u16string taskName, ParameterStore* parameterStore, HWND__* messageWindowHandle,
-       UIActionQueue* uiActionQueue)
-      : parameters(parameterStore),
-        name(std::move(taskName)),
-        messageWindow(messageWindowHandle),
-        uiActions(uiActionQueue) {}
+  Task(std::u16string taskName, ParameterStore* parameterStore, UIActionQueue* uiActionQueue)
+      : parameters(parameterStore), name(std::move(taskName)), uiActions(uiActionQueue) {}
   virtual ~Task() = default;
   Task(const Task&) = delete;
   Task& operator=(const Task&) = delete;
@@ -33,7 +28,6 @@ class Task {
   bool hidden = false;                   // the progress dialog is hidden while this task runs
   std::uint32_t minimumDurationMs = 0;   // honoured after a successful run
   bool alwaysRun = false;                // runs even after a failure or an abort
-  HWND__* messageWindow;                 // the App's message window
   UIActionQueue* uiActions;              // the App's queue; not owned
 };
 

@@ -12,7 +12,7 @@ class WorkerHost {
  public:
   virtual std::uint32_t TickCount() = 0;                 // milliseconds, wrapping
   virtual void Sleep(std::uint32_t milliseconds) = 0;
-  virtual void ShowProgress(bool visible) = 0;           // posts WM_APP+1
+  virtual void ShowProgress(bool visible) = 0;           // asks the main thread to show or hide the dialog
 
  protected:
   ~WorkerHost() = default;

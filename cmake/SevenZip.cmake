@@ -2,6 +2,22 @@
 # natively for the payload fuzzer, with the same formats and codecs.
 set(SZ "${KVSFX_DEPS_DIR}/7zip")
 
+# The 7-Zip tree must carry our fixes (patches/series), which the set-up applies and records in .patches.
+set(KVSFX_7Z_PATCH_RECORD "${SZ}/.patches")
+file(STRINGS "${CMAKE_SOURCE_DIR}/patches/series" KVSFX_7Z_PATCHES REGEX "^[^#]")
+set(KVSFX_7Z_APPLIED_PATCHES "")
+if(EXISTS "${KVSFX_7Z_PATCH_RECORD}")
+  file(STRINGS "${KVSFX_7Z_PATCH_RECORD}" KVSFX_7Z_APPLIED_PATCHES)
+endif()
+foreach(p IN LISTS KVSFX_7Z_PATCHES)
+  if(NOT p IN_LIST KVSFX_7Z_APPLIED_PATCHES)
+    message(FATAL_ERROR "${SZ} lacks the library patch ${p} (patches/series); "
+      "run scripts/setup-host.sh --sources to apply it")
+  endif()
+endforeach()
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
+  "${CMAKE_SOURCE_DIR}/patches/series" "${KVSFX_7Z_PATCH_RECORD}")
+
 # No AES, SHA-256 or CRC-64: the stub never supplies a password, so an encrypted payload fails to extract with or
 # without the AES decoder ("unsupported method"), and 7z extraction checks CRC-32 only.
 set(KVSFX_7Z_C_SOURCES

@@ -1,5 +1,5 @@
 // Arbitrary bytes as the stub's payload: opened as a 7z archive from memory with the stub's format registry and
-// decoder settings, every item path held to the stub's rule, the accepted items written as real files into a fresh
+// decoder settings (LZMA2 on two threads), every item path held to the stub's rule, the accepted items written as real files into a fresh
 // temporary folder. Nothing may appear outside that folder. Written bytes and extracted items are capped, so that
 // false sizes and counts cannot fill the disk or the time.
 #include "Common/Common.h"
@@ -35,6 +35,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
+constexpr UInt32 kDecoderThreads = 2;  // the multi-threaded LZMA2 decoder whatever the host
 constexpr UInt32 kMaxItems = 1000;
 constexpr std::uint64_t kMaxWrittenBytes = std::uint64_t{4} << 20;
 constexpr UInt32 kMaxOpenProgressCalls = 10000;
@@ -292,7 +293,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   {
     CMyComPtr<IInArchive> archive;
     Check(registry.codecs.CreateInArchive(static_cast<unsigned>(registry.formatIndex), archive) == S_OK && archive);
-    Check(ApplyDecoderSettings(archive) == S_OK);
+    Check(ApplyDecoderSettings(archive, kDecoderThreads) == S_OK);
     CMyComPtr<IInStream> stream = new MemoryInStream(data, size);
     CMyComPtr<IArchiveOpenCallback> openCallback = new OpenCallback;
     const UInt64 lastHeaderOffset = kestrova::kPayloadSearchLimit - 1;

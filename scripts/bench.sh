@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Extraction benchmark: the stub under Wine side by side with native `7zz x`, an NSIS installer of the same files
-# under Wine and Wine's own start-up (an empty GUI program), on reproducible payloads (scripts/bench-payload.py,
+# under Wine, the file system's own cost of writing those files (kv-minwriter, a minimal Win32 writer built for the
+# stub's target: the yardstick) and Wine's own start-up (an empty GUI program), on reproducible payloads (scripts/bench-payload.py,
 # fixed seeds): mixed files as one LZMA2 block and as several blocks (the multi-threaded decoder), Windows
 # programs with BCJ2, many small files, and 1 KiB. The programs alternate within each repeat; min and median
 # seconds, speed ratios, peak memory and sizes are printed. Figures only: slow numbers never fail; a program that
@@ -28,9 +29,10 @@ done
 build=$repo/build/$KVSFX_WIN_BUILD
 stub=${stub:-$build/app/kv-sfxstub.exe}
 empty=$build/tests/win/kv-empty.exe
+writer=$build/tests/win/kv-minwriter.exe
 kvsfx=$repo/build/native/builder/kvsfx
 shipped=$repo/build/win32/app/kv-sfxstub.exe
-for tool in "$stub" "$empty" "$kvsfx" ${baseline:+"$baseline"}; do
+for tool in "$stub" "$empty" "$writer" "$kvsfx" ${baseline:+"$baseline"}; do
   [ -f "$tool" ] || { echo "bench: missing $tool (scripts/build.sh $KVSFX_WIN_BUILD and native build it)" >&2; exit 1; }
 done
 command -v 7zz >/dev/null && command -v makensis >/dev/null ||
@@ -44,13 +46,16 @@ mkdir -p "$bench"
 
 # --- host --------------------------------------------------------------------------------------------------------
 native_ratios=1
+variant=i686
 echo "kv-sfx extraction benchmark: $([ $quick = 1 ] && echo quick || echo full), $mib MiB, $small_files small files, $repeats repeats"
 if [ "${KVSFX_WINE_EMULATED:-0}" = 1 ] || [ "$KVSFX_WINE_BITS" = 64 ]; then
-  native_ratios=0
   if [ "$KVSFX_WINE_BITS" = 64 ]; then
-    echo "NOTE: this host runs no 32-bit program: the x86-64 build of the stub runs instead of the shipped one, no"
-    echo "      NSIS installer runs, and no ratio against native programs is printed (sizes are measured as usual)."
+    variant=x86-64
+    echo "NOTE: this host runs no 32-bit program: the x86-64 build of the stub and of the yardstick run instead of"
+    echo "      the shipped i686 ones, and no NSIS installer runs. The ratios below are the x86-64 variant's (our"
+    echo "      code and Wine); the shipped stub's own figures need a host that runs 32-bit programs."
   else
+    native_ratios=0
     echo "NOTE: 32-bit programs run emulated on this host (a qemu-i386 handler is registered): times of Windows"
     echo "      programs are not comparable with native ones, and no ratio against native programs is printed."
   fi
@@ -116,6 +121,12 @@ exes=$(payload "exes-$mib" exes "$mib")
 small=$(payload "small-$small_files" small "$small_files")
 tiny=$(payload tiny tiny)
 one_block="-m0=LZMA2:d=16m -mx=5 -mmt=1"
+# kind NAME FOLDER: the files of FOLDER as kv-minwriter's manifest (size, path), in the archive's order of names
+manifest() {
+  local out=$bench/$1.manifest
+  [ -f "$out" ] || (cd "$2" && find . -type f -printf '%s %P\n' | LC_ALL=C sort -k2) > "$out"
+  echo "$out"
+}
 # name|folder|7zz switches|description
 kinds=(
   "single|$mixed|$one_block|mixed files, one LZMA2 block"
@@ -124,13 +135,14 @@ kinds=(
   "small|$small|$one_block|$small_files small files, one LZMA2 block"
   "tiny|$tiny|$one_block|1 KiB, start-up"
 )
-declare -A folder_of archive_of nsis_of stub_of base_of describe
+declare -A folder_of archive_of nsis_of stub_of base_of describe manifest_of
 printf '%-7s %-44s %9s %9s %9s %9s  %s\n' kind payload files MiB "7z KiB" "NSIS KiB" "7zz switches"
 for entry in "${kinds[@]}"; do
   IFS='|' read -r kind folder switches description <<<"$entry"
   folder_of[$kind]=$folder
   describe[$kind]=$description
   archive_of[$kind]=$(archive "$folder" "$switches")
+  manifest_of[$kind]=$(manifest "$(basename "$folder")" "$folder")
   nsis_of[$kind]=$(nsis "$folder" 16)
   stub_of[$kind]=$(installer "$stub" "${archive_of[$kind]}")
   [ -z "$baseline" ] || base_of[$kind]=$(installer "$baseline" "${archive_of[$kind]}")
@@ -162,11 +174,11 @@ run() {
   [ "${rss[$kind|$program]:-0}" -ge "$peak" ] || rss[$kind|$program]=$peak
 }
 declare -A want
-programs=(7zz stub)
+programs=(7zz stub writer)
 [ -z "$baseline" ] || programs+=(baseline)
 [ "$KVSFX_WINE_BITS" = 64 ] || programs+=(nsis)
 echo
-echo "running: ${programs[*]} (and the empty program with the 1 KiB payload), alternating, $repeats repeats" \
+echo "running: ${programs[*]} ($variant; writer: the yardstick; and the empty program with the 1 KiB payload), alternating, $repeats repeats" \
   "(the 1 KiB payload: at least 10)..."
 for entry in "${kinds[@]}"; do
   kind=${entry%%|*}
@@ -178,6 +190,7 @@ for entry in "${kinds[@]}"; do
     for program in "${programs[@]}" $([ "$kind" = tiny ] && echo empty); do
       case $program in
         7zz) run "$kind" 7zz 7zz x -y -bd -bso0 -bsp0 -o"$out" "${archive_of[$kind]}" ;;
+        writer) run "$kind" writer wine "$writer" "$(winepath -w "${manifest_of[$kind]}" | tr -d '\r')" "$target" ;;
         stub) run "$kind" stub wine "${stub_of[$kind]}" --gui off --target "$target" ;;
         baseline) run "$kind" baseline wine "${base_of[$kind]}" --gui off --target "$target" ;;
         nsis) run "$kind" nsis wine "${nsis_of[$kind]}" /S "/D=$target" ;;
@@ -192,24 +205,30 @@ rm -rf "$out"
 # --- figures -----------------------------------------------------------------------------------------------------
 # min and median of a list of seconds
 stats() { tr ' ' '\n' <<<"$1" | sed '/^$/d' | sort -g | awk '{ v[NR] = $1 } END { m = NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2; printf "%.3f %.3f", v[1], m }'; }
-ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.2f", a / b; else print "-" }'; }
+# a / b, or "-" where either did not run
+ratio() { awk -v a="${1:-0}" -v b="${2:-0}" 'BEGIN { if (a > 0 && b > 0) printf "%.2f", a / b; else print "-" }'; }
 echo
 echo "seconds (wall clock, each program started from the shell, Wine start-up included); speed = the other's median"
-echo "time / this median time (above 1: this one is faster); peak RSS of the process (Wine's own mappings included)"
-header=$(printf '%-7s %-9s %8s %8s %10s %11s' kind program min median "speed/7zz" "speed/NSIS")
+echo "time / this median time (above 1: this one is faster); x writer = this median time / the yardstick's (the file"
+echo "system's own cost of writing the same files); peak RSS of the process (Wine's own mappings included)"
+echo "build: $variant ($KVSFX_WIN_BUILD)$([ $native_ratios = 1 ] || echo ', no ratio against native programs: emulated')"
+header=$(printf '%-7s %-9s %8s %8s %10s %11s %9s' kind program min median "speed/7zz" "speed/NSIS" "x writer")
 [ -z "$baseline" ] || header+=$(printf ' %13s' "time/baseline")
 printf '%s %13s\n' "$header" "peak RSS MiB"
 for entry in "${kinds[@]}"; do
   kind=${entry%%|*}
   read -r _ median_7zz <<<"$(stats "${seconds[$kind|7zz]}")"
-  median_nsis=0 median_base=0
+  median_nsis=0 median_base=0 median_writer=0
   [ -z "${seconds[$kind|nsis]:-}" ] || read -r _ median_nsis <<<"$(stats "${seconds[$kind|nsis]}")"
+  [ -z "${seconds[$kind|writer]:-}" ] || read -r _ median_writer <<<"$(stats "${seconds[$kind|writer]}")"
   [ -z "$baseline" ] || read -r _ median_base <<<"$(stats "${seconds[$kind|baseline]}")"
   for program in "${programs[@]}" $([ "$kind" = tiny ] && echo empty); do
     read -r low median <<<"$(stats "${seconds[$kind|$program]}")"
     versus_7zz=$([ $native_ratios = 1 ] && [ "$program" != 7zz ] && ratio "$median_7zz" "$median" || echo -)
     versus_nsis=$([ "$program" != nsis ] && ratio "$median_nsis" "$median" || echo -)
-    line=$(printf '%-7s %-9s %8s %8s %10s %11s' "$kind" "$program" "$low" "$median" "$versus_7zz" "$versus_nsis")
+    case $program in 7zz|writer|empty) versus_writer=- ;; *) versus_writer=$(ratio "$median" "$median_writer") ;; esac
+    line=$(printf '%-7s %-9s %8s %8s %10s %11s %9s' "$kind" "$program" "$low" "$median" "$versus_7zz" "$versus_nsis" \
+      "$versus_writer")
     [ -z "$baseline" ] || line+=$(printf ' %13s' "$([ "$program" = stub ] && ratio "$median" "$median_base" || echo -)")
     printf '%s %13s\n' "$line" "$(( ${rss[$kind|$program]} >> 10 ))"
   done
@@ -221,5 +240,9 @@ echo
 echo "start-up: the stub extracting 1 KiB takes $(milliseconds "$median_tiny" "$median_empty") ms more than Wine" \
   "starting an empty GUI program (medians $median_tiny s and $median_empty s; minima" \
   "$(milliseconds "$min_tiny" "$min_empty") ms apart)"
+read -r _ median_small <<<"$(stats "${seconds[small|stub]}")"
+read -r _ median_small_writer <<<"$(stats "${seconds[small|writer]}")"
+echo "small files: the stub takes $(ratio "$median_small" "$median_small_writer") times the yardstick's time" \
+  "(medians $median_small s and $median_small_writer s, $small_files files, $variant)"
 echo "peak memory of the stub above the empty program's $(( ${rss[tiny|empty]} >> 10 )) MiB:" \
   "$(for entry in "${kinds[@]}"; do kind=${entry%%|*}; printf '%s %d MiB; ' "$kind" $(( (${rss[$kind|stub]} - ${rss[tiny|empty]}) >> 10 )); done)"

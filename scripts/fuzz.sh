@@ -7,6 +7,10 @@
 #     inputs it finds are merged with -merge=1 into fuzz/corpus/<target>/ (only those adding coverage beyond the
 #     seeds and the corpus so far; commit them). Prints executions, coverage (cov, ft) and findings per target;
 #     logs and failing inputs go to build/fuzz/campaign/.
+#   scripts/fuzz.sh --replay [TARGET...]
+#     Only the timing-dependent regression inputs (fuzz/seeds/<target>/regress-mt-*: races between decoder threads),
+#     each replayed KVSFX_FUZZ_REPLAYS times (default 200), and mtdec_interleaving, which forces the decoder race
+#     that they once hit. Smoke runs begin with the same.
 # Every run reads fuzz/seeds/<target>/, fuzz/corpus/<target>/ and the dictionary fuzz/<target>.dict if present.
 # A failing input (crash, sanitizer report, leak, timeout, out of memory) fails the script. KVSFX_FUZZ_BUILD picks
 # another fuzz build (fuzz32, fuzz-tsan; default fuzz); its files go to build/<that build>/ instead.
@@ -20,8 +24,13 @@ if [ "${1:-}" = --campaign ]; then
   shift
   [ $# -gt 0 ] || { echo "usage: $0 --campaign SECONDS [--runs N] [TARGET...]" >&2; exit 2; }
 fi
-seconds=${1:-20}
-shift || true
+if [ "${1:-}" = --replay ]; then
+  mode=replay
+  shift
+else
+  seconds=${1:-20}
+  shift || true
+fi
 if [ "${1:-}" = --runs ]; then runs=$2; shift 2; fi
 build=${KVSFX_FUZZ_BUILD:-fuzz}
 scripts/build.sh "$build" >/dev/null
@@ -42,6 +51,21 @@ inputs() {
 
 # The failing inputs libFuzzer left with the given prefix.
 artifacts() { ls -- "$1"crash-* "$1"leak-* "$1"timeout-* "$1"oom-* 2>/dev/null || true; }
+
+replay() {
+  local target=$1 inputs
+  mapfile -t inputs < <(ls -- "fuzz/seeds/$target"/regress-mt-* 2>/dev/null || true)
+  [ ${#inputs[@]} -gt 0 ] || return 0
+  echo "fuzz: $target replays ${#inputs[@]} timing-dependent inputs ${KVSFX_FUZZ_REPLAYS:-200} times each"
+  local input
+  for input in "${inputs[@]}"; do
+    "build/$build/fuzz/$target" -runs="${KVSFX_FUZZ_REPLAYS:-200}" "$input" > "build/$build/replay.log" 2>&1 || {
+      grep -E 'ERROR|SUMMARY|runtime error' "build/$build/replay.log" | head -5 >&2
+      echo "fuzz: $target failed on $input (log: build/$build/replay.log)" >&2
+      return 1
+    }
+  done
+}
 
 smoke() {
   local target=$1 corpus="build/$build/corpus/$1" prefix="build/$build/artifacts/$1-"
@@ -109,6 +133,10 @@ campaign() {
 }
 
 failed=0
+if [ "$mode" != campaign ]; then
+  "build/$build/fuzz/mtdec_interleaving" || failed=1
+  [ "$mode" = replay ] || for target in "${targets[@]}"; do replay "$target" || failed=1; done
+fi
 for target in "${targets[@]}"; do
   "$mode" "$target" || failed=1
 done

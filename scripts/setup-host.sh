@@ -97,12 +97,41 @@ fetch_source() {   # package, directory name to unpack to
   say "unpacked $pkg $version into deps/$dir"
 }
 
+# Our fixes to library bugs (patches/series, Debian style) are applied right after unpacking; the tree records the
+# ones it has in .patches. A tree unpacked before a patch existed gets it on the next run; one that holds a patch no
+# longer in the series is unpacked afresh.
+apply_patches() {   # directory name, patch folder
+  local dir=$1 pdir=$2 tree="$deps/$1" name
+  local record="$tree/.patches"
+  [ -f "$pdir/series" ] || return 0
+  touch "$record"
+  if grep -qvxF -f <(grep -v '^#' "$pdir/series") "$record"; then
+    say "deps/$dir has patches that patches/series no longer lists: unpacking it afresh"
+    rm -f "$tree/.unpacked"
+    return 1
+  fi
+  while read -r name; do
+    case "$name" in ''|'#'*) continue ;; esac
+    grep -qxF "$name" "$record" && continue
+    if patch -p1 -N -s -f --dry-run -d "$tree" < "$pdir/$name" >/dev/null; then
+      patch -p1 -N -s -f -d "$tree" < "$pdir/$name" >/dev/null || die "applying $name to deps/$dir failed"
+      say "patched deps/$dir: $name"
+    elif patch -p1 -R -s -f --dry-run -d "$tree" < "$pdir/$name" >/dev/null; then
+      say "deps/$dir already holds $name"
+    else
+      die "$name does not apply to deps/$dir: unpack it afresh (remove deps/$dir) and run this script again"
+    fi
+    printf '%s\n' "$name" >> "$record"
+  done < "$pdir/series"
+}
+
 record_versions() {
   cat "$deps"/*/.unpacked > "$deps/VERSIONS"
 }
 
 if [ "${1:-}" != "--sources" ]; then install_packages; fi
 fetch_source 7zip 7zip
+apply_patches 7zip "$repo/patches" || { fetch_source 7zip 7zip; apply_patches 7zip "$repo/patches"; }
 fetch_source tinyxml2 tinyxml2
 record_versions
 [ -f "$deps/7zip/CPP/7zip/Archive/7z/7zHandler.cpp" ] || die "7-Zip sources incomplete in deps/7zip"

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds every configuration and runs every test:
-# native unit and command-line tests (plain and with ASan+UBSan), fuzz smoke runs, the Windows-side tests under
+# native unit and command-line tests (plain and with ASan+UBSan), fuzz smoke runs and the decoder-thread races
+# under ThreadSanitizer, the Windows-side tests under
 # Wine (which also use the native kvsfx) and a quick benchmark run that only prints figures. The Wine tests run the
 # i686 build where Wine can run 32-bit programs, else its x86-64 build (scripts/wine-env.sh tells which); the
 # shipped i686 stub is checked everywhere.
@@ -35,6 +36,9 @@ ctest --test-dir build/asan --output-on-failure
 
 step "fuzz smoke runs"
 scripts/fuzz.sh "${KVSFX_FUZZ_SECONDS:-20}"
+
+step "decoder-thread races under ThreadSanitizer (regression inputs replayed, one interleaving forced)"
+KVSFX_FUZZ_BUILD=fuzz-tsan scripts/fuzz.sh --replay payload_fuzzer
 
 step "Windows-side tests under Wine ($KVSFX_WIN_BUILD)"
 scripts/wine-session.sh ctest --test-dir "build/$KVSFX_WIN_BUILD" --output-on-failure -LE on-demand

@@ -2,21 +2,21 @@
 
 #include "app/ProcessValues.h"
 #include "app/RunOutcome.h"
-#include "app/win32/WindowMessages.h"
 #include "commands/ProgramFolder.h"
 #include "config/win32/Wow64FsRedirectionGuard.h"
 #include "support/Failure.h"
 #include "support/Formatter.h"
 #include "support/win32/ModuleFileName.h"
+#include "support/win32/Win32Failure.h"
 
 using namespace kestrova;
 
 App::App(HINSTANCE instance, RunPlanner& planner)
-    : instance_(instance), planner_(planner), messageWindow_(instance, this), shared_(std::make_shared<Shared>()) {
+    : instance_(instance), planner_(planner), shared_(std::make_shared<Shared>()) {
   shared_->parameters.Insert(kSfxExitCodeName, KVFormatDecimal(0));
 }
 
-App::~App() { TearDownWindows(); }
+App::~App() { progress_.Destroy(); }
 
 KVResult App::Run(std::uint32_t& exitCode) {
   exitCode = 0;
@@ -24,22 +24,17 @@ KVResult App::Run(std::uint32_t& exitCode) {
   KV_RETURN_IF_FAILED(module.Init(), "reading the program's file name");
   SetProgramFolder(module.Folder());
 
-  KV_RETURN_IF_FAILED(messageWindow_.Create(), "creating the message window");
-  shared_->messageWindow = messageWindow_.Handle();
+  KV_RETURN_IF_FAILED(shared_->uiActions.Open(), "opening the UI action queue");
+  shared_->progressChanged.reset(::CreateEventW(nullptr, FALSE, FALSE, nullptr));
+  KV_RETURN_LAST_ERROR_IF(!shared_->progressChanged, "creating the progress event");
 
   shared_->tasks.clear();
-  const RunEnvironment environment{&shared_->parameters, messageWindow_.Handle(), &shared_->uiActions};
+  const RunEnvironment environment{&shared_->parameters, &shared_->uiActions};
   KV_RETURN_IF_FAILED(planner_.PlanRun(environment, shared_->tasks), "planning the run of {}", module.fullPath);
 
-  KV_RETURN_IF_FAILED(progress_.Create(instance_, ApplicationTitle()), "creating the progress dialog");
-  timerId_ = ::SetTimer(messageWindow_.Handle(), kWorkerPollTimerId, kWorkerPollIntervalMs, nullptr);
-  if (const KVResult r = StartWorker(); r != KV_OK) {
-    TearDownWindows();
-    return KV_FAIL(r, "starting the worker thread");
-  }
-
-  const KVResult quitCode = RunMessageLoop();
-  TearDownWindows();
+  KV_RETURN_IF_FAILED(StartWorker(), "starting the worker thread");
+  const KVResult quitCode = WaitForWorker();
+  progress_.Destroy();
   if (quitCode != KV_OK) return KV_FAIL(quitCode, "running the tasks");
   KV_RETURN_IF_FAILED(ReadExitCode(shared_->parameters, exitCode), "reading SfxExitCode as a number");
   return KV_OK;
@@ -63,75 +58,66 @@ unsigned __stdcall App::WorkerProcedure(void* argument) {
     else result = RunTaskList(shared.tasks, shared.parameters, shared);
   }
   shared.worker.SetResult(result);
-  // The run ends now rather than at the next poll (up to kWorkerPollIntervalMs later); the poll stays as the
-  // fallback should the message be lost.
-  if (const HWND window = shared.messageWindow.load()) ::PostMessageW(window, kWmWorkerDone, 0, 0);
   return 0;
 }
 
-KVResult App::RunMessageLoop() {
-  MSG message = {};
+KVResult App::WaitForWorker() {
+  const HANDLE events[] = {shared_->worker.Handle(), shared_->progressChanged.get(), shared_->uiActions.Ready()};
+  const DWORD count = sizeof(events) / sizeof(events[0]);
   for (;;) {
-    const BOOL got = ::GetMessageW(&message, nullptr, 0, 0);
-    if (got == -1) continue;
-    if (got == 0) return static_cast<KVResult>(message.wParam);
-    ::TranslateMessage(&message);
-    ::DispatchMessageW(&message);
-  }
-}
-
-void App::HandleMessage(UINT message, WPARAM wParam, LPARAM /*lParam*/) {
-  switch (message) {
-    case WM_TIMER:
-      if (wParam == kWorkerPollTimerId) OnTimer();
-      break;
-    case kWmShowProgress:
-      progress_.Show(wParam != 0);
-      break;
-    case kWmRunUIActions:
-      OnRunUIActions();
-      break;
-    case kWmWorkerDone:
-      OnWorkerDone();
-      break;
-    default:
-      break;
-  }
-}
-
-void App::OnTimer() {
-  WorkerThread& worker = shared_->worker;
-  const bool running = worker.IsRunning();
-  const KVResult result = worker.Result();
-  if (running && result == KV_OK) return;
-  worker.Join();
-  ::PostQuitMessage(static_cast<int>(result));
-}
-
-void App::OnWorkerDone() {
-  WorkerThread& worker = shared_->worker;
-  worker.Join();
-  ::PostQuitMessage(static_cast<int>(worker.Result()));
-}
-
-void App::OnRunUIActions() {
-  while (UIAction* action = shared_->uiActions.Pop()) {
-    const KVResult result = action->Execute(progress_.Handle());
-    if (result != KV_OK) {
-      ::PostQuitMessage(static_cast<int>(result));
-      return;
+    // Until a window exists the main thread has no messages to serve, and the wait needs no window system.
+    // Then the worker's requests come first, as its posted messages did before input: keys typed while the
+    // main thread was busy reach the message box that the worker asked for, not the dialog behind it.
+    const DWORD woken = progress_.Handle() == nullptr
+                            ? ::WaitForMultipleObjects(count, events, FALSE, INFINITE)
+                            : ::MsgWaitForMultipleObjectsEx(count, events, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    switch (woken) {
+      case WAIT_OBJECT_0:
+        shared_->worker.Join();
+        return shared_->worker.Result();
+      case WAIT_OBJECT_0 + 1:
+        KV_RETURN_IF_FAILED(OnProgressChanged(), "showing the progress dialog");
+        break;
+      case WAIT_OBJECT_0 + 2:
+        if (const KVResult r = OnRunUIActions(); r != KV_OK) return r;
+        break;
+      case WAIT_OBJECT_0 + count:
+        DispatchMessages();
+        break;
+      default:
+        return KV_FAIL(KVLastError(), "waiting for the worker");
     }
   }
 }
 
-void App::TearDownWindows() {
-  if (timerId_ != 0) {
-    ::KillTimer(messageWindow_.Handle(), kWorkerPollTimerId);
-    timerId_ = 0;
+KVResult App::OnProgressChanged() {
+  const bool visible = shared_->progressVisible.load();
+  if (visible && progress_.Handle() == nullptr) {
+    KV_RETURN_IF_FAILED(progress_.Create(instance_, ApplicationTitle()), "creating the progress dialog");
   }
-  messageWindow_.Destroy();
-  shared_->messageWindow = nullptr;
-  progress_.Destroy();
+  progress_.Show(visible);
+  return KV_OK;
+}
+
+KVResult App::OnRunUIActions() {
+  shared_->uiActions.Woken();
+  while (UIAction* action = shared_->uiActions.Pop()) {
+    // The progress dialog owns the message boxes, shown or not.
+    if (progress_.Handle() == nullptr) {
+      KV_RETURN_IF_FAILED(progress_.Create(instance_, ApplicationTitle()), "creating the progress dialog");
+    }
+    const KVResult result = action->Execute(progress_.Handle());
+    if (result != KV_OK) return result;
+  }
+  return KV_OK;
+}
+
+void App::DispatchMessages() {
+  MSG message = {};
+  while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    ::TranslateMessage(&message);
+    ::DispatchMessageW(&message);
+  }
 }
 
 std::uint32_t App::Shared::TickCount() { return ::GetTickCount(); }
@@ -139,6 +125,6 @@ std::uint32_t App::Shared::TickCount() { return ::GetTickCount(); }
 void App::Shared::Sleep(std::uint32_t milliseconds) { ::Sleep(milliseconds); }
 
 void App::Shared::ShowProgress(bool visible) {
-  // After the loop has ended there is no window; posting to null would land in this thread's own queue.
-  if (const HWND window = messageWindow.load()) ::PostMessageW(window, kWmShowProgress, visible ? 1 : 0, 0);
+  progressVisible = visible;
+  ::SetEvent(progressChanged.get());
 }

@@ -1,4 +1,4 @@
-// The application object: message window, worker, task list, parameters and progress dialog of one run.
+// The application object: worker, task list, parameters and progress dialog of one run.
 #pragma once
 #include <windows.h>
 
@@ -8,7 +8,6 @@
 
 #include "app/Task.h"
 #include "app/WorkerBody.h"
-#include "app/win32/MessageWindow.h"
 #include "app/win32/RunPlanner.h"
 #include "app/win32/UIActionQueue.h"
 #include "app/win32/WorkerThread.h"
@@ -16,17 +15,15 @@
 #include "support/win32/UniqueResource.h"
 #include "ui/win32/ProgressDlg.h"
 
-class App final : public MessageHandler {
+class App final {
  public:
   App(HINSTANCE instance, RunPlanner& planner);
-  ~App() override;
+  ~App();
   App(const App&) = delete;
   App& operator=(const App&) = delete;
 
   // Runs the whole installer; `exitCode` receives the value of SfxExitCode when the run succeeds.
   kestrova::KVResult Run(std::uint32_t& exitCode);
-
-  void HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
  private:
   // Everything the worker thread touches. The worker holds its own reference, so that a run ended early by a
@@ -36,7 +33,9 @@ class App final : public MessageHandler {
     UIActionQueue uiActions;
     TaskList tasks;
     ParameterStore parameters;
-    std::atomic<HWND> messageWindow{nullptr};
+    // The progress dialog the worker asks for; the event wakes the main thread to show or hide it.
+    std::atomic<bool> progressVisible{false};
+    kestrova::KVUniqueHandle progressChanged;
 
     std::uint32_t TickCount() override;
     void Sleep(std::uint32_t milliseconds) override;
@@ -45,17 +44,14 @@ class App final : public MessageHandler {
 
   static unsigned __stdcall WorkerProcedure(void* argument);
   kestrova::KVResult StartWorker();
-  kestrova::KVResult RunMessageLoop();
-  void OnTimer();
-  // The worker said it has ended: waits for its thread and ends the message loop with its result.
-  void OnWorkerDone();
-  void OnRunUIActions();
-  void TearDownWindows();
+  // Serves the worker until its thread ends (its result) or a UI action fails (that action's code).
+  kestrova::KVResult WaitForWorker();
+  kestrova::KVResult OnProgressChanged();
+  kestrova::KVResult OnRunUIActions();
+  void DispatchMessages();
 
   HINSTANCE instance_;
   RunPlanner& planner_;
-  MessageWindow messageWindow_;
   std::shared_ptr<Shared> shared_;
-  UINT_PTR timerId_ = 0;
-  ProgressDlg progress_;
+  ProgressDlg progress_;  // created when first shown or needed as the owner of a message box
 };

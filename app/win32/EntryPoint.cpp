@@ -1,6 +1,5 @@
 #include "app/win32/EntryPoint.h"
 
-#include <commctrl.h>
 #include <objbase.h>
 
 #include <string>
@@ -38,8 +37,6 @@ int RunInstallerProcess(HINSTANCE instance, RunPlanner& planner) {
   }
 
   const HRESULT com = ::CoInitialize(nullptr);
-  INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_BAR_CLASSES | ICC_COOL_CLASSES};
-  ::InitCommonControlsEx(&controls);
 
   std::uint32_t exitCode = 0;
   App app(instance, planner);

@@ -3,5 +3,5 @@
 
 class RunPlanner;
 
-// The whole process: crash dumps, command line, COM and common controls, the run, its message, the exit code.
+// The whole process: crash dumps, command line, COM, the run, its message, the exit code.
 int RunInstallerProcess(HINSTANCE instance, RunPlanner& planner);

@@ -3,16 +3,15 @@
 #include "extract/win32/DeleteExtractedFolder.h"
 #include "extract/win32/ExtractPayload.h"
 
-ExtractFiles::ExtractFiles(ParameterStore* parameterStore, HWND__* messageWindowHandle, UIActionQueue* uiActionQueue)
-    : Task(kExtractFilesName, parameterStore, messageWindowHandle, uiActionQueue) {
+ExtractFiles::ExtractFiles(ParameterStore* parameterStore, UIActionQueue* uiActionQueue)
+    : Task(kExtractFilesName, parameterStore, uiActionQueue) {
   statusText = kExtractFilesStatus;
 }
 
 kestrova::KVResult ExtractFiles::Run() { return ExtractPayload({}, target, nullptr); }
 
-DeleteExtractedFiles::DeleteExtractedFiles(ParameterStore* parameterStore, HWND__* messageWindowHandle,
-                                           UIActionQueue* uiActionQueue)
-    : Task(kDeleteExtractedFilesName, parameterStore, messageWindowHandle, uiActionQueue) {
+DeleteExtractedFiles::DeleteExtractedFiles(ParameterStore* parameterStore, UIActionQueue* uiActionQueue)
+    : Task(kDeleteExtractedFilesName, parameterStore, uiActionQueue) {
   statusText = kDeleteExtractedFilesStatus;
   hidden = true;
   alwaysRun = true;

@@ -26,7 +26,7 @@ class TaskActionHost final : public ActionHost {
   KVResult ShowMessageBox(const std::u16string& text, std::uint32_t style, MessageResult& answer,
                           bool& answered) override {
     MessageBoxAction box(text, style, answer);
-    answered = box.RunOnMainThread(*task_.uiActions, task_.messageWindow);
+    answered = box.RunOnMainThread(*task_.uiActions);
     if (answered) answer = box.Answer();
     return kestrova::KV_OK;
   }
@@ -39,9 +39,8 @@ class TaskActionHost final : public ActionHost {
 }  // namespace
 
 ExecuteLaunchCommand::ExecuteLaunchCommand(std::u16string commandId, LaunchCommand command,
-                                           ParameterStore* parameterStore, HWND__* messageWindowHandle,
-                                           UIActionQueue* uiActionQueue)
-    : Task(std::move(commandId), parameterStore, messageWindowHandle, uiActionQueue), command_(std::move(command)) {
+                                           ParameterStore* parameterStore, UIActionQueue* uiActionQueue)
+    : Task(std::move(commandId), parameterStore, uiActionQueue), command_(std::move(command)) {
   statusText = kExecuteLaunchCommandStatus;
   hidden = true;
 }

@@ -6,7 +6,7 @@
 class ExecuteLaunchCommand final : public Task {
  public:
   ExecuteLaunchCommand(std::u16string commandId, LaunchCommand command, ParameterStore* parameterStore,
-                       HWND__* messageWindowHandle, UIActionQueue* uiActionQueue);
+                       UIActionQueue* uiActionQueue);
   kestrova::KVResult Run() override;
 
  private:

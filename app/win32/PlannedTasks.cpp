@@ -11,14 +11,12 @@ namespace {
 std::shared_ptr<Task> CreateTask(const PlannedTask& planned, const RunEnvironment& environment) {
   switch (planned.kind) {
     case PlannedTaskKind::ExtractFiles:
-      return std::make_shared<ExtractFiles>(environment.parameters, environment.messageWindow,
-                                            environment.uiActions);
+      return std::make_shared<ExtractFiles>(environment.parameters, environment.uiActions);
     case PlannedTaskKind::DeleteExtractedFiles:
-      return std::make_shared<DeleteExtractedFiles>(environment.parameters, environment.messageWindow,
-                                                    environment.uiActions);
+      return std::make_shared<DeleteExtractedFiles>(environment.parameters, environment.uiActions);
     case PlannedTaskKind::ExecuteLaunchCommand:
       return std::make_shared<ExecuteLaunchCommand>(planned.name, planned.launch, environment.parameters,
-                                                    environment.messageWindow, environment.uiActions);
+                                                    environment.uiActions);
   }
   return nullptr;
 }

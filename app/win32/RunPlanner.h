@@ -1,5 +1,5 @@
 // The part of a run that decides what to do: load the configuration, settle language and target, and build
-// the task list (the run's steps between creating the message window and creating the progress dialog).
+// the task list (the run's steps before the worker starts).
 #pragma once
 #include <windows.h>
 
@@ -13,7 +13,6 @@ class UIActionQueue;
 
 struct RunEnvironment {
   ParameterStore* parameters;
-  HWND messageWindow;
   UIActionQueue* uiActions;
 };
 

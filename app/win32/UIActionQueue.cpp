@@ -1,8 +1,14 @@
 #include "app/win32/UIActionQueue.h"
 
-#include "app/win32/WindowMessages.h"
+#include "support/win32/Win32Failure.h"
 
 using namespace kestrova;
+
+KVResult UIActionQueue::Open() {
+  ready_.reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  KV_RETURN_LAST_ERROR_IF(!ready_, "creating the UI action queue's event");
+  return KV_OK;
+}
 
 void UIActionQueue::Push(UIAction& action) {
   auto lock = lock_.Acquire();
@@ -12,6 +18,7 @@ void UIActionQueue::Push(UIAction& action) {
   if (tail_ != nullptr) tail_->next_ = &action;
   else head_ = &action;
   tail_ = &action;
+  ::SetEvent(ready_.get());
 }
 
 UIAction* UIActionQueue::Pop() {
@@ -19,13 +26,6 @@ UIAction* UIActionQueue::Pop() {
   UIAction* item = head_;
   if (item != nullptr) UnlinkLocked(*item);
   return item;
-}
-
-bool UIActionQueue::Remove(UIAction& action) {
-  auto lock = lock_.Acquire();
-  if (action.queue_ != this) return false;
-  UnlinkLocked(action);
-  return true;
 }
 
 void UIActionQueue::UnlinkLocked(UIAction& action) {
@@ -44,14 +44,10 @@ KVResult WaitableUIAction::Execute(HWND owner) {
   return result;
 }
 
-bool WaitableUIAction::RunOnMainThread(UIActionQueue& queue, HWND messageWindow) {
+bool WaitableUIAction::RunOnMainThread(UIActionQueue& queue) {
   done_.reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
   if (!done_) return false;
   queue.Push(*this);
-  if (!::PostMessageW(messageWindow, kWmRunUIActions, 0, 0)) {
-    // Unreachable main thread: take the action back unless the main thread already popped it.
-    if (queue.Remove(*this)) return false;
-  }
   ::WaitForSingleObject(done_.get(), INFINITE);
   return true;
 }

@@ -27,18 +27,23 @@ class UIAction {
   UIActionQueue* queue_ = nullptr;
 };
 
-// Intrusive first-in-first-out list, safe to push from any thread and pop on the main thread.
+// Intrusive first-in-first-out list, safe to push from any thread and pop on the main thread, which waits on its
+// event: a push signals it.
 class UIActionQueue {
  public:
   UIActionQueue() = default;
   UIActionQueue(const UIActionQueue&) = delete;
   UIActionQueue& operator=(const UIActionQueue&) = delete;
 
+  // Creates the event (manual reset, not signalled).
+  kestrova::KVResult Open();
+  HANDLE Ready() const { return ready_.get(); }
+  // The main thread was woken: resets the event before it pops, so that a later push wakes it again.
+  void Woken() { ::ResetEvent(ready_.get()); }
+
   void Push(UIAction& action);
   // The head item, unlinked; null when the queue is empty.
   UIAction* Pop();
-  // Unlinks the item if it is still queued; false when it was already popped (or never pushed).
-  bool Remove(UIAction& action);
 
  private:
   void UnlinkLocked(UIAction& action);
@@ -46,6 +51,7 @@ class UIActionQueue {
   UIAction* head_ = nullptr;
   UIAction* tail_ = nullptr;
   kestrova::KVCriticalSection lock_;
+  kestrova::KVUniqueHandle ready_;
 };
 
 // A UI action that a task waits for: the main thread runs Show, then releases the waiting task.
@@ -53,9 +59,9 @@ class WaitableUIAction : public UIAction {
  public:
   kestrova::KVResult Execute(HWND owner) final;
 
-  // Queues the action, wakes the main thread through the message window and waits until it has run.
-  // Returns false, without waiting, when the main thread could not be reached: the action did nothing.
-  bool RunOnMainThread(UIActionQueue& queue, HWND messageWindow);
+  // Queues the action and waits until the main thread has run it. Returns false, without waiting, when the
+  // action cannot be waited for: it did nothing.
+  bool RunOnMainThread(UIActionQueue& queue);
 
  protected:
   WaitableUIAction() = default;

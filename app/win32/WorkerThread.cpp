@@ -20,10 +20,6 @@ void WorkerThread::SetResult(KVResult result) {
   result_ = result;
 }
 
-bool WorkerThread::IsRunning() const {
-  return thread_ && ::WaitForSingleObject(thread_.get(), 0) == WAIT_TIMEOUT;
-}
-
 KVResult WorkerThread::Result() const {
   auto lock = lock_.Acquire();
   return result_;

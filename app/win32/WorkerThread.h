@@ -18,9 +18,10 @@ class WorkerThread {
   kestrova::KVResult Start(Procedure procedure, void* argument);
   // Worker side: the run's result.
   void SetResult(kestrova::KVResult result);
-  // Main side: whether the thread still runs, and the result it has set so far.
-  bool IsRunning() const;
+  // Main side: the result it has set so far.
   kestrova::KVResult Result() const;
+  // Signalled when the thread has ended; null before the start and after the join.
+  HANDLE Handle() const { return thread_.get(); }
   // Waits for the thread in slices of 1000 ms, then releases it.
   void Join();
 

@@ -10,6 +10,7 @@
 #include "extract/ItemPath.h"
 #include "support/Failure.h"
 #include "support/Text.h"
+#include "support/win32/FullPathName.h"
 #include "support/win32/UniqueResource.h"
 #include "support/win32/Win32Failure.h"
 
@@ -20,15 +21,9 @@ namespace {
 
 constexpr char16_t kSeparator = u'\\';
 
-bool FullPathName(const std::u16string& path, std::u16string& fullPath) {
-  const DWORD size = ::GetFullPathNameW(AsWide(path), 0, nullptr, nullptr);
-  if (size == 0) return false;
-  fullPath.assign(size, u'\0');
-  const DWORD length = ::GetFullPathNameW(AsWide(path), size, AsWide(fullPath), nullptr);
-  if (length == 0 || length >= size) return false;
-  fullPath.resize(length);
-  return true;
-}
+// Archives made on other systems keep POSIX mode bits in the high half: only the Windows bits are set (as
+// SetFileAttrib_PosixHighDetect sets them).
+UInt32 WindowsAttributes(UInt32 stored) { return (stored & 0xF0000000) != 0 ? stored & 0x3FFF : stored; }
 
 }  // namespace
 
@@ -42,6 +37,8 @@ class ItemFile final : public ISequentialOutStream, public CMyUnknownImp {
   Z7_IFACE_COM7_IMP(ISequentialOutStream)
 
  public:
+  // A new file only: fails where anything exists at the path.
+  bool CreateNew(const std::u16string& path) { return file_.Create_NEW(AsWide(path)); }
   bool Create(const std::u16string& path) { return file_.Create_ALWAYS(AsWide(path)); }
   void SetMTime(const FILETIME& time) { file_.SetMTime(&time); }
   HRESULT Close() { return file_.Close() ? S_OK : Failed(); }
@@ -70,12 +67,16 @@ void ExtractCallback::Init(IInArchive* archive, const std::u16string& directoryP
   message_.clear();
   corrupt_ = false;
   writeError_ = kestrova::KV_OK;
-  createdFolder_.clear();
+  createdFolders_.clear();
   folderTimes_.clear();
   defaults_ = {std::move(defaultName), defaultTime, defaultAttributes};
   archive_ = archive;
   directoryPath_ = directoryPath;
   if (directoryPath_.empty() || directoryPath_.back() != kSeparator) directoryPath_ += kSeparator;
+  if (kestrova::KVWinGetFullPathName(directoryPath_, fullDirectoryPath_) != kestrova::KV_OK) {
+    fullDirectoryPath_.clear();  // then no item lands inside
+  }
+  if (!fullDirectoryPath_.empty() && fullDirectoryPath_.back() != kSeparator) fullDirectoryPath_ += kSeparator;
 }
 
 Z7_COM7F_IMF(ExtractCallback::SetTotal(UInt64)) { return S_OK; }
@@ -89,10 +90,9 @@ Z7_COM7F_IMF(ExtractCallback::PrepareOperation(Int32 askExtractMode)) {
 
 // The joined path, folded the way Win32 folds it, still lies below the target folder (no device, no climbing).
 bool ExtractCallback::LandsInsideDirectory() const {
-  std::u16string root;
+  const std::u16string& root = fullDirectoryPath_;
   std::u16string item;
-  if (!FullPathName(directoryPath_, root) || !FullPathName(diskPath_, item)) return false;
-  if (root.empty() || root.back() != kSeparator) root += kSeparator;
+  if (root.empty() || kestrova::KVWinGetFullPathName(diskPath_, item) != kestrova::KV_OK) return false;
   return item.size() > root.size() && item.compare(0, root.size(), root) == 0;
 }
 
@@ -120,27 +120,20 @@ Z7_COM7F_IMF(ExtractCallback::GetStream(UInt32 index, ISequentialOutStream** out
 
   if (!item_.isDirectory) parts.pop_back();
   if (!item_.isAnti) {
-    std::u16string folder = directoryPath_;
+    // Each folder is created once per extraction, not once per item in it (the archive sorts items by name
+    // extension before folder, and every call is a system call that looks the path up).
+    std::u16string step = directoryPath_;
     for (const std::u16string_view part : parts) {
-      folder += part;
-      folder += kSeparator;
-    }
-    // Items come folder by folder: each folder is created once, not once per item (every call is a system call).
-    if (folder != createdFolder_) {
-      std::u16string step = directoryPath_;
-      for (const std::u16string_view part : parts) {
-        step += part;
-        NFile::NDir::CreateDir(AsWide(step));  // existing folders are normal
-        step += kSeparator;
-      }
-      createdFolder_ = std::move(folder);
+      step += part;
+      if (createdFolders_.insert(step).second) NFile::NDir::CreateDir(AsWide(step));  // existing ones are normal
+      step += kSeparator;
     }
   }
 
   if (item_.isDirectory) {
     if (item_.isAnti) {
       NFile::NDir::RemoveDir(AsWide(diskPath_));
-      createdFolder_.clear();
+      createdFolders_.clear();
     } else {
       folderTimes_.push_back({diskPath_, item_.time});
     }
@@ -163,6 +156,14 @@ HRESULT ExtractCallback::ItemFailed(const char16_t* message) {
 
 // Replaces whatever is at the disk path: a read-only file loses the attribute first, a folder cannot be replaced.
 HRESULT ExtractCallback::PrepareFile() {
+  // Usually nothing is there: one call creates the file (an existence check first would look the path up twice,
+  // and under Wine a name that does not exist is looked for through the whole folder).
+  if (!item_.isAnti) {
+    outFileSpec_ = new ItemFile;
+    outFile_ = outFileSpec_;
+    if (outFileSpec_->CreateNew(diskPath_)) return S_OK;
+    ReleaseOutput();
+  }
   // One attribute query rather than a directory search; the search (which retries with the \\?\ prefix) only
   // where a long path may have failed the query.
   bool exists = ::GetFileAttributesW(AsWide(diskPath_)) != INVALID_FILE_ATTRIBUTES;
@@ -193,8 +194,10 @@ Z7_COM7F_IMF(ExtractCallback::SetOperationResult(Int32 operationResult)) {
         ReleaseOutput();
         if (closed != S_OK) return closed;
       }
-      // Archives made on other systems keep POSIX mode bits in the high half: only the Windows bits are set.
-      if (extractMode_ && !diskPath_.empty()) {
+      // A new file has the archive attribute: it is set only where the item asks for others. Archives made on
+      // other systems keep POSIX mode bits in the high half: only the Windows bits are set.
+      if (extractMode_ && !diskPath_.empty() &&
+          (item_.isDirectory || WindowsAttributes(item_.attributes) != FILE_ATTRIBUTE_ARCHIVE)) {
         NFile::NDir::SetFileAttrib_PosixHighDetect(AsWide(diskPath_), item_.attributes);
       }
       return S_OK;

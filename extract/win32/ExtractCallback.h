@@ -5,6 +5,7 @@
 #include "7zip/Archive/IArchive.h"
 #include "Common/MyCom.h"
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -57,7 +58,8 @@ class ExtractCallback final : public IArchiveExtractCallback, public CMyUnknownI
   std::u16string directoryPath_;  // ends with a separator
   ArchiveItem item_;
   std::u16string diskPath_;
-  std::u16string createdFolder_;  // the folder (with a trailing separator) that the last item made sure of
+  std::u16string fullDirectoryPath_;     // directoryPath_ as Win32 folds it, with a separator; empty if it cannot
+  std::set<std::u16string> createdFolders_;  // made sure of by earlier items
   bool extractMode_ = false;
   ItemFile* outFileSpec_ = nullptr;
   CMyComPtr<ISequentialOutStream> outFile_;

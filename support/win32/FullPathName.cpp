@@ -8,18 +8,17 @@
 namespace kestrova {
 
 KVResult KVWinGetFullPathName(const std::u16string& path, std::u16string& fullPath) {
-  DWORD needed = ::GetFullPathNameW(AsWide(path), 0, nullptr, nullptr);
+  // One call for the usual path (extraction makes one per item), another for each longer size asked for.
+  std::u16string buffer(MAX_PATH, u'\0');
   for (;;) {
-    if (needed == 0) return KVLastError();
-    std::u16string buffer(needed, u'\0');
-    const DWORD written = ::GetFullPathNameW(AsWide(path), needed, AsWide(buffer), nullptr);
+    const DWORD written = ::GetFullPathNameW(AsWide(path), static_cast<DWORD>(buffer.size()), AsWide(buffer), nullptr);
     if (written == 0) return KVLastError();
-    if (written < needed) {
+    if (written < buffer.size()) {
       buffer.resize(written);
       fullPath = std::move(buffer);
       return KV_OK;
     }
-    needed = written;
+    buffer.assign(written, u'\0');  // the size asked for, terminator included
   }
 }
 

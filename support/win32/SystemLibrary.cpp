@@ -1,5 +1,7 @@
 #include "support/win32/SystemLibrary.h"
 
+#include <delayimp.h>
+
 #include <cwchar>
 
 namespace kestrova {
@@ -10,6 +12,15 @@ constexpr DWORD kSearchSystem32 = 0x00000800;
 
 using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
 
+// The delay-load helper would call LoadLibraryA with the bare name, which searches the program's folder where
+// SetDefaultDllDirectories is missing.
+FARPROC WINAPI LoadDelayedFromSystemFolder(unsigned notification, PDelayLoadInfo info) {
+  if (notification != dliNotePreLoadLibrary) return nullptr;
+  wchar_t name[MAX_PATH] = {};
+  if (::MultiByteToWideChar(CP_ACP, 0, info->szDll, -1, name, MAX_PATH) == 0) return nullptr;
+  return reinterpret_cast<FARPROC>(KVLoadSystemLibrary(name));
+}
+
 }  // namespace
 
 void KVRestrictDllSearchToSystemFolder() noexcept {
@@ -19,6 +30,7 @@ void KVRestrictDllSearchToSystemFolder() noexcept {
                                               : reinterpret_cast<SetDefaultDllDirectoriesFn>(reinterpret_cast<void*>(
                                                     ::GetProcAddress(kernel32, "SetDefaultDllDirectories")));
   if (setDefault == nullptr || !setDefault(kSearchSystem32)) ::SetDllDirectoryW(L"");
+  __pfnDliNotifyHook2 = &LoadDelayedFromSystemFolder;
 }
 
 HMODULE KVLoadSystemLibrary(const wchar_t* name) noexcept {

@@ -6,7 +6,8 @@
 namespace kestrova {
 
 // Makes the system folder the only place the process's later loads search by default: SetDefaultDllDirectories
-// where the system has it, else SetDllDirectoryW(L"") (which at least drops the current folder). Called first.
+// where the system has it, else SetDllDirectoryW(L"") (which at least drops the current folder). Delay-loaded DLLs
+// are loaded with KVLoadSystemLibrary, whatever the system has. Called first.
 void KVRestrictDllSearchToSystemFolder() noexcept;
 
 // Loads `name` from the system folder only; null with the error in GetLastError.

@@ -79,8 +79,8 @@ mkdir -p src/sub
 seq 1 40000 > src/numbers.txt
 python3 -c 'import random, sys; random.seed(7); sys.stdout.buffer.write(random.randbytes(20000))' > src/random.bin
 for i in 1 2 3 4 5; do yes "line $i of a small file" | head -n 200 > "src/sub/small$i.txt"; done
-# Multi-block LZMA2 (where the library's multi-threaded decoder, no longer used, once crashed) and a plain end
-# header (names, sizes, CRCs).
+# Multi-block LZMA2, decoded on two threads (where the library's multi-threaded decoder crashed before
+# patches/mtdec-code-after-skipped-precode.patch), and a plain end header (names, sizes, CRCs).
 (cd src && 7zz a -bd -m0=LZMA2:d=64k:c=64k -mmt=2 -mhc=off "$work/base.7z" . >/dev/null)
 installer base.exe base.7z
 offset=$(payload_offset base.exe)

@@ -5,7 +5,8 @@
 # each run less what Wine's own built-in DLLs load by plain name whatever the program does: at start (version.dll,
 # uxtheme.dll through its common controls, ...) and to paint the progress window (msimg32.dll, measured with the
 # stub's spine showing only that window). No program can steer those loads, and Windows takes them from the
-# system folder (KnownDLLs, its secure delay-load helper). The control case shows that such a marker does load,
+# system folder (KnownDLLs, its secure delay-load helper). The stub's own delay-loaded DLLs (comctl32.dll, at its
+# first window) are planted wherever a run loads them, start-up or not. The control case shows that such a marker does load,
 # so the check can see a load.
 #   dllplanting.sh NATIVE_KVSFX STUB SCRIPTED_STUB RUNEXIT EXITWITH MARKER_DLL
 set -uo pipefail
@@ -53,14 +54,17 @@ loaded() {
     sed 's/.*\\//' | tr 'A-Z' 'a-z' | grep -E '\.(dll|drv)$' | sort -u
 }
 at_start=$( (loaded extract.exe --gui off --bogus; KVSFX_TEST_PLAN='+ok@700' loaded scripted.exe) | sort -u)
+delay_loaded=comctl32.dll
 
 # plant_and_run NAME PROGRAM [ARGS...]: the run with each DLL it loads after start planted beside PROGRAM.
 planted_total=0
 planted=""
 plant_and_run() {
-  local name=$1 later dll loads=""
+  local name=$1 run_loads later dll loads=""
   shift
-  later=$(comm -13 <(echo "$at_start") <(KVSFX_TEST_PLAN=${plan:-} answered loaded "$@"))
+  run_loads=$(KVSFX_TEST_PLAN=${plan:-} answered loaded "$@")
+  later=$( (comm -13 <(echo "$at_start") <(echo "$run_loads"); comm -12 <(echo "$delay_loaded") <(echo "$run_loads")) |
+    sort -u)
   planted+=" $later"
   for dll in $later; do
     cp "$marker" "$dll"
@@ -82,6 +86,10 @@ plant_and_run "ShellExecute command" shell.exe --gui off
 plan=crash plant_and_run "crash dump" scripted.exe
 expect_eq "the crash-dump path's dbghelp.dll was among the planted ones" yes \
   "$(grep -qw dbghelp.dll <<< "$planted" && echo yes || echo no)"
+expect_eq "the delay-loaded comctl32.dll was among the planted ones" yes \
+  "$(grep -qw comctl32.dll <<< "$planted" && echo yes || echo no)"
+expect_eq "a run without a window does not load comctl32.dll" "" \
+  "$(loaded extract.exe --gui off --target "$(winpath "$work")\\x0" | grep -x comctl32.dll)"
 
 # Control: a DLL that Wine's start-up loads by plain name is taken from beside the program when preferred, so
 # the marker does show a load.

@@ -89,8 +89,16 @@ retry='<IfEqual Parameter="Answer" Value="Retry"><IfFalse><SkipCommand/></IfFals
 installer ask "$(sequence "$(step b B "$ask")$(step c C "$retry")" "$defs")"
 expect_eq "--gui off: no box, the default (Cancel) stands, the step is skipped" 0x00000000 "$(run ask.exe)"
 press_middle_button() {  # the box's second button: Tab from the default (first) button, then Space
-  local id
-  id=$(timeout 30 xdotool search --sync --onlyvisible --name 'Launch Test$' 2>/dev/null | head -n 1) || return 1
+  local id first _
+  # The progress window (same title) shows first, during the extraction: keys go to the box, which follows it.
+  first=$(timeout 30 xdotool search --sync --onlyvisible --name 'Launch Test$' 2>/dev/null | head -n 1) || return 1
+  id=$first
+  for _ in $(seq 1 40); do
+    id=$(xdotool search --onlyvisible --name 'Launch Test$' 2>/dev/null | grep -vx "$first" | head -n 1)
+    [ -z "$id" ] || break
+    sleep 0.25
+  done
+  id=${id:-$first}
   sleep 1  # mapped is not yet ready for keys
   xdotool windowfocus --sync "$id" >/dev/null 2>&1 || true
   xdotool key Tab

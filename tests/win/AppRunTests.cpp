@@ -1,4 +1,5 @@
-// The real spine in-process: message window, timer poll, worker thread, UI actions and the exit-code rule.
+// The real spine in-process: worker thread, the events it wakes the main thread with, UI actions and the exit-code
+// rule.
 #include <gtest/gtest.h>
 
 #include "app/win32/App.h"

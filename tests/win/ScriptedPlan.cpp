@@ -69,7 +69,7 @@ class ScriptedTask final : public Task {
  public:
   ScriptedTask(std::size_t index, std::string kind, std::string argument, const RunEnvironment& environment,
                std::shared_ptr<ScriptTrace> trace)
-      : Task(Utf8ToUtf16(kind), environment.parameters, environment.messageWindow, environment.uiActions),
+      : Task(Utf8ToUtf16(kind), environment.parameters, environment.uiActions),
         index_(index),
         kind_(std::move(kind)),
         argument_(std::move(argument)),
@@ -88,7 +88,7 @@ class ScriptedTask final : public Task {
       ::Sleep(Number(argument_));
     } else if (kind_ == "ui") {
       ResultAction action(Number(argument_), trace_);
-      action.RunOnMainThread(*uiActions, messageWindow);
+      action.RunOnMainThread(*uiActions);
     } else if (kind_ == "cmdline") {
       WriteCommandLineValues(argument_);
     } else if (kind_ == "system32") {

@@ -7,6 +7,7 @@
 #include "support/Text.h"
 #include "support/win32/UniqueResource.h"
 #include "ui/FolderChoice.h"
+#include "ui/win32/CommonControls.h"
 #include "ui/win32/DialogProc.h"
 #include "ui/win32/ErrorBox.h"
 #include "ui/win32/Resources.h"
@@ -29,6 +30,7 @@ ExtractToDlg::ExtractToDlg(const std::u16string& targetTemplate, VariableFacts& 
     : facts_(facts), title_(title), folder_(NormalizeFolderText(targetTemplate, facts)) {}
 
 INT_PTR ExtractToDlg::Run(HINSTANCE instance, HWND owner) {
+  LoadCommonControls();
   return ::DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_EXTRACT_TO_DIALOG), owner, &DialogProcOf<ExtractToDlg>,
                            reinterpret_cast<LPARAM>(this));
 }

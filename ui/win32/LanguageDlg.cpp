@@ -2,12 +2,14 @@
 
 #include "support/Log.h"
 #include "support/Text.h"
+#include "ui/win32/CommonControls.h"
 #include "ui/win32/DialogProc.h"
 #include "ui/win32/Resources.h"
 
 using kestrova::AsWide;
 
 INT_PTR LanguageDlg::Run(HINSTANCE instance, HWND owner) {
+  LoadCommonControls();
   return ::DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_LANGUAGE_DIALOG), owner, &DialogProcOf<LanguageDlg>,
                            reinterpret_cast<LPARAM>(this));
 }

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "support/Text.h"
+#include "ui/win32/CommonControls.h"
 #include "support/win32/Win32Failure.h"
 #include "ui/win32/DialogProc.h"
 #include "ui/win32/Resources.h"
@@ -11,6 +12,7 @@ using namespace kestrova;
 
 KVResult ProgressDlg::Create(HINSTANCE instance, const std::u16string& title) {
   title_ = &title;
+  LoadCommonControls();
   const HWND dialog = ::CreateDialogParamW(instance, MAKEINTRESOURCEW(IDD_PROGRESS_DIALOG), nullptr,
                                            &DialogProcOf<ProgressDlg>, reinterpret_cast<LPARAM>(this));
   KV_RETURN_LAST_ERROR_IF(dialog == nullptr, "creating the progress dialog (resource {})", IDD_PROGRESS_DIALOG);
