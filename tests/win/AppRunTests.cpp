@@ -2,6 +2,9 @@
 // rule.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 #include "app/win32/App.h"
 #include "tests/win/ScriptedPlan.h"
 #include "tests/win/Wow64Only.h"
@@ -88,28 +91,44 @@ struct RecordingAction final : WaitableUIAction {
 
 }  // namespace
 
-// An action the main thread has popped (and may be running) can no longer be taken back; the items behind it
-// keep their order.
-TEST(UIActionQueue, RemovalWhileAnActionRuns) {
+// A push wakes the main thread, also one that was woken before and has emptied the queue; items come in order.
+TEST(UIActionQueue, EveryPushWakesTheMainThread) {
   UIActionQueue queue;
-  RecordingAction running, waiting, last;
-  for (RecordingAction* action : {&running, &waiting, &last}) queue.Push(*action);
-  ASSERT_EQ(queue.Pop(), &running);
-  EXPECT_FALSE(queue.Remove(running));
-  EXPECT_TRUE(queue.Remove(waiting));
-  EXPECT_FALSE(queue.Remove(waiting));
-  EXPECT_EQ(queue.Pop(), &last);
+  ASSERT_EQ(queue.Open(), KV_OK);
+  const auto signalled = [&] { return ::WaitForSingleObject(queue.Ready(), 0) == WAIT_OBJECT_0; };
+  RecordingAction first, second, third;
+  EXPECT_FALSE(signalled());
+  queue.Push(first);
+  EXPECT_TRUE(signalled());
+  queue.Woken();
+  EXPECT_FALSE(signalled());
+  EXPECT_EQ(queue.Pop(), &first);
+  queue.Push(second);
+  queue.Push(third);
+  EXPECT_TRUE(signalled());
+  EXPECT_EQ(queue.Pop(), &second);
+  EXPECT_EQ(queue.Pop(), &third);
   EXPECT_EQ(queue.Pop(), nullptr);
 }
 
-// A worker whose main thread's window is gone gets its action back and does not wait for it.
-TEST(UIActionQueue, UnreachableMainThreadReturnsTheActionUnshown) {
-  const HWND gone = ::CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
-  ASSERT_NE(gone, nullptr);
-  ::DestroyWindow(gone);
+// The worker's request returns only once the main thread has run it.
+TEST(UIActionQueue, TheWorkerWaitsUntilTheMainThreadRanItsAction) {
   UIActionQueue queue;
+  ASSERT_EQ(queue.Open(), KV_OK);
   RecordingAction action;
-  EXPECT_FALSE(action.RunOnMainThread(queue, gone));
-  EXPECT_EQ(queue.Pop(), nullptr);
-  EXPECT_EQ(action.shown, 0);
+  std::atomic<bool> returned{false};
+  std::thread worker([&] {
+    EXPECT_TRUE(action.RunOnMainThread(queue));
+    returned = true;
+  });
+  ASSERT_EQ(::WaitForSingleObject(queue.Ready(), 10000), WAIT_OBJECT_0);
+  queue.Woken();
+  UIAction* popped = queue.Pop();
+  ASSERT_EQ(popped, &action);
+  ::Sleep(50);
+  EXPECT_FALSE(returned.load());
+  EXPECT_EQ(popped->Execute(nullptr), KV_OK);
+  worker.join();
+  EXPECT_TRUE(returned.load());
+  EXPECT_EQ(action.shown, 1);
 }
