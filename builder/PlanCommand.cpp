@@ -10,7 +10,7 @@
 #include "builder/ConfigCheck.h"
 #include "builder/MachineKinds.h"
 #include "builder/WindowsCommandLine.h"
-#include "commands/ExecuteLaunchCommand.h"
+#include "commands/RunLaunchCommand.h"
 #include "config/ConfigErrors.h"
 #include "config/SimulatedSystemFacts.h"
 #include "support/Formatter.h"

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "commands/ExecuteLaunchCommand.h"
+#include "commands/RunLaunchCommand.h"
 
 namespace {
 

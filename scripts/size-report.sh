@@ -25,12 +25,9 @@ def part_of(origin):
         return "7-Zip"
     if library == "tinyxml2":
         return "tinyxml2"
-    if library == "kvsfx_sevenzip_glue":
-        return "ours: extract/"
-    match = re.match(r"kvsfx_([a-z]+?)(_win)?$", library)
+    match = re.match(r"kvsfx_([a-z]+)(_[a-z_]+)?$", library)  # every library is named after its folder
     if match:
-        folder = {"launch": "commands", "readers": "support"}.get(match.group(1), match.group(1))
-        return f"ours: {folder}/"
+        return f"ours: {match.group(1)}/"
     if "kv-sfxstub.dir" in name:
         return "ours: resources" if name.endswith((".res", ".rc.res", ".obj.res")) or ".rc." in name else "ours: app/"
     if library in ("stdc++", "supc++"):

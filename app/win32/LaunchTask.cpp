@@ -2,7 +2,7 @@
 
 #include "app/CmdLine.h"
 #include "app/win32/MessageBoxAction.h"
-#include "commands/ExecuteLaunchCommand.h"
+#include "commands/RunLaunchCommand.h"
 #include "commands/Variables.h"
 #include "commands/win32/SystemVariableFacts.h"
 #include "commands/win32/Win32ProcessLauncher.h"

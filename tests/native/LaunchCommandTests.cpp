@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "commands/ExecuteLaunchCommand.h"
+#include "commands/RunLaunchCommand.h"
 #include "commands/SearchPath.h"
 #include "support/Text.h"
 

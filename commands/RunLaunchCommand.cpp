@@ -1,4 +1,4 @@
-#include "commands/ExecuteLaunchCommand.h"
+#include "commands/RunLaunchCommand.h"
 
 #include "commands/ResolvePath.h"
 #include "commands/Variables.h"
