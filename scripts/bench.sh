@@ -11,8 +11,8 @@
 #     --baseline   a second stub (for example one built from an older commit) run in the same rounds
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
-if [ -z "${KVSFX_WINE_SESSION:-}" ]; then exec "$repo/scripts/wine-session.sh" "$0" "$@"; fi
 . "$repo/scripts/wine-env.sh"
+kvsfx_in_wine_session "$0" "$@"
 
 quick=0 repeats=3 stub="" baseline=""
 while [ $# -gt 0 ]; do
@@ -27,7 +27,7 @@ while [ $# -gt 0 ]; do
 done
 [ "$repeats" -ge 1 ] || { echo "bench: --repeats needs a number >= 1" >&2; exit 2; }
 build=$repo/build/$KVSFX_WIN_BUILD
-stub=${stub:-$build/app/kv-sfxstub.exe}
+stub=${stub:-$(kvsfx_runnable_stub)}
 empty=$build/tests/win/kv-empty.exe
 writer=$build/tests/win/kv-minwriter.exe
 kvsfx=$repo/build/native/builder/kvsfx

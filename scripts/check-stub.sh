@@ -34,30 +34,16 @@ done
 # wherever another object had one, or an exception passing through it could not reach its catch.
 map=${stub%.exe}.map
 if [ -f "$map" ]; then
-  python3 - "$map" <<'PY' || die "functions that exceptions must pass through are linked without unwind tables (above)"
-import re, sys
+  python3 - "$map" "$repo/scripts" <<'PY' || die "functions that exceptions must pass through are linked without unwind tables (above)"
+import sys
 from collections import defaultdict
+sys.path.insert(0, sys.argv[2])
+from linkmap import input_sections
 unwinds = defaultdict(int)        # object -> bytes of .eh_frame it contributes
 kept, discarded = {}, defaultdict(list)
-part, pending = None, None
-for line in open(sys.argv[1], errors="replace"):
-    line = line.rstrip("\n")
-    if line.startswith("Discarded input sections"):
-        part = "discarded"; continue
-    if line.startswith("Linker script and memory map"):
-        part = "kept"; continue
-    if part is None:
-        continue
-    if re.match(r"^ \S+$", line):
-        pending = line.strip(); continue
-    match = re.match(r"^ (\S+)?\s+0x[0-9a-fA-F]+\s+0x([0-9a-fA-F]+)\s+(\S.*)$", line)
-    section = (match.group(1) or pending) if match else None
-    pending = None
-    if not section:
-        continue
-    origin = match.group(3).strip()
+for part, section, size, origin in input_sections(sys.argv[1]):
     if part == "kept" and section.startswith(".eh_frame"):
-        unwinds[origin] += int(match.group(2), 16)
+        unwinds[origin] += size
     elif section.startswith(".text$"):
         if part == "kept":
             kept[section] = origin

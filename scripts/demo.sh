@@ -45,7 +45,7 @@ if [ "$KVSFX_WIN_BUILD" != win32 ]; then
   # This host's Wine runs no 32-bit program: the same installer, made from the x86-64 stub, is the one run.
   echo "(this host runs no 32-bit programs: also built from the x86-64 stub, and that installer is run)"
   "$kvsfx" build --config samples/hello/setup.xml --payload samples/hello/payload \
-    --stub "build/$KVSFX_WIN_BUILD/app/kv-sfxstub.exe" --allow-test-stub -o "$out/hello-setup-x64.exe" >/dev/null
+    --stub "$(kvsfx_runnable_stub)" --allow-test-stub -o "$out/hello-setup-x64.exe" >/dev/null
   installer=$out/hello-setup-x64.exe
 fi
 echo
@@ -54,24 +54,23 @@ echo "== kvsfx plan (a Windows 11 x64 machine)"
 echo
 echo "== run under Wine: $(basename "$installer") --gui off --target <fresh folder>"
 target="$repo/$out/extracted"
-line=$(scripts/wine-session.sh bash -c '. scripts/wine-env.sh
+code=$(scripts/wine-session.sh bash -c '. scripts/wine-env.sh
   wine "build/$KVSFX_WIN_BUILD/tools/runexit/kv-runexit.exe" "$(winepath -w "$1")" --gui off --target "$(winepath -w "$2")"' \
-  _ "$installer" "$target" 2>/dev/null | tr -d '\r' | grep '^exit=') ||
+  _ "$installer" "$target" 2>/dev/null | kvsfx_exit_codes) && [ -n "$code" ] ||
   { echo "the installer could not be run" >&2; exit 1; }
 echo "extracted into $out/extracted:"
 (cd "$target" 2>/dev/null && find . -type f | sort | sed 's|^\./|  |') || echo "  (nothing)"
-code=$(sed 's/^exit=\(0x[0-9A-F]*\).*/\1/' <<< "$line")
 echo "exit code: $("$kvsfx" explain "$code")"
 
 echo
 echo "== launch mode: samples/msi (msiexec /i product.msi /qn in a command sequence)"
 samples/msi/build-msi.sh "$out/msi" >/dev/null
 mkdir -p "$out/msi-payload" && cp "$out/msi/product.msi" "$out/msi-payload/"
-stub_run=$([ "$KVSFX_WIN_BUILD" = win32 ] && echo "$stub" || echo "build/$KVSFX_WIN_BUILD/app/kv-sfxstub.exe")
+stub_run=$(kvsfx_runnable_stub)
 stub_shipped=$stub stub=$stub_run
 build_twice "$out/msi-payload" "$out/msi-setup.exe" --config samples/msi/setup.xml \
   --product-name "kv-sfx Sample" --product-version 1.0 --company "kv-sfx sample" \
-  $([ "$stub_run" != "$stub_shipped" ] && echo --allow-test-stub)
+  $([ "$KVSFX_WIN_BUILD" != win32 ] && echo --allow-test-stub)
 stub=$stub_shipped
 "$kvsfx" plan "$out/msi-setup.exe" | sed -n '/^tasks:/,$p'
 echo
@@ -84,7 +83,7 @@ lines=$(scripts/wine-session.sh bash -c '. scripts/wine-env.sh
   _ "$out/msi-setup.exe" "$out/msi-setup.log" 2>/dev/null | tr -d '\r') ||
   { echo "the installer could not be run" >&2; exit 1; }
 grep '^installed: ' <<< "$lines" || echo "installed: nothing"
-code=$(sed -n 's/^exit=\(0x[0-9A-F]*\).*/\1/p' <<< "$lines")
+code=$(kvsfx_exit_codes <<< "$lines")
 echo "exit code: $("$kvsfx" explain "$code")"
-echo "uninstall: $(sed -n 's/^uninstall exit=\(0x[0-9A-F]*\).*/\1/p' <<< "$lines")"
+echo "uninstall: $(kvsfx_exit_codes "uninstall " <<< "$lines")"
 echo "log: $out/msi-setup.log ($(wc -l < "$out/msi-setup.log") lines; kvsfx explain --log summarises it)"

@@ -10,11 +10,13 @@ stub=${1:-$repo/build/win32/app/kv-sfxstub.exe}
 map=${2:-${stub%.exe}.map}
 [ -f "$stub" ] || { echo "size-report: no stub at $stub (scripts/build.sh win32 builds it)" >&2; exit 1; }
 [ -f "$map" ] || { echo "size-report: no linker map at $map (the win32 build writes it)" >&2; exit 1; }
-python3 - "$stub" "$map" <<'PY'
+python3 - "$stub" "$map" "$repo/scripts" <<'PY'
 import os, re, sys
 from collections import defaultdict
 
 stub, map_path = sys.argv[1], sys.argv[2]
+sys.path.insert(0, sys.argv[3])
+from linkmap import input_sections
 
 def part_of(origin):
     """The part of the stub that an input file of the link belongs to."""
@@ -56,32 +58,11 @@ def kind_of(section):
     return None  # .bss, .debug_*, .stab and the like: nothing in the stripped file
 
 sizes = defaultdict(lambda: defaultdict(int))
-line_re = re.compile(r"^ (\S+)?\s+0x([0-9a-fA-F]+)\s+0x([0-9a-fA-F]+)\s+(\S.*)$")
-pending = None
-in_map = False
-with open(map_path, errors="replace") as lines:
-    for line in lines:
-        line = line.rstrip("\n")
-        if line.startswith("Linker script and memory map"):
-            in_map = True
-            continue
-        if not in_map:
-            continue
-        if re.match(r"^ \S+$", line):  # a long input section name; address, size and file follow on the next line
-            pending = line.strip()
-            continue
-        match = line_re.match(line)
-        section = None
-        if match:
-            section = match.group(1) or pending
-        pending = None
-        if not match or not section or section.startswith("*"):
-            continue
-        size, origin = int(match.group(3), 16), match.group(4).strip()
-        kind = kind_of(section)
-        if kind is None or size == 0 or origin.startswith(("load address", "linker stubs")):
-            continue
-        sizes[part_of(origin)][kind] += size
+for part, section, size, origin in input_sections(map_path):
+    kind = kind_of(section)
+    if part != "kept" or kind is None or size == 0 or origin.startswith(("load address", "linker stubs")):
+        continue
+    sizes[part_of(origin)][kind] += size
 
 total_file = os.path.getsize(stub)
 order = sorted(sizes, key=lambda p: (not p.startswith("7-Zip"), not p.startswith("tinyxml2"), not p.startswith("ours"), p))

@@ -1,4 +1,5 @@
-# Sourced: the project's Wine settings. WINEPREFIX defaults to a private prefix in the build tree.
+# Sourced: the project's Wine settings, and what the scripts that run Windows programs share. WINEPREFIX defaults
+# to a private prefix in the build tree.
 repo=${repo:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}
 export WINEPREFIX=${KVSFX_WINEPREFIX:-$repo/build/wineprefix}
 export WINEDEBUG=${WINEDEBUG:--all}
@@ -30,3 +31,14 @@ if [ "$KVSFX_WINE_BITS" = 64 ]; then
   export WINELOADER=/usr/lib/wine/wine64
   case ":$PATH:" in *":$repo/scripts/wine64-bin:"*) ;; *) export PATH="$repo/scripts/wine64-bin:$PATH" ;; esac
 fi
+
+# Runs the calling script again inside a Wine session unless it already is in one: kvsfx_in_wine_session CMD...
+kvsfx_in_wine_session() {
+  if [ -z "${KVSFX_WINE_SESSION:-}" ]; then exec "$repo/scripts/wine-session.sh" "$@"; fi
+}
+
+# The stub whose installers this host runs: the shipped i686 one, or its x86-64 variant where no 32-bit program runs.
+kvsfx_runnable_stub() { echo "$repo/build/$KVSFX_WIN_BUILD/app/kv-sfxstub.exe"; }
+
+# The 0xXXXXXXXX of each "PREFIXexit=0x... (decimal)" line that kv-runexit printed, read from standard input.
+kvsfx_exit_codes() { tr -d '\r' | sed -n "s/^${1:-}exit=\(0x[0-9A-F]*\).*/\1/p"; }

@@ -3,6 +3,6 @@
 #   scripts/wine-run.sh PROGRAM.exe [ARGS...]
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
-if [ -z "${KVSFX_WINE_SESSION:-}" ]; then exec "$repo/scripts/wine-session.sh" "$0" "$@"; fi
 . "$repo/scripts/wine-env.sh"
+kvsfx_in_wine_session "$0" "$@"
 exec wine "$@"

@@ -4,9 +4,7 @@ repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 failures=0
 
 # Re-runs the calling script inside a Wine session unless it already is in one.
-in_wine_session() {
-  if [ -z "${KVSFX_WINE_SESSION:-}" ]; then exec "$repo/scripts/wine-session.sh" bash "$0" "$@"; fi
-}
+in_wine_session() { kvsfx_in_wine_session bash "$0" "$@"; }
 
 # The start of a script whose cases make installers with the native kvsfx (its first argument): skipped without
 # that tool, run inside a Wine session, in a fresh folder (`work`).
@@ -36,12 +34,12 @@ winpath() { winepath -w "$1" 2>/dev/null; }
 # exit_code RUNEXIT PROGRAM [ARGS...]: prints the program's 32-bit exit code as 0xXXXXXXXX
 exit_code() {
   local runexit=$1 program=$2 code; shift 2
-  code=$(wine "$runexit" "$(winpath "$program")" "$@" 2>/dev/null | tr -d '\r' | sed -n 's/^exit=\(0x[0-9A-F]*\).*/\1/p')
+  code=$(wine "$runexit" "$(winpath "$program")" "$@" 2>/dev/null | kvsfx_exit_codes)
   if [ -z "$code" ]; then
     # kv-runexit prints a line for every program it could start, crashed ones included: no line at all means
     # Wine itself did not run it (seen once in a few hundred runs). Once more, and say so.
     echo "note: no exit line for $(basename "$program") $*; running it again" >&2
-    code=$(wine "$runexit" "$(winpath "$program")" "$@" 2>/dev/null | tr -d '\r' | sed -n 's/^exit=\(0x[0-9A-F]*\).*/\1/p')
+    code=$(wine "$runexit" "$(winpath "$program")" "$@" 2>/dev/null | kvsfx_exit_codes)
   fi
   echo "$code"
 }
