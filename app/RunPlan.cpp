@@ -19,34 +19,30 @@ bool ProgressHidden(CmdLine::SFXGuiMode gui, bool progressEnabled) {
   return gui == CmdLine::SFXGuiMode::Off || (gui == CmdLine::SFXGuiMode::NotGiven && !progressEnabled);
 }
 
-PlannedTask FramedTask(PlannedTaskKind kind, std::u16string name, std::u16string statusText,
-                       const std::u16string& target, bool hidden) {
+PlannedTask FramedTask(PlannedTaskKind kind, std::u16string name, const std::u16string& target, bool hidden) {
   PlannedTask task;
   task.kind = kind;
   task.name = std::move(name);
-  task.statusText = std::move(statusText);
   task.target = target;
   task.hidden = hidden;
   return task;
 }
 
 PlannedTask ExtractTask(const std::u16string& target, bool hidden, std::uint32_t minimumDurationMs) {
-  PlannedTask task = FramedTask(PlannedTaskKind::ExtractFiles, kExtractFilesName, kExtractFilesStatus, target, hidden);
+  PlannedTask task = FramedTask(PlannedTaskKind::ExtractFiles, kExtractFilesName, target, hidden);
   task.minimumDurationMs = minimumDurationMs;
   return task;
 }
 
 PlannedTask DeleteTask(const std::u16string& target) {
-  PlannedTask task = FramedTask(PlannedTaskKind::DeleteExtractedFiles, kDeleteExtractedFilesName,
-                                kDeleteExtractedFilesStatus, target, true);
+  PlannedTask task = FramedTask(PlannedTaskKind::DeleteExtractedFiles, kDeleteExtractedFilesName, target, true);
   task.alwaysRun = true;
   return task;
 }
 
 PlannedTask LaunchTask(const CfgCommand& command, const std::u16string& name, const std::u16string& target,
                        const std::u16string& language, const CmdLineData& cmdLine) {
-  PlannedTask task =
-      FramedTask(PlannedTaskKind::ExecuteLaunchCommand, name, kExecuteLaunchCommandStatus, target, true);
+  PlannedTask task = FramedTask(PlannedTaskKind::ExecuteLaunchCommand, name, target, true);
   LaunchCommand& launch = task.launch;
   launch.useCreateProcess = command.Type == CommandType::CreateProcessCommand;
   if (launch.useCreateProcess) {

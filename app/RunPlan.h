@@ -23,7 +23,6 @@ enum class PlannedTaskKind { ExtractFiles, ExecuteLaunchCommand, DeleteExtracted
 struct PlannedTask {
   PlannedTaskKind kind = PlannedTaskKind::ExtractFiles;
   std::u16string name;
-  std::u16string statusText;
   std::u16string target;  // as configured or given on the command line, before any expansion
   bool hidden = false;
   std::uint32_t minimumDurationMs = 0;

@@ -8,12 +8,11 @@
 #include "support/ErrorCodes.h"
 
 class ParameterStore;
-class UIActionQueue;
 
 class Task {
  public:
-  Task(std::u16string taskName, ParameterStore* parameterStore, UIActionQueue* uiActionQueue)
-      : parameters(parameterStore), name(std::move(taskName)), uiActions(uiActionQueue) {}
+  Task(std::u16string taskName, ParameterStore* parameterStore)
+      : parameters(parameterStore), name(std::move(taskName)) {}
   virtual ~Task() = default;
   Task(const Task&) = delete;
   Task& operator=(const Task&) = delete;
@@ -23,19 +22,14 @@ class Task {
 
   ParameterStore* parameters;  // the App's store; not owned
   std::u16string name;
-  std::u16string statusText;
   std::u16string target;
   bool hidden = false;                   // the progress dialog is hidden while this task runs
   std::uint32_t minimumDurationMs = 0;   // honoured after a successful run
   bool alwaysRun = false;                // runs even after a failure or an abort
-  UIActionQueue* uiActions;              // the App's queue; not owned
 };
 
 using TaskList = std::vector<std::shared_ptr<Task>>;
 
-// Names and status texts fixed per kind of task (a launch task is named after its command).
+// Names fixed per kind of task (a launch task is named after its command).
 inline constexpr char16_t kExtractFilesName[] = u"extract_files";
-inline constexpr char16_t kExtractFilesStatus[] = u"Files are being extracted. Please wait...";
 inline constexpr char16_t kDeleteExtractedFilesName[] = u"delete_extracted_files";
-inline constexpr char16_t kDeleteExtractedFilesStatus[] = u"Extracted files are being deleted. Please wait...";
-inline constexpr char16_t kExecuteLaunchCommandStatus[] = u"Executing application. Please wait...";

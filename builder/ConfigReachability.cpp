@@ -74,9 +74,9 @@ class Reachability {
       const auto [first, second] = pair;
       findings.push_back(document_.At(
           options_[second].element, "Id", ConfigFinding::Severity::Error,
-          KVFormat("{} and {} both fit {} and {}: installers there end with 0xEE000051 before anything runs",
+          KVFormat("{} and {} both fit {} and {}: installers there end with 0x{:08X} before anything runs",
                    Name(options_, first), Name(options_, second), machines.size() == 1 ? "one machine" : "machines",
-                   ClashText(*options_[first].option, *options_[second].option)),
+                   ClashText(*options_[first].option, *options_[second].option), KV_E_INVALID_DATA),
           "on " + MachineList(machines)));
     }
     for (std::size_t i = 0; i < options_.size(); ++i) {

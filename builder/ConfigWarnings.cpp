@@ -125,8 +125,8 @@ class WarningFinder {
         if (earlier != results.end()) {
           Add(commandElement, "ResultName",
               KVFormat("ResultName {} is already the ResultName of SubCommand[{}] of this sequence: this step "
-                       "fails with 0xEE000051 when it runs",
-                       Quoted(step.ResultName), earlier->second));
+                       "fails with 0x{:08X} when it runs",
+                       Quoted(step.ResultName), earlier->second, KV_E_INVALID_DATA));
         } else {
           results.emplace_back(step.ResultName, i + 1);
         }

@@ -61,9 +61,9 @@ KVResult CheckArchiveItems(const std::vector<PayloadItem>& items, std::string& e
       if (std::find(std::begin(kDecodedMethods), std::end(kDecodedMethods), name) == std::end(kDecodedMethods)) {
         return Fail(error, KV_E_INVALID_DATA,
                     KVFormat("the archive uses the method {} (first for the item \"{}\"), which installers cannot "
-                             "decode: they end with 0xEE000001 (\"Unsupported Method\"); compress with LZMA or LZMA2, "
+                             "decode: they end with 0x{:08X} (\"Unsupported Method\"); compress with LZMA or LZMA2, "
                              "for example by giving the folder as --payload",
-                             name == "7zAES" ? "7zAES (encryption)" : name, item.path));
+                             name == "7zAES" ? "7zAES (encryption)" : name, item.path, KV_E_FAIL));
       }
     }
     const std::u16string path = WithoutDotParts(Utf8ToUtf16(item.path));
@@ -72,8 +72,8 @@ KVResult CheckArchiveItems(const std::vector<PayloadItem>& items, std::string& e
       return Fail(error, KV_E_INVALID_DATA,
                   KVFormat("the archive's item \"{}\" has a path installers refuse (absolute, climbing out with "
                            "\"..\", a drive, a device or stream name, or a name of only dots and blanks): they end "
-                           "with 0xEE000001 (\"Unsafe item path\")",
-                           item.path));
+                           "with 0x{:08X} (\"Unsafe item path\")",
+                           item.path, KV_E_FAIL));
     }
   }
   return KV_OK;

@@ -19,7 +19,7 @@ struct LaunchContext {
   std::u16string tail;  // the command line after the program name, handed to an elevated copy
 };
 
-// The whole command: fails with 0xEE000051 when SkipCommand is present at the start or the result name is
+// The whole command: fails with KV_E_INVALID_DATA when SkipCommand is present at the start or the result name is
 // taken; runs the before condition (an Abort or SkipCommand it sets ends the command here, successfully); starts
 // the process; stores its exit code under the result name and, while SfxExitCode is 0, in SfxExitCode; returns
 // the after condition's result.

@@ -5,13 +5,14 @@
 // Extracts the payload of the running executable into the target folder (extract/win32/ExtractPayload.h).
 class ExtractFiles final : public Task {
  public:
-  ExtractFiles(ParameterStore* parameterStore, UIActionQueue* uiActionQueue);
+  explicit ExtractFiles(ParameterStore* parameterStore) : Task(kExtractFilesName, parameterStore) {}
   kestrova::KVResult Run() override;
 };
 
-// Deletes the target folder (extract/win32/DeleteExtractedFolder.h); hidden, runs after a failure too, never fails.
+// Deletes the target folder (extract/win32/DeleteExtractedFolder.h); never fails. The plan makes it hidden and
+// run after a failure too.
 class DeleteExtractedFiles final : public Task {
  public:
-  DeleteExtractedFiles(ParameterStore* parameterStore, UIActionQueue* uiActionQueue);
+  explicit DeleteExtractedFiles(ParameterStore* parameterStore) : Task(kDeleteExtractedFilesName, parameterStore) {}
   kestrova::KVResult Run() override;
 };

@@ -15,7 +15,8 @@ namespace {
 // by the main thread through the UI action queue.
 class TaskActionHost final : public ActionHost {
  public:
-  TaskActionHost(Task& task, VariableFacts& facts) : task_(task), facts_(facts) {}
+  TaskActionHost(Task& task, UIActionQueue& uiActions, VariableFacts& facts)
+      : task_(task), uiActions_(uiActions), facts_(facts) {}
 
   ParameterStore& Parameters() override { return *task_.parameters; }
   KVResult ExpandMessageText(const std::u16string& text, std::u16string& expanded) override {
@@ -26,13 +27,14 @@ class TaskActionHost final : public ActionHost {
   KVResult ShowMessageBox(const std::u16string& text, std::uint32_t style, MessageResult& answer,
                           bool& answered) override {
     MessageBoxAction box(text, style, answer);
-    answered = box.RunOnMainThread(*task_.uiActions);
+    answered = box.RunOnMainThread(uiActions_);
     if (answered) answer = box.Answer();
     return kestrova::KV_OK;
   }
 
  private:
   Task& task_;
+  UIActionQueue& uiActions_;
   VariableFacts& facts_;
 };
 
@@ -40,15 +42,12 @@ class TaskActionHost final : public ActionHost {
 
 ExecuteLaunchCommand::ExecuteLaunchCommand(std::u16string commandId, LaunchCommand command,
                                            ParameterStore* parameterStore, UIActionQueue* uiActionQueue)
-    : Task(std::move(commandId), parameterStore, uiActionQueue), command_(std::move(command)) {
-  statusText = kExecuteLaunchCommandStatus;
-  hidden = true;
-}
+    : Task(std::move(commandId), parameterStore), command_(std::move(command)), uiActions_(uiActionQueue) {}
 
 KVResult ExecuteLaunchCommand::Run() {
   SystemVariableFacts facts;
   Win32ProcessLauncher launcher;
-  TaskActionHost actions(*this, facts);
+  TaskActionHost actions(*this, *uiActions_, facts);
   LaunchContext context{*parameters, facts, launcher, actions, CmdLineValues.tail};
   return RunLaunchCommand(command_, target, context);
 }

@@ -11,9 +11,9 @@ namespace {
 std::shared_ptr<Task> CreateTask(const PlannedTask& planned, const RunEnvironment& environment) {
   switch (planned.kind) {
     case PlannedTaskKind::ExtractFiles:
-      return std::make_shared<ExtractFiles>(environment.parameters, environment.uiActions);
+      return std::make_shared<ExtractFiles>(environment.parameters);
     case PlannedTaskKind::DeleteExtractedFiles:
-      return std::make_shared<DeleteExtractedFiles>(environment.parameters, environment.uiActions);
+      return std::make_shared<DeleteExtractedFiles>(environment.parameters);
     case PlannedTaskKind::ExecuteLaunchCommand:
       return std::make_shared<ExecuteLaunchCommand>(planned.name, planned.launch, environment.parameters,
                                                     environment.uiActions);
@@ -29,7 +29,6 @@ KVResult CreatePlannedTasks(const RunPlan& plan, const RunEnvironment& environme
     std::shared_ptr<Task> task = CreateTask(planned, environment);
     if (!task) return KV_FAIL(kestrova::KV_E_FAIL, "creating task {}: unknown kind", planned.name);
     task->name = planned.name;
-    task->statusText = planned.statusText;
     task->target = planned.target;
     task->hidden = planned.hidden;
     task->minimumDurationMs = planned.minimumDurationMs;

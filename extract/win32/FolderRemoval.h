@@ -18,8 +18,8 @@ enum class FileDeletion { Gone, Pending };
 // outcome, or the system error.
 kestrova::KVResult DeleteOneFile(const std::u16string& path, FileDeletion& outcome);
 
-// Deletes the folder with everything in it. Entries with the system attribute stay (0xEE000094), and so do their
-// folders; linked folders (reparse points) are removed as links, never entered. Returns 0; 0xEE000095 when
+// Deletes the folder with everything in it. Entries with the system attribute stay (KV_E_ENTRY_LEFT), and so do their
+// folders; linked folders (reparse points) are removed as links, never entered. Returns 0; KV_E_FOLDER_NOT_EMPTY when
 // everything inside was deleted but the folder still reports "not empty" (its deleted files are pending); or the
 // first error met. A folder in use (a process that has just ended may still hold it as its current folder)
 // counts as not empty. The counts are added to `counts` when given.

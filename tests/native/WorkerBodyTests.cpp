@@ -34,7 +34,7 @@ struct TaskSetup {
 
 class FakeTask final : public Task {
  public:
-  FakeTask(ParameterStore& store, const TaskSetup& setup) : Task(u"fake", &store, nullptr), setup_(setup) {
+  FakeTask(ParameterStore& store, const TaskSetup& setup) : Task(u"fake", &store), setup_(setup) {
     minimumDurationMs = setup.minimumDurationMs;
     alwaysRun = setup.alwaysRun;
     hidden = setup.hidden;

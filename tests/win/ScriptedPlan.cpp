@@ -69,7 +69,8 @@ class ScriptedTask final : public Task {
  public:
   ScriptedTask(std::size_t index, std::string kind, std::string argument, const RunEnvironment& environment,
                std::shared_ptr<ScriptTrace> trace)
-      : Task(Utf8ToUtf16(kind), environment.parameters, environment.uiActions),
+      : Task(Utf8ToUtf16(kind), environment.parameters),
+        uiActions_(environment.uiActions),
         index_(index),
         kind_(std::move(kind)),
         argument_(std::move(argument)),
@@ -88,7 +89,7 @@ class ScriptedTask final : public Task {
       ::Sleep(Number(argument_));
     } else if (kind_ == "ui") {
       ResultAction action(Number(argument_), trace_);
-      action.RunOnMainThread(*uiActions);
+      action.RunOnMainThread(*uiActions_);
     } else if (kind_ == "cmdline") {
       WriteCommandLineValues(argument_);
     } else if (kind_ == "system32") {
@@ -100,6 +101,7 @@ class ScriptedTask final : public Task {
   }
 
  private:
+  UIActionQueue* uiActions_;
   std::size_t index_;
   std::string kind_;
   std::string argument_;
