@@ -3,8 +3,8 @@
 #include <commctrl.h>
 
 #include "support/Text.h"
-#include "ui/win32/CommonControls.h"
 #include "support/win32/Win32Failure.h"
+#include "ui/win32/CommonControls.h"
 #include "ui/win32/DialogProc.h"
 #include "ui/win32/Resources.h"
 
@@ -20,18 +20,11 @@ KVResult ProgressDlg::Create(HINSTANCE instance, const std::u16string& title) {
 }
 
 void ProgressDlg::Show(bool visible) {
-  if (dialog_ != nullptr) ::ShowWindow(dialog_, visible ? SW_SHOWNORMAL : SW_HIDE);
-}
-
-void ProgressDlg::Destroy() {
-  if (dialog_ != nullptr) {
-    ::DestroyWindow(dialog_);
-    dialog_ = nullptr;
-  }
+  if (dialog_) ::ShowWindow(dialog_.get(), visible ? SW_SHOWNORMAL : SW_HIDE);
 }
 
 void ProgressDlg::OnInitDialog(HWND dialog) {
-  dialog_ = dialog;
+  dialog_.reset(dialog);
   ::SetWindowTextW(dialog, title_ != nullptr ? AsWide(*title_) : L"");
   ::SendDlgItemMessageW(dialog, IDC_PROGRESS_BAR, PBM_SETMARQUEE, TRUE, 0);
   CenterDialog(dialog, nullptr);
