@@ -5,11 +5,24 @@
 #include <cerrno>
 #include <cstdlib>
 
-#include "support/win32/Win32Failure.h"
 #include "support/Text.h"
-#include "support/win32/UniqueResource.h"
+#include "support/win32/Win32Failure.h"
 
 namespace kestrova {
+
+namespace {
+
+// Read once per process: the run, its log, the extraction and the relaunch all ask, and it cannot change.
+INIT_ONCE g_readOnce = INIT_ONCE_STATIC_INIT;
+DWORD g_readError = ERROR_SUCCESS;
+wchar_t g_modulePath[2048];
+
+BOOL CALLBACK ReadModulePath(PINIT_ONCE, PVOID, PVOID*) {
+  if (::GetModuleFileNameW(nullptr, g_modulePath, 2047) == 0) g_readError = KVLastError();
+  return TRUE;
+}
+
+}  // namespace
 
 KVResult KVWinModuleFileName::Init() {
   fullPath.clear();
@@ -18,9 +31,9 @@ KVResult KVWinModuleFileName::Init() {
   name.clear();
   extension.clear();
 
-  wchar_t buffer[2048] = {};
-  KV_RETURN_IF_WIN32_FALSE(::GetModuleFileNameW(nullptr, buffer, 2047), "reading the module file name");
-  fullPath = FromWide(buffer);
+  ::InitOnceExecuteOnce(&g_readOnce, &ReadModulePath, nullptr, nullptr);
+  if (g_readError != ERROR_SUCCESS) return KV_FAIL(g_readError, "reading the module file name");
+  fullPath = FromWide(g_modulePath);
   return InitPathComponents();
 }
 
