@@ -29,28 +29,6 @@ void AppendText(wchar_t (&destination)[MAX_PATH], const wchar_t* source) {
   if (used + 1 < MAX_PATH) std::wcsncat(destination, source, MAX_PATH - 1 - used);
 }
 
-// The folder text before environment expansion.
-bool BuildFolderText(wchar_t (&folder)[MAX_PATH]) {
-  folder[0] = L'\0';
-  if (g_settings.specialFolderId == -1) {
-    if (g_settings.dumpFolder[0] != L'\0') {
-      CopyText(folder, g_settings.dumpFolder);
-      return true;
-    }
-    KVWinModuleFileName module;
-    if (module.Init() != KV_OK) return false;
-    CopyText(folder, AsWide(module.Folder()));
-    return true;
-  }
-  if (!::SHGetSpecialFolderPathW(nullptr, folder, g_settings.specialFolderId, TRUE)) return false;
-  if (g_settings.dumpFolder[0] != L'\0') {
-    const std::size_t length = std::wcslen(folder);
-    if (length == 0 || folder[length - 1] != L'\\') AppendText(folder, L"\\");
-    AppendText(folder, g_settings.dumpFolder);
-  }
-  return true;
-}
-
 // Creates each folder of the chain; a text without any backslash is refused.
 bool CreateFolderChain(const wchar_t* path) {
   if (std::wcschr(path, L'\\') == nullptr) return false;
@@ -74,6 +52,27 @@ bool CreateFolderChain(const wchar_t* path) {
 
 }  // namespace
 
+bool KVCrashDumpFolderText(const KVCrashDumpSettings& settings, wchar_t (&folder)[MAX_PATH]) {
+  folder[0] = L'\0';
+  if (settings.specialFolderId == -1) {
+    if (settings.dumpFolder[0] != L'\0') {
+      CopyText(folder, settings.dumpFolder);
+      return true;
+    }
+    KVWinModuleFileName module;
+    if (module.Init() != KV_OK) return false;
+    CopyText(folder, AsWide(module.Folder()));
+    return true;
+  }
+  if (!::SHGetSpecialFolderPathW(nullptr, folder, settings.specialFolderId, TRUE)) return false;
+  if (settings.dumpFolder[0] != L'\0') {
+    const std::size_t length = std::wcslen(folder);
+    if (length == 0 || folder[length - 1] != L'\\') AppendText(folder, L"\\");
+    AppendText(folder, settings.dumpFolder);
+  }
+  return true;
+}
+
 void KVInstallCrashDumpHandler(const wchar_t* dumpBaseName, const wchar_t* dumpFolder, int specialFolderId) {
   if (g_installed) return;
   g_installed = true;
@@ -94,7 +93,7 @@ LONG WINAPI KVCrashDumpFilter(EXCEPTION_POINTERS* exception) {
   ::GetLocalTime(&now);
 
   wchar_t folder[MAX_PATH] = {};
-  if (!BuildFolderText(folder)) return EXCEPTION_CONTINUE_SEARCH;
+  if (!KVCrashDumpFolderText(g_settings, folder)) return EXCEPTION_CONTINUE_SEARCH;
   wchar_t expanded[MAX_PATH] = {};
   const DWORD expandedLength = ::ExpandEnvironmentStringsW(folder, expanded, MAX_PATH);
   if (expandedLength == 0 || expandedLength > MAX_PATH || expanded[0] == L'\0') return EXCEPTION_CONTINUE_SEARCH;

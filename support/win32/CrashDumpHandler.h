@@ -10,6 +10,10 @@ struct KVCrashDumpSettings {
   int specialFolderId;             // a CSIDL for SHGetSpecialFolderPathW, or -1 for none
 };
 
+// The dump folder's text before environment expansion: the dump folder; the executable's folder when there is
+// none; or, with a special folder id, that folder with the dump folder below it. False when it cannot be told.
+bool KVCrashDumpFolderText(const KVCrashDumpSettings& settings, wchar_t (&folder)[MAX_PATH]);
+
 // Copies the settings and installs the handler with SetUnhandledExceptionFilter, once per process.
 void KVInstallCrashDumpHandler(const wchar_t* dumpBaseName, const wchar_t* dumpFolder, int specialFolderId);
 

@@ -1,7 +1,10 @@
-// Facts about the running system: the process's machines and the redirection guard, the configuration's facts.
+// Facts about the running system: the process's machines and the redirection guard, the configuration's facts,
+// where a crash dump goes.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <shlobj.h>
 
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -10,6 +13,8 @@
 #include "config/win32/Win32SystemFacts.h"
 #include "config/win32/Wow64FsRedirectionGuard.h"
 #include "support/Text.h"
+#include "support/win32/CrashDumpHandler.h"
+#include "support/win32/ModuleFileName.h"
 #include "support/win32/UniqueResource.h"
 #include "tests/win/PeMachine.h"
 #include "tests/win/Wow64Only.h"
@@ -96,4 +101,23 @@ TEST(SystemFacts, CurrentDirectoryFullPath) {
   }
   ::SetCurrentDirectoryW(saved);
   for (auto it = created.rbegin(); it != created.rend(); ++it) ::RemoveDirectoryW(AsWide(*it));
+}
+
+// Where a crash dump goes, for each kind of setting (the stub itself uses the second).
+TEST(CrashDump, FolderTextOfEachSetting) {
+  const auto folderOf = [](const wchar_t* dumpFolder, int specialFolderId) {
+    KVCrashDumpSettings settings = {L"base", {}, specialFolderId};
+    std::wcsncpy(settings.dumpFolder, dumpFolder, MAX_PATH - 1);
+    wchar_t folder[MAX_PATH] = {};
+    EXPECT_TRUE(KVCrashDumpFolderText(settings, folder));
+    return std::wstring(folder);
+  };
+  std::u16string program;
+  ASSERT_EQ(KVWinGetModulePathAndFileName(program), 0u);
+  EXPECT_EQ(folderOf(L"", -1), std::wstring(AsWide(program.substr(0, program.find_last_of(u'\\') + 1))));
+  EXPECT_EQ(folderOf(L"%TEMP%", -1), L"%TEMP%");
+  wchar_t appData[MAX_PATH] = {};
+  ASSERT_TRUE(::SHGetSpecialFolderPathW(nullptr, appData, CSIDL_LOCAL_APPDATA, FALSE));
+  EXPECT_EQ(folderOf(L"Dumps", CSIDL_LOCAL_APPDATA), std::wstring(appData) + L"\\Dumps");
+  EXPECT_EQ(folderOf(L"", CSIDL_LOCAL_APPDATA), appData);
 }
