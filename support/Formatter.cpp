@@ -409,41 +409,58 @@ std::size_t KVFormatterT<Ch>::FormatArgs(const Ch* format, const KVFormatArgT<Ch
   const std::size_t countBefore = this->Count();
   static const Ch kEmpty[1] = {};
   const Ch* p = format != nullptr ? format : kEmpty;
-
   std::uint32_t nextIndex = 0;  // automatic index of the next field
   std::uint32_t usedEnd = 0;    // highest argument used plus 1
-  bool inField = false;
-  std::uint32_t index = 0;
+  bool fieldOpen = false;  // the format ended inside a field
+  while (AppendLiteral(p)) {
+    fieldOpen = !FormatField(p, args, count, nextIndex, usedEnd);
+    if (fieldOpen) break;
+  }
+  this->Terminate();
+  if (usedEnd < count) Report(Problem::kMoreArguments);
+  if (fieldOpen) Report(Problem::kMissingBracket);
+  return this->Count() - countBefore;
+}
+
+// Copies text up to the next replacement field, "{{" and "}}" as single brackets; true with `p` past the field's
+// "{", false at the end of the format.
+template <class Ch>
+bool KVFormatterT<Ch>::AppendLiteral(const Ch*& p) {
+  while (*p != 0) {
+    const std::uint32_t c = Code(*p);
+    if (c == '{' && Code(p[1]) == '{') {
+      this->Append(Ch('{'));
+      p += 2;
+    } else if (c == '{') {
+      ++p;
+      return true;
+    } else if (c == '}' && Code(p[1]) == '}') {
+      this->Append(Ch('}'));
+      p += 2;
+    } else if (c == '}') {
+      Report(Problem::kDiscardedBracket);
+      ++p;
+    } else {
+      this->Append(*p++);
+    }
+  }
+  return false;
+}
+
+// Reads one replacement field (an index, a spec after ":") up to its "}" and writes its argument; false when the
+// format ends inside the field.
+template <class Ch>
+bool KVFormatterT<Ch>::FormatField(const Ch*& p, const KVFormatArgT<Ch>* args, std::uint32_t count,
+                                   std::uint32_t& nextIndex, std::uint32_t& usedEnd) {
+  std::uint32_t index = nextIndex;
   bool probed = false;
+  this->spec_ = KVFormatSpec{};
   auto probe = [&] {
     if (!probed && index < count && args[index].convert != nullptr) args[index].convert(*this, nullptr);
     probed = true;
   };
-
   while (*p != 0) {
     const std::uint32_t c = Code(*p);
-    if (!inField) {
-      if (c == '{' && Code(p[1]) == '{') {
-        this->Append(Ch('{'));
-        p += 2;
-      } else if (c == '{') {
-        inField = true;
-        index = nextIndex;
-        probed = false;
-        this->spec_ = KVFormatSpec{};
-        ++p;
-      } else if (c == '}' && Code(p[1]) == '}') {
-        this->Append(Ch('}'));
-        p += 2;
-      } else if (c == '}') {
-        Report(Problem::kDiscardedBracket);
-        ++p;
-      } else {
-        this->Append(*p++);
-      }
-      continue;
-    }
-
     if (IsSpace(*p)) {
       ++p;
     } else if (IsDigit(*p)) {
@@ -462,7 +479,6 @@ std::size_t KVFormatterT<Ch>::FormatArgs(const Ch* format, const KVFormatArgT<Ch
       }
     } else if (c == '}') {
       ++p;
-      inField = false;
       if (index < count) {
         probe();
         const KVFormatArgT<Ch>& arg = args[index];
@@ -473,16 +489,13 @@ std::size_t KVFormatterT<Ch>::FormatArgs(const Ch* format, const KVFormatArgT<Ch
         Report(Problem::kNoArgument);
       }
       nextIndex = index < UINT32_MAX ? index + 1 : index;
+      return true;
     } else {
       Report(Problem::kUnexpectedCharacter, c);
       ++p;
     }
   }
-
-  this->Terminate();
-  if (usedEnd < count) Report(Problem::kMoreArguments);
-  if (inField) Report(Problem::kMissingBracket);
-  return this->Count() - countBefore;
+  return false;
 }
 
 // Parses the format spec after ":" into spec_, leaving `p` at the closing bracket. False when the text ends first.

@@ -171,6 +171,9 @@ class KVFormatterT : public KVFormatterImplT<Ch> {
     kMissingBracket,
   };
 
+  bool AppendLiteral(const Ch*& p);
+  bool FormatField(const Ch*& p, const KVFormatArgT<Ch>* args, std::uint32_t count, std::uint32_t& nextIndex,
+                   std::uint32_t& usedEnd);
   bool ParseSpec(const Ch*& p);
   void Report(Problem problem, std::uint32_t value = 0) const;
 
