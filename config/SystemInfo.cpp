@@ -49,6 +49,19 @@ constexpr std::array<NamedArch, 5> kArchitectures{{
     {u"ARM64", ProcessorArch::ARM64},
 }};
 
+// The entry whose name `matches`, or whose value is `value`; null for none.
+template <class Entry, std::size_t N, class Match>
+const Entry* EntryNamed(const std::array<Entry, N>& table, std::u16string_view name, Match matches) {
+  const auto found = std::find_if(table.begin(), table.end(), [&](const Entry& e) { return matches(name, e.name); });
+  return found != table.end() ? &*found : nullptr;
+}
+template <class Entry, std::size_t N, class Value>
+const Entry* EntryOf(const std::array<Entry, N>& table, Value value) {
+  const auto found = std::find_if(table.begin(), table.end(), [&](const Entry& e) { return e.value == value; });
+  return found != table.end() ? &*found : nullptr;
+}
+bool Exactly(std::u16string_view a, std::u16string_view b) { return a == b; }
+
 constexpr bool IsBuildTextBlank(char16_t c) { return c == u' ' || (c >= 9 && c <= 13); }
 
 int DigitValue(char16_t c, unsigned base) {
@@ -72,33 +85,22 @@ bool IsServerVersion(WindowsVersion version) {
 }
 
 bool WindowsVersionFromName(std::u16string_view name, WindowsVersion& version) {
-  for (const NamedVersion& entry : kConfiguredVersions) {
-    if (entry.name == name) {
-      version = entry.value;
-      return true;
-    }
-  }
-  return false;
+  const NamedVersion* entry = EntryNamed(kConfiguredVersions, name, Exactly);
+  if (entry != nullptr) version = entry->value;
+  return entry != nullptr;
 }
 
 std::u16string_view WindowsVersionName(WindowsVersion version) {
-  for (const NamedVersion& entry : kConfiguredVersions) {
-    if (entry.value == version) return entry.name;
-  }
-  for (const NamedVersion& entry : kDetectedOnlyVersions) {
-    if (entry.value == version) return entry.name;
-  }
-  return u"";
+  const NamedVersion* entry = EntryOf(kConfiguredVersions, version);
+  if (entry == nullptr) entry = EntryOf(kDetectedOnlyVersions, version);
+  return entry != nullptr ? entry->name : u"";
 }
 
 bool WindowsVersionFromAnyName(std::u16string_view name, WindowsVersion& version) {
-  for (const NamedVersion& entry : kDetectedOnlyVersions) {
-    if (entry.name == name) {
-      version = entry.value;
-      return true;
-    }
-  }
-  return WindowsVersionFromName(name, version);
+  const NamedVersion* entry = EntryNamed(kDetectedOnlyVersions, name, Exactly);
+  if (entry == nullptr) return WindowsVersionFromName(name, version);
+  version = entry->value;
+  return true;
 }
 
 std::vector<WindowsVersion> EveryWindowsVersion() {
@@ -162,20 +164,16 @@ KVResult ParseBuildNumber(std::u16string_view text, std::uint32_t& build) {
 }
 
 bool ProcessorArchFromName(std::u16string_view name, ProcessorArch& arch) {
-  for (const NamedArch& entry : kArchitectures) {
-    if (kestrova::EqualsAsciiNoCase(name, entry.name)) {
-      arch = entry.value;
-      return true;
-    }
-  }
-  return false;
+  const NamedArch* entry = EntryNamed(kArchitectures, name, [](std::u16string_view a, std::u16string_view b) {
+    return kestrova::EqualsAsciiNoCase(a, b);
+  });
+  if (entry != nullptr) arch = entry->value;
+  return entry != nullptr;
 }
 
 std::u16string_view ProcessorArchName(ProcessorArch arch) {
-  for (const NamedArch& entry : kArchitectures) {
-    if (entry.value == arch) return entry.name;
-  }
-  return u"None";
+  const NamedArch* entry = EntryOf(kArchitectures, arch);
+  return entry != nullptr ? entry->name : u"None";
 }
 
 ProcessorArch ProcessorArchFromMachine(std::uint16_t machine) {
