@@ -10,27 +10,11 @@
 #include "commands/RunLaunchCommand.h"
 #include "commands/SearchPath.h"
 #include "support/Text.h"
+#include "tests/native/LaunchFakes.h"
 
 using namespace kestrova;
 
 namespace {
-
-// %TEMP% is the only environment variable; every path is already absolute.
-struct Facts final : VariableFacts {
-  std::u16string ProgramFolder() const override { return u"C:\\Downloads\\"; }
-  KVResult QueryProcessMachine(std::uint16_t& process, std::uint16_t& native) override {
-    process = 0x014C;
-    native = 0x8664;
-    return KV_OK;
-  }
-  KVResult KnownFolderPath(const KnownFolderId&, std::u16string& path) override { return path = u"C:\\Known", KV_OK; }
-  KVResult ExpandEnvironment(const std::u16string& text, std::u16string& expanded) override {
-    expanded = text;
-    for (std::size_t at; (at = expanded.find(u"%TEMP%")) != std::u16string::npos;) expanded.replace(at, 6, u"C:\\Temp");
-    return KV_OK;
-  }
-  KVResult AbsolutePath(const std::u16string& path, std::u16string& out) override { return out = path, KV_OK; }
-};
 
 // Answers every call from its script and writes down what it was asked.
 struct Launcher final : ProcessLauncher {
@@ -77,24 +61,11 @@ struct Launcher final : ProcessLauncher {
   }
 };
 
-// Conditions are not exercised here: a host that never has to act.
-struct NoActions final : ActionHost {
-  ParameterStore* store = nullptr;
-  ParameterStore& Parameters() override { return *store; }
-  KVResult ExpandMessageText(const std::u16string& text, std::u16string& expanded) override {
-    return expanded = text, KV_OK;
-  }
-  bool MessagesShown() override { return false; }
-  KVResult ShowMessageBox(const std::u16string&, std::uint32_t, MessageResult&, bool& answered) override {
-    return answered = false, KV_OK;
-  }
-};
-
 struct Scene {
   ParameterStore store;
-  Facts facts;
+  FixedFacts facts;
   Launcher launcher;
-  NoActions actions;
+  InertActions actions;
   Scene() {
     store.Insert(kSfxExitCodeName, u"0");
     actions.store = &store;
