@@ -34,14 +34,10 @@ struct Launcher final : ProcessLauncher {
   }
   kestrova::KVResult Wait(LaunchedProcess process) override { return process != 0 ? kestrova::KV_OK : 6; }
   kestrova::KVResult ExitCode(LaunchedProcess, std::uint32_t& code) override {
-    code = script * 0x01010101u;
-    return kestrova::KV_OK;
+    return code = script * 0x01010101u, kestrova::KV_OK;
   }
   void Close(LaunchedProcess process) override { Check(process != 0); }
-  kestrova::KVResult OwnPath(std::u16string& path) override {
-    path = u"C:\\Downloads\\setup.exe";
-    return kestrova::KV_OK;
-  }
+  kestrova::KVResult OwnPath(std::u16string& path) override { return path = u"C:\\setup.exe", kestrova::KV_OK; }
   std::vector<std::u16string> ProgramFolders() override { return {u"C:\\Windows\\system32"}; }
   bool IsFile(const std::u16string& path) override { return path.size() % 3 != 0; }
 };

@@ -52,16 +52,16 @@ void Expect(const std::vector<Case>& cases) {
   for (const Case& c : cases) {
     const bool withPayload = !(c.payload.size() == 1 && c.payload[0] == "*");
     const ConfigCheck check = CheckConfiguration(c.document, withPayload ? &c.payload : nullptr);
-    std::string all;
+    std::string all = std::string(c.name) + "\n";
     for (const ConfigFinding& f : check.findings) all += FormatFinding("setup.xml", f);
-    ASSERT_EQ(check.findings.size(), c.expected.size()) << c.name << "\n" << all;
+    SCOPED_TRACE(all);
+    ASSERT_EQ(check.findings.size(), c.expected.size());
     for (std::size_t i = 0; i < c.expected.size(); ++i) {
       const ConfigFinding& f = check.findings[i];
       const Expected& e = c.expected[i];
-      EXPECT_EQ(f.severity == ConfigFinding::Severity::Error ? 'E' : 'W', e.severity) << c.name << "\n" << all;
-      EXPECT_EQ(f.position.line, e.line) << c.name << "\n" << all;
-      EXPECT_EQ(f.position.column, e.column) << c.name << "\n" << all;
-      EXPECT_NE((f.text + "\n" + f.detail).find(e.fragment), std::string::npos) << c.name << "\n" << all;
+      EXPECT_EQ(f.severity == ConfigFinding::Severity::Error ? 'E' : 'W', e.severity);
+      EXPECT_EQ(std::make_pair(f.position.line, f.position.column), std::make_pair(e.line, e.column));
+      EXPECT_NE((f.text + "\n" + f.detail).find(e.fragment), std::string::npos);
     }
   }
 }
