@@ -7,37 +7,13 @@
 #include <vector>
 
 #include "commands/RunLaunchCommand.h"
+#include "tests/native/LaunchFakes.h"
 
 namespace {
 
 void Check(bool condition) {
   if (!condition) std::abort();
 }
-
-// Expands %A% only; every path is taken as absolute.
-struct Facts final : VariableFacts {
-  std::u16string ProgramFolder() const override { return u"C:\\Downloads\\"; }
-  kestrova::KVResult QueryProcessMachine(std::uint16_t& process, std::uint16_t& native) override {
-    process = 0x014C;
-    native = 0x8664;
-    return kestrova::KV_OK;
-  }
-  kestrova::KVResult KnownFolderPath(const KnownFolderId&, std::u16string& path) override {
-    path = u"C:\\Known";
-    return kestrova::KV_OK;
-  }
-  kestrova::KVResult ExpandEnvironment(const std::u16string& text, std::u16string& expanded) override {
-    expanded = text;
-    for (std::size_t at = expanded.find(u"%A%"); at != std::u16string::npos; at = expanded.find(u"%A%", at + 4)) {
-      expanded.replace(at, 3, u"C:\\A");
-    }
-    return kestrova::KV_OK;
-  }
-  kestrova::KVResult AbsolutePath(const std::u16string& path, std::u16string& absolute) override {
-    absolute = path;
-    return kestrova::KV_OK;
-  }
-};
 
 // Results from the input's last byte; checks the shape of what it is handed.
 struct Launcher final : ProcessLauncher {
@@ -58,30 +34,12 @@ struct Launcher final : ProcessLauncher {
   }
   kestrova::KVResult Wait(LaunchedProcess process) override { return process != 0 ? kestrova::KV_OK : 6; }
   kestrova::KVResult ExitCode(LaunchedProcess, std::uint32_t& code) override {
-    code = script * 0x01010101u;
-    return kestrova::KV_OK;
+    return code = script * 0x01010101u, kestrova::KV_OK;
   }
   void Close(LaunchedProcess process) override { Check(process != 0); }
-  kestrova::KVResult OwnPath(std::u16string& path) override {
-    path = u"C:\\Downloads\\setup.exe";
-    return kestrova::KV_OK;
-  }
+  kestrova::KVResult OwnPath(std::u16string& path) override { return path = u"C:\\setup.exe", kestrova::KV_OK; }
   std::vector<std::u16string> ProgramFolders() override { return {u"C:\\Windows\\system32"}; }
   bool IsFile(const std::u16string& path) override { return path.size() % 3 != 0; }
-};
-
-struct Actions final : ActionHost {
-  ParameterStore* store = nullptr;
-  ParameterStore& Parameters() override { return *store; }
-  kestrova::KVResult ExpandMessageText(const std::u16string& text, std::u16string& expanded) override {
-    expanded = text;
-    return kestrova::KV_OK;
-  }
-  bool MessagesShown() override { return false; }
-  kestrova::KVResult ShowMessageBox(const std::u16string&, std::uint32_t, MessageResult&, bool& answered) override {
-    answered = false;
-    return kestrova::KV_OK;
-  }
 };
 
 }  // namespace
@@ -113,10 +71,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   ParameterStore store;
   store.Insert(kSfxExitCodeName, u"0");
-  Facts facts;
+  FixedFacts facts;
   Launcher launcher;
   launcher.script = flags;
-  Actions actions;
+  InertActions actions;
   actions.store = &store;
   LaunchContext context{store, facts, launcher, actions, texts[3]};
   const kestrova::KVResult result = RunLaunchCommand(command, texts[2], context);

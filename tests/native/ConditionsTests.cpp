@@ -19,11 +19,7 @@ constexpr KVResult kExpandFailure = 0xE0010002;
 constexpr KVResult kShowFailure = 0x80070005;
 constexpr std::uint32_t kSystemModal = 0x1000;  // MB_SYSTEMMODAL
 
-struct Box {
-  std::u16string text;
-  std::uint32_t style;
-  bool operator==(const Box& other) const { return text == other.text && style == other.style; }
-};
+using Box = std::pair<std::u16string, std::uint32_t>;  // text and style
 
 // The run's side: the boxes asked for, answered from a script of MessageBoxW return values.
 class FakeHost final : public ActionHost {

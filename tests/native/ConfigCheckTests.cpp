@@ -1,18 +1,16 @@
 // kvsfx check: broken documents with the message and the place each problem is reported at, and the known names
 // in step with docs/configuration.xsd.
 #include <gtest/gtest.h>
+#include <tinyxml2.h>
 
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <set>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "builder/ConfigCheck.h"
 #include "builder/ConfigNames.h"
-#include "support/Text.h"
 
 using namespace kestrova;
 
@@ -54,16 +52,16 @@ void Expect(const std::vector<Case>& cases) {
   for (const Case& c : cases) {
     const bool withPayload = !(c.payload.size() == 1 && c.payload[0] == "*");
     const ConfigCheck check = CheckConfiguration(c.document, withPayload ? &c.payload : nullptr);
-    std::string all;
+    std::string all = std::string(c.name) + "\n";
     for (const ConfigFinding& f : check.findings) all += FormatFinding("setup.xml", f);
-    ASSERT_EQ(check.findings.size(), c.expected.size()) << c.name << "\n" << all;
+    SCOPED_TRACE(all);
+    ASSERT_EQ(check.findings.size(), c.expected.size());
     for (std::size_t i = 0; i < c.expected.size(); ++i) {
       const ConfigFinding& f = check.findings[i];
       const Expected& e = c.expected[i];
-      EXPECT_EQ(f.severity == ConfigFinding::Severity::Error ? 'E' : 'W', e.severity) << c.name << "\n" << all;
-      EXPECT_EQ(f.position.line, e.line) << c.name << "\n" << all;
-      EXPECT_EQ(f.position.column, e.column) << c.name << "\n" << all;
-      EXPECT_NE((f.text + "\n" + f.detail).find(e.fragment), std::string::npos) << c.name << "\n" << all;
+      EXPECT_EQ(f.severity == ConfigFinding::Severity::Error ? 'E' : 'W', e.severity);
+      EXPECT_EQ(std::make_pair(f.position.line, f.position.column), std::make_pair(e.line, e.column));
+      EXPECT_NE((f.text + "\n" + f.detail).find(e.fragment), std::string::npos);
     }
   }
 }
@@ -142,46 +140,40 @@ TEST(ConfigCheck, MessageFormat) {
   EXPECT_EQ(FormatFinding("a.xml", finding), "a.xml: error: text\n");
 }
 
+using Xml = const tinyxml2::XMLElement*;
+
+std::string Attribute(Xml element, const char* name) { return element->Attribute(name) ? element->Attribute(name) : ""; }
+
 // docs/configuration.xsd: per element name, the attributes and child elements its types allow.
 class SchemaNames {
  public:
-  explicit SchemaNames(const std::string& text) {
-    document_.Parse(text.c_str());
-    for (const XmlElementRef& node : Children(document_.RootElement())) {
-      std::u16string name;
-      node.GetAttributeString("name", name);
-      if (node.Name() == std::string_view("xs:complexType")) types_[Utf16ToUtf8(name)] = node;
-      if (node.Name() == std::string_view("xs:group")) groups_[Utf16ToUtf8(name)] = node;
+  SchemaNames() {
+    const auto path = std::filesystem::path(KVSFX_SOURCE_DIR) / "docs" / "configuration.xsd";
+    if (document_.LoadFile(path.c_str()) != tinyxml2::XML_SUCCESS) return;  // no names: the test fails
+    for (Xml node = document_.RootElement()->FirstChildElement(); node; node = node->NextSiblingElement()) {
+      if (node->Name() == std::string_view("xs:complexType")) types_[Attribute(node, "name")] = node;
+      if (node->Name() == std::string_view("xs:group")) groups_[Attribute(node, "name")] = node;
     }
-    for (const XmlElementRef& node : Children(document_.RootElement())) {
-      if (node.Name() == std::string_view("xs:element")) Element(node);
+    for (Xml node = document_.RootElement()->FirstChildElement("xs:element"); node;
+         node = node->NextSiblingElement("xs:element")) {
+      Element(node);
     }
   }
   std::map<std::string, std::pair<std::set<std::string>, std::set<std::string>>> names;
 
  private:
-  static std::vector<XmlElementRef> Children(XmlElementRef element) {
-    std::vector<XmlElementRef> children;
-    element.GetChildElements(children);
-    return children;
-  }
-  static std::string Attribute(XmlElementRef element, const char* name) {
-    std::u16string value;
-    element.GetAttributeString(name, value);
-    return Utf16ToUtf8(value);
-  }
-  void Element(XmlElementRef element) {
-    const std::string name = Attribute(element, "name");
+  void Element(Xml element) {
+    const std::string name = Attribute(element, "name"), type = Attribute(element, "type");
     auto& entry = names[name];
-    const std::string type = Attribute(element, "type");
-    if (!walked_.insert({name, type.empty() ? element.Get() : types_[type].Get()}).second) return;  // recursive types
+    if (!walked_.insert({name, type.empty() ? element : types_[type]}).second) return;  // recursive types
     if (types_.count(type) != 0) Content(types_[type], entry);
-    for (const XmlElementRef& child : Children(element)) Content(child, entry);
+    Content(element, entry);
   }
-  // Walks a type's particles: attributes and elements (which are then walked themselves), groups by reference.
-  void Content(XmlElementRef node, std::pair<std::set<std::string>, std::set<std::string>>& entry) {
-    for (const XmlElementRef& child : Children(node)) {
-      const std::string_view kind = child.Name();
+  // Walks a type's particles: attributes and elements (which are then walked themselves), groups by reference;
+  // built-in types (null) have none.
+  void Content(Xml node, std::pair<std::set<std::string>, std::set<std::string>>& entry) {
+    for (Xml child = node ? node->FirstChildElement() : nullptr; child; child = child->NextSiblingElement()) {
+      const std::string_view kind = child->Name();
       if (kind == "xs:attribute") {
         entry.first.insert(Attribute(child, "name"));
       } else if (kind == "xs:element") {
@@ -194,16 +186,13 @@ class SchemaNames {
       }
     }
   }
-  KVXmlDocument document_;
-  std::map<std::string, XmlElementRef> types_, groups_;
-  std::set<std::pair<std::string, const void*>> walked_;
+  tinyxml2::XMLDocument document_;
+  std::map<std::string, Xml> types_, groups_;
+  std::set<std::pair<std::string, Xml>> walked_;
 };
 
 TEST(ConfigNames, AreTheSchemasNames) {
-  std::ifstream file(std::filesystem::path(KVSFX_SOURCE_DIR) / "docs" / "configuration.xsd");
-  std::stringstream text;
-  text << file.rdbuf();
-  const SchemaNames schema(text.str());
+  const SchemaNames schema;
   std::set<std::string> known;
   for (const KnownElement& element : KnownConfigElements()) {
     known.insert(element.name);

@@ -83,8 +83,6 @@ TEST(ConfigWarnings, QuotedExecutableOfCreateProcess) {
        {}},
       {"quoted path", CommandsDocument("<Command Id='a'>" + Process("\"${TargetPath}\\setup.exe\"") + "</Command>"),
        {{"Command/CreateProcess/Executable", "", kQuoted}}},
-      {"arguments in the executable", CommandsDocument("<Command Id='a'>" + Process("\"a.exe\" /q") + "</Command>"),
-       {{"Command/CreateProcess/Executable", "", kQuoted}}},
       {"quotes in Arguments are fine", CommandsDocument("<Command Id='a'>" + Process("a.exe", "/i \"x.msi\"") +
                                                         "</Command>"),
        {}},

@@ -1,11 +1,11 @@
 // Planning a run: the dialogs asked for per gui mode, the language step, and the task list per command.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "app/RunPlan.h"
+#include "builder/WindowsCommandLine.h"
 #include "config/Cfg.h"
 #include "config/SimulatedSystemFacts.h"
 #include "support/Text.h"
@@ -107,15 +107,7 @@ void ExpectPlans(const std::vector<Case>& cases) {
     Cfg cfg;
     ASSERT_EQ(cfg.Load(c.document.c_str(), facts), KV_OK) << c.document;
     CmdLineData cmdLine;
-    const auto split = [](std::u16string_view text, std::vector<std::u16string>& arguments) {
-      for (std::size_t at = 0; at < text.size();) {
-        const std::size_t end = std::min(text.find(u' ', at), text.size());
-        if (end > at) arguments.emplace_back(text.substr(at, end - at));
-        at = end + 1;
-      }
-      return KV_OK;
-    };
-    ASSERT_EQ(ParseRawCommandLine(u"x.exe " + std::u16string(c.cmdLine), split, cmdLine), KV_OK);
+    ASSERT_EQ(ParseRawCommandLine(u"x.exe " + std::u16string(c.cmdLine), SplitCommandLine, cmdLine), KV_OK);
     ScriptedInteraction interaction;
     interaction.folderAnswer = c.folderAnswer;
     interaction.languageAnswer = c.languageAnswer;

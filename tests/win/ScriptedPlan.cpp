@@ -30,20 +30,12 @@ std::uint32_t Number(const std::string& text) {
   return value;
 }
 
-class ResultAction final : public WaitableUIAction {
- public:
-  ResultAction(KVResult result, std::shared_ptr<ScriptTrace> trace) : result_(result), trace_(std::move(trace)) {}
-  ~ResultAction() override = default;
-
- protected:
-  KVResult Show(HWND /*owner*/) override {
-    trace_->Add("ui");
-    return result_;
-  }
-
- private:
-  KVResult result_;
-  std::shared_ptr<ScriptTrace> trace_;
+// Run by the main thread: records that it ran and returns the scripted result.
+struct ResultAction final : WaitableUIAction {
+  ResultAction(KVResult scripted, ScriptTrace& events) : result(scripted), trace(events) {}
+  KVResult Show(HWND) override { return trace.Add("ui"), result; }
+  KVResult result;
+  ScriptTrace& trace;
 };
 
 // Writes the parsed command line as UTF-8 lines "name=value" into the file at `path`.
@@ -88,7 +80,7 @@ class ScriptedTask final : public Task {
     } else if (kind_ == "sleep") {
       ::Sleep(Number(argument_));
     } else if (kind_ == "ui") {
-      ResultAction action(Number(argument_), trace_);
+      ResultAction action(Number(argument_), *trace_);
       action.RunOnMainThread(*uiActions_);
     } else if (kind_ == "cmdline") {
       WriteCommandLineValues(argument_);
