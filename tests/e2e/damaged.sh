@@ -23,17 +23,7 @@ new_dumps() { comm -13 <(echo "$dumps_before") <(dumps); }
 
 payload_offset() { "$native" inspect "$1" 2>/dev/null | sed -n 's/^payload: *offset \([0-9]*\).*/\1/p'; }
 
-# run EXE [ARGS...]: the installer's exit code as 0xXXXXXXXX, "hang" when it ran past the limit (it is then
-# terminated), "none" when Wine did not run it at all (twice).
-run() {
-  local code try
-  for try in 1 2; do
-    code=$(timeout $((limit + 30)) wine "$runexit" --timeout "$limit" "$(winpath "$1")" "${@:2}" --gui off 2>/dev/null |
-      tr -d '\r' | sed -n 's/^exit=\(0x[0-9A-F]*\|timeout\).*/\1/p')
-    [ -n "$code" ] && break
-  done
-  case "$code" in timeout) echo hang ;; "") echo none ;; *) echo "$code" ;; esac
-}
+run() { bounded "$limit" "$@"; }
 
 # Everything under the work folder but the target (and the launch cases' log): names, kinds, file sizes and times.
 outside() {

@@ -34,11 +34,7 @@ for name in ("first.bin", "second.bin", "sub/third.bin"):
 PY
 archive payload.7z src -mx1
 titled() { configured "$1" "$(document "<Title>Full Disk</Title>$2")" payload.7z; }  # NAME BODY
-# run EXE [ARGS...]: the installer's exit code; "timeout" where it did not end by itself (a box would hold it).
-run() {
-  wine "$runexit" --timeout 60 "$(winpath "$1")" "${@:2}" 2>/dev/null | tr -d '\r' |
-    sed -n 's/^exit=\(0x[0-9A-F]*\|timeout\).*/\1/p'
-}
+run() { bounded 60 "$@"; }  # EXE [ARGS...]: with --gui off; "hang" where it did not end by itself
 # No folder dialog, and no progress window: it has the title too, and is still up when the run fails.
 extract_into_q='<Extract><ProgressDialog Enabled="false"/><TargetPath>Q:\extracted</TargetPath>
 <FolderSelectionDialog Enabled="false"/></Extract>'
@@ -48,7 +44,7 @@ before=$(sha256sum < extract.exe)
 # --- extract mode: the system's disk-full error, whatever decoder fills the drive ----------------------------
 expect_eq "the payload is larger than the drive" yes \
   "$([ "$(du -sb src | cut -f1)" -gt "$(df -B1 --output=size "$drive" | tail -n 1)" ] && echo yes)"
-expect_eq "extract mode, --gui off: ERROR_DISK_FULL, no box" 0x00000070 "$(run extract.exe --gui off)"
+expect_eq "extract mode, --gui off: ERROR_DISK_FULL, no box" 0x00000070 "$(run extract.exe)"
 expect_eq "  the drive is full, the files before the failing one whole" "0 same" \
   "$(df -B1 --output=avail "$drive" | tail -n 1 | tr -d ' ') $(cmp -s src/first.bin "$drive/extracted/first.bin" && echo same)"
 clear_drive
@@ -62,7 +58,7 @@ while IFS='|' read -r name switches; do
     "extract=0x00000070 message=Cannot write output file" \
     "$(wine "$harness" "$(winpath "$name.exe")" 'Q:\harness' 2>/dev/null | tr -d '\r')"
   clear_drive
-  expect_eq "$name: the installer ends with it" 0x00000070 "$(run "$name.exe" --gui off --target 'Q:\plain')"
+  expect_eq "$name: the installer ends with it" 0x00000070 "$(run "$name.exe" --target 'Q:\plain')"
   clear_drive
 done <<'DECODERS'
 copy|-m0=Copy
@@ -79,13 +75,13 @@ launch_before=$(sha256sum < launch.exe)
 # <TargetPath> applies to extract mode only: a launch run's folder comes from --target or is a fresh {GUID} one.
 expect_eq "launch mode on the full drive: ERROR_DISK_FULL, the command not run, the drive empty again" \
   "0x00000070 not-run " \
-  "$(run launch.exe --gui off --target 'Q:\launch') $([ -e calls.log ] && echo ran || echo not-run) $(on_drive)"
+  "$(run launch.exe --target 'Q:\launch') $([ -e calls.log ] && echo ran || echo not-run) $(on_drive)"
 
 # --- the installers stay usable ------------------------------------------------------------------------------
 expect_eq "the extract installer then extracts into a folder with room" "0x00000000 same" \
-  "$(run extract.exe --gui off --target "$(wpath roomy)") $(same_tree src roomy)"
+  "$(run extract.exe --target "$(wpath roomy)") $(same_tree src roomy)"
 expect_eq "the launch installer then runs its command" "0x00000000 ran" \
-  "$(run launch.exe --gui off) $([ -e calls.log ] && echo ran)"
+  "$(run launch.exe) $([ -e calls.log ] && echo ran)"
 expect_eq "neither installer file changed" "$before $launch_before" \
   "$(sha256sum < extract.exe) $(sha256sum < launch.exe)"
 

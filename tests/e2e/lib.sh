@@ -139,6 +139,17 @@ configured() {
 # --- runs and their traces -------------------------------------------------------------------------------------
 # quiet PROGRAM [ARGS...]: the exit code of PROGRAM run with --gui off (first: a passthrough ends the parsed part).
 quiet() { exit_code "$runexit" "$1" --gui off "${@:2}"; }
+# bounded LIMIT PROGRAM [ARGS...]: the exit code of PROGRAM run with --gui off (last), "hang" when it ran past LIMIT
+# seconds (it is then ended), "none" when Wine did not run it at all (twice).
+bounded() {
+  local limit=$1 code; shift
+  for _ in 1 2; do
+    code=$(timeout $((limit + 30)) wine "$runexit" --timeout "$limit" "$(winpath "$1")" "${@:2}" --gui off 2>/dev/null |
+      tr -d '\r' | sed -n 's/^exit=\(0x[0-9A-F]*\|timeout\).*/\1/p')
+    [ -n "$code" ] && break
+  done
+  case "$code" in timeout) echo hang ;; "") echo none ;; *) echo "$code" ;; esac
+}
 # Starts a program through kv-runexit in the background; `finish_run` prints its exit code once it has ended
 # (at most 60 s; in the work folder).
 start_run() { rm -f "$work/run.out"; exit_code "$runexit" "$@" > "$work/run.out" & runner=$!; }
