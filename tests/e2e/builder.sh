@@ -36,7 +36,7 @@ version=(--version-fixed 2.5.0.17/2.5.0.0 --version-string "ProductName=Builder 
   --version-string "LegalCopyright=© 2026 Contoso" --version-string "FileDescription=Builder test"
   --version-string OriginalFilename=setup.exe --version-string InternalName=setup.exe)
 check_resources "native build" setup.exe setup.xml --icon 1 --dialog 224 "${version[@]}"
-expect_eq "the installer runs (--gui off)" 0x00000000 "$(exit_code "$runexit" setup.exe --gui off)"
+expect_eq "the installer runs (--gui off)" 0x00000000 "$(quiet setup.exe)"
 
 # Signed after the build: verifies, keeps its payload, still runs.
 openssl req -x509 -newkey rsa:2048 -nodes -keyout key.pem -out cert.pem -days 2 -subj "/CN=kvsfx test signer" \
@@ -49,12 +49,13 @@ payload_line=$("$native" inspect setup.exe | grep '^payload:')
 expect_eq "signing keeps the payload where it was" "$payload_line" "$("$native" inspect signed.exe | grep '^payload:')"
 expect_eq "inspect sees the signature" 1 "$("$native" inspect signed.exe | grep -c '^signature: *signed')"
 check_resources "signed installer" signed.exe setup.xml --icon 1 --dialog 224 "${version[@]}"
-expect_eq "the signed installer runs (--gui off)" 0x00000000 "$(exit_code "$runexit" signed.exe --gui off)"
+expect_eq "the signed installer finds its payload before the certificate and extracts it" "0x00000000 same" \
+  "$(quiet signed.exe --target "$(wpath signed)") $(same_tree payload signed)"
 "$native" build --config setup.xml --payload payload --stub signed.exe $(test_stub_flag signed.exe) -o again.exe > refused.out 2>&1
 expect_eq "a signed file is refused as a stub" "1 1" "$? $(grep -c 'the stub is signed' refused.out)"
 
 # kvsfx.exe, under Wine, with the stub beside it: from a 7z archive; the same bytes as the native tool's.
-7zz a -bso0 -bsp0 payload.7z ./payload/* ./payload/.hidden
+archive payload.7z payload
 cp "$stub" stub-copy.exe
 wine "$kvsfx_exe" build --config setup.xml --payload payload.7z $(test_stub_flag "$stub") -o wsetup.exe > wbuild.out 2>&1
 expect_eq "kvsfx.exe builds from a 7z archive" 0 $?
@@ -69,7 +70,7 @@ expect_eq "kvsfx.exe inspect finds the payload" "$(stat -c %s payload.7z) bytes"
 expect_eq "kvsfx.exe inspect says why it lists no items" 1 "$(grep -c '^items: .*7zz or 7z) is not on PATH' winspect.out)"
 expect_eq "kvsfx.exe writes the configuration out" same "$(cmp -s wsetup.xml setup.xml && echo same)"
 check_resources "kvsfx.exe build" wsetup.exe setup.xml --dialog 224
-expect_eq "the kvsfx.exe installer runs (--gui off)" 0x00000000 "$(exit_code "$runexit" wsetup.exe --gui off)"
+expect_eq "the kvsfx.exe installer runs (--gui off)" 0x00000000 "$(quiet wsetup.exe)"
 wine "$kvsfx_exe" build --no-config --payload payload.7z --stub "$(winpath "$kvsfx_exe")" $(test_stub_flag "$kvsfx_exe") -o console.exe \
   > console.out 2>&1
 expect_eq "kvsfx.exe refuses a console program as stub" "1 1 no" \

@@ -5,8 +5,7 @@ set -uo pipefail
 . "$(dirname "$0")/lib.sh"
 in_wine_session "$@"
 stub=$1 scripted=$2 runexit=$3
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+enter_work_folder
 unset KVSFX_TEST_PLAN
 
 # run_raw PROGRAM "ARGUMENTS": the command line is the quoted Windows path of PROGRAM, a blank and ARGUMENTS.
@@ -21,13 +20,8 @@ expect_eq "positional words and hyphen-digit are accepted" 0x00000000 "$(run_raw
 
 # Without gui off the bad command line shows its message; confirm it and check the code.
 for args in '--bogus' '--internal 2 --gui off'; do
-  out="$work/out"
-  run_raw "$stub" "$args" > "$out" &
-  runner=$!
-  if confirm_window " Self Extractor" >/dev/null; then shown=yes; else shown=no; kill "$runner" 2>/dev/null; fi
-  wait "$runner"
-  expect_eq "message box for: $args" yes "$shown"
-  expect_eq "exit code for: $args" 0xEE002003 "$(cat "$out")"
+  expect_eq "message box, then the code, for: $args" "shown 0xEE002003" \
+    "$(exit_code_confirming " Self Extractor" "$stub" $args)"
 done
 
 # What the parse of the real command line leaves in CmdLineValues, read back through the scripted stub. The rules

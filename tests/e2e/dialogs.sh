@@ -12,31 +12,12 @@ done
 begin_installer_cases "$@"
 stub=$2 runexit=$3 exitwith=$4 windowfacts=$5
 
-mkdir -p payload && cp "$exitwith" payload/tool.exe && echo "data" > payload/data.txt
-7zz a -bso0 -bsp0 payload.7z ./payload/* >/dev/null
+make_payload "$exitwith"
 # A large payload keeps the progress window up long enough to look at it.
 mkdir -p big && head -c 200000000 /dev/zero > big/zeros.bin && cp "$exitwith" big/tool.exe
-7zz a -bso0 -bsp0 -mx1 big.7z ./big/* >/dev/null
+archive big.7z big -mx1
 
 # --- helpers -------------------------------------------------------------------------------------------------
-# Visible top-level windows titled exactly TITLE, oldest first.
-windows_titled() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null; }
-# Waits until a window titled TITLE shows (or COUNT of them), and prints the newest one's id.
-wait_window() {
-  local title=$1 count=${2:-1} ids
-  for _ in $(seq 1 150); do
-    ids=$(windows_titled "$title")
-    if [ "$(grep -c . <<<"$ids")" -ge "$count" ]; then sleep 0.5; tail -n 1 <<<"$ids"; return 0; fi
-    sleep 0.2
-  done
-  return 1
-}
-# Keys to a window: no window manager runs under Xvfb, so focus it ourselves first.
-keys() {
-  local id=$1; shift
-  xdotool windowfocus --sync "$id" >/dev/null 2>&1 || true
-  xdotool key --delay 80 "$@"
-}
 type_text() { xdotool type --delay 20 "$1"; }
 # Whether the window titled TITLE has a close box, which comes with the system menu.
 close_box() {
@@ -59,22 +40,12 @@ screenshot() {  # ID NAME: the window, active, into $KVSFX_SCREENSHOTS/NAME.png
   sleep 0.5
   import -window "$1" "$KVSFX_SCREENSHOTS/$2.png" 2>/dev/null || echo "note: no screenshot $2" >&2
 }
-# Starts an installer in the background; `finish_run` prints its exit code once it has ended (at most 60 s).
-start_run() { rm -f run.out; exit_code "$runexit" "$@" > run.out & runner=$!; }
-finish_run() {
-  for _ in $(seq 1 300); do kill -0 "$runner" 2>/dev/null || break; sleep 0.2; done
-  kill "$runner" 2>/dev/null
-  wait "$runner" 2>/dev/null
-  cat run.out
-}
 log_of() { tr -d '\r' < "$1" 2>/dev/null; }
 
 # --- the folder dialog of the default extractor --------------------------------------------------------------
 mkdir -p plain
-"$native" build --no-config --payload payload.7z --stub "$stub" $(test_stub_flag "$stub") -o plain/setup.exe >/dev/null 2>&1 ||
-  echo "could not build the default extractor" >&2
+installer plain/setup.exe payload.7z --no-config
 title="setup Self Extractor"
-wtarget() { winpath "$work/$1"; }
 
 start_run plain/setup.exe
 id=$(wait_window "$title") || id=""
@@ -82,10 +53,10 @@ expect_eq "the default extractor asks where to extract, without a close box" "sh
   "${id:+shown}, $(close_box "$title")"
 # Alt+T leads to the edit field and selects its text; typing replaces it; several trailing backslashes go.
 keys "$id" alt+t
-type_text "$(wtarget typed)\\\\\\"
+type_text "$(wpath typed)\\\\\\"
 keys "$id" Return
 expect_eq "a typed folder and Enter: extracted there" "0x00000000 yes no" \
-  "$(finish_run) $([ -f typed/data.txt ] && echo yes || echo no) $([ -e plain/data.txt ] && echo yes || echo no)"
+  "$(finish_run) $(exists typed/data.txt) $(exists plain/data.txt)"
 
 start_run plain/setup.exe
 wait_window "$title" >/dev/null
@@ -100,7 +71,7 @@ expect_eq "a click on Cancel: cancelled" "0xEE000005" "$(finish_run)"
 # 248 characters are accepted, 249 bring the length message and the dialog stays.
 long248="C:\\$(printf 'a%.0s' $(seq 1 120))\\$(printf 'b%.0s' $(seq 1 124))"
 long249="${long248}c"
-start_run plain/setup.exe --logfile "$(wtarget long.log)"
+start_run plain/setup.exe --logfile "$(wpath long.log)"
 id=$(wait_window "$title") || id=""
 keys "$id" alt+t
 type_text "$long249"
@@ -116,7 +87,7 @@ keys "$id" alt+t
 type_text "$long248"
 keys "$id" Return
 unix248=$(winepath -u "$long248" 2>/dev/null)
-expect_eq "248 characters: extracted there" "0x00000000 yes" "$(finish_run) $([ -f "$unix248/data.txt" ] && echo yes || echo no)"
+expect_eq "248 characters: extracted there" "0x00000000 yes" "$(finish_run) $(exists "$unix248/data.txt")"
 rm -rf "$(dirname "$unix248")"
 
 # The folder browser opens from "..." (Tab from Extract: Cancel, the edit field, the button) and can be left.
@@ -131,22 +102,15 @@ expect_eq "the folder browser opens from the dialog and Escape leaves it" "shown
 
 # --- the language dialog ---------------------------------------------------------------------------------------
 option() {  # ID TAG EXIT: an option for one language that runs the payload's tool, which exits with EXIT
-  printf '<Option Id="%s"><LanguageTagSet><LanguageTag>%s</LanguageTag></LanguageTagSet><Commands>' "$1" "$2"
-  printf '<Command Id="c"><CreateProcess Hide="true"><Executable>${TargetPath}\\tool.exe</Executable>'
-  printf '<Arguments>%s</Arguments></CreateProcess></Command></Commands></Option>' "$3"
+  printf '<Option Id="%s"><LanguageTagSet><LanguageTag>%s</LanguageTag></LanguageTagSet><Commands>%s</Commands></Option>' \
+    "$1" "$2" "$(create_process c '${TargetPath}\tool.exe' "$3")"
 }
-{
-  printf '<SelfExtractor FormatVersionMajor="5" FormatVersionMinor="2"><Title>Dialog Test</Title><Launch>'
-  printf '<ProgressDialog Enabled="true"/><LanguageSelectionDialog Enabled="true"/><Options>'
-  option en en-US 11; option de de-DE 12; option fr fr-FR 13
-  printf '</Options></Launch></SelfExtractor>'
-} > languages.xml
-"$native" build --config languages.xml --payload payload.7z --stub "$stub" $(test_stub_flag "$stub") -o languages.exe >/dev/null 2>&1 ||
-  echo "could not build languages.exe" >&2
+configured languages "$(document "<Title>Dialog Test</Title><Launch><ProgressDialog Enabled=\"true\"/>
+<LanguageSelectionDialog Enabled=\"true\"/><Options>$(option en en-US 11)$(option de de-DE 12)$(option fr fr-FR 13)</Options></Launch>")" payload.7z
 declare -A exit_of=([en-US]=0x0000000B [de-DE]=0x0000000C [fr-FR]=0x0000000D)
 
 export LC_ALL=de_DE.UTF-8
-start_run languages.exe --logfile "$(wtarget languages.log)"
+start_run languages.exe --logfile "$(wpath languages.log)"
 id=$(wait_window " Dialog Test") || id=""
 offered=$(log_of languages.log | sed -n 's/.*language dialog: offers \(.*\); current \(.*\)$/\1/p' | head -n 1)
 current=$(log_of languages.log | sed -n 's/.*language dialog: offers .*; current \(.*\)$/\1/p' | head -n 1)
@@ -163,18 +127,14 @@ code=$(finish_run)
 expect_eq "  another language picked: that language's option runs" "yes ${exit_of[$picked]:-none}" \
   "$([ -n "$picked" ] && [ "$picked" != de-DE ] && echo yes || echo "no ($picked)") $code"
 
-start_run languages.exe --language fr-FR --logfile "$(wtarget given.log)"
+start_run languages.exe --language fr-FR --logfile "$(wpath given.log)"
 expect_eq "--language takes precedence: no dialog, the French option" "0x0000000D no" \
   "$(finish_run) $(log_of given.log | grep -q 'language dialog' && echo yes || echo no)"
 unset LC_ALL
 
 # --- the progress window -----------------------------------------------------------------------------------------
-{
-  printf '<SelfExtractor FormatVersionMajor="5" FormatVersionMinor="2"><Title>Progress Test</Title><Launch>'
-  printf '<ProgressDialog Enabled="true"/><Options>%s</Options></Launch></SelfExtractor>' "$(option en en-US 7)"
-} > progress.xml
-"$native" build --config progress.xml --payload big.7z --stub "$stub" $(test_stub_flag "$stub") -o progress.exe >/dev/null 2>&1 ||
-  echo "could not build progress.exe" >&2
+configured progress "$(document "<Title>Progress Test</Title><Launch><ProgressDialog Enabled=\"true\"/>
+<Options>$(option en en-US 7)</Options></Launch>")" big.7z
 start_run progress.exe
 id=$(wait_window " Progress Test") || id=""
 expect_eq "the progress window shows during the extraction, without a close box" "shown, no close box" \

@@ -32,43 +32,33 @@ for name in ("first.bin", "second.bin", "sub/third.bin"):
     with open(f"{sys.argv[1]}/{name}", "wb") as out:
         out.write(rng.randbytes(2 << 20))
 PY
-archive() { rm -f "$1" && (cd src && 7zz a -bd $2 "$work/$1" . >/dev/null); }  # NAME SWITCHES
-archive payload.7z -mx1
-installer() {  # NAME PAYLOAD MODE: an installer titled "Full Disk"
-  printf '<SelfExtractor FormatVersionMajor="5" FormatVersionMinor="2"><Title>Full Disk</Title>%s</SelfExtractor>' \
-    "$3" > "$1.xml"
-  "$native" build --config "$1.xml" --payload "$2" --stub "$stub" $(test_stub_flag "$stub") -o "$1.exe" >/dev/null 2>&1 ||
-    echo "could not build $1.exe" >&2
-}
-# run EXE [ARGS...]: the installer's exit code; "timeout" where it did not end by itself (a box would hold it).
-run() {
-  wine "$runexit" --timeout 60 "$(winpath "$1")" "${@:2}" 2>/dev/null | tr -d '\r' |
-    sed -n 's/^exit=\(0x[0-9A-F]*\|timeout\).*/\1/p'
-}
+archive payload.7z src -mx1
+titled() { configured "$1" "$(document "<Title>Full Disk</Title>$2")" payload.7z; }  # NAME BODY
+run() { bounded 60 "$@"; }  # EXE [ARGS...]: with --gui off; "hang" where it did not end by itself
 # No folder dialog, and no progress window: it has the title too, and is still up when the run fails.
 extract_into_q='<Extract><ProgressDialog Enabled="false"/><TargetPath>Q:\extracted</TargetPath>
 <FolderSelectionDialog Enabled="false"/></Extract>'
-installer extract payload.7z "$extract_into_q"
+titled extract "$extract_into_q"
 before=$(sha256sum < extract.exe)
 
 # --- extract mode: the system's disk-full error, whatever decoder fills the drive ----------------------------
 expect_eq "the payload is larger than the drive" yes \
   "$([ "$(du -sb src | cut -f1)" -gt "$(df -B1 --output=size "$drive" | tail -n 1)" ] && echo yes)"
-expect_eq "extract mode, --gui off: ERROR_DISK_FULL, no box" 0x00000070 "$(run extract.exe --gui off)"
+expect_eq "extract mode, --gui off: ERROR_DISK_FULL, no box" 0x00000070 "$(run extract.exe)"
 expect_eq "  the drive is full, the files before the failing one whole" "0 same" \
   "$(df -B1 --output=avail "$drive" | tail -n 1 | tr -d ' ') $(cmp -s src/first.bin "$drive/extracted/first.bin" && echo same)"
 clear_drive
 expect_eq "with the GUI: the error box captioned with the title, then ERROR_DISK_FULL" "shown 0x00000070" \
-  "$(exit_code_confirming " Full Disk" "$runexit" extract.exe)"
+  "$(exit_code_confirming " Full Disk" extract.exe)"
 clear_drive
 while IFS='|' read -r name switches; do
-  archive "$name.7z" "$switches"
-  "$native" build --no-config --payload "$name.7z" --stub "$stub" $(test_stub_flag "$stub") -o "$name.exe" >/dev/null 2>&1
+  archive "$name.7z" src $switches
+  installer "$name.exe" "$name.7z" --no-config
   expect_eq "$name: the extraction reports the write failure with the system's error" \
     "extract=0x00000070 message=Cannot write output file" \
     "$(wine "$harness" "$(winpath "$name.exe")" 'Q:\harness' 2>/dev/null | tr -d '\r')"
   clear_drive
-  expect_eq "$name: the installer ends with it" 0x00000070 "$(run "$name.exe" --gui off --target 'Q:\plain')"
+  expect_eq "$name: the installer ends with it" 0x00000070 "$(run "$name.exe" --target 'Q:\plain')"
   clear_drive
 done <<'DECODERS'
 copy|-m0=Copy
@@ -80,20 +70,18 @@ DECODERS
 # --- launch mode: no command, nothing left on the drive ------------------------------------------------------
 cp "$exitwith" tool.exe
 export KVSFX_EXITWITH_LOG="$work/calls.log"
-installer launch payload.7z "<Launch><Options><Option Id=\"o\"><Commands><Command Id=\"c\"><CreateProcess Hide=\"true\">
-<Executable>$(winpath "$work/tool.exe")</Executable><Arguments>0</Arguments></CreateProcess></Command></Commands>
-</Option></Options></Launch>"
+configured launch "$(launch_document "$(create_process c "$(wpath tool.exe)" 0)" "Full Disk")" payload.7z
 launch_before=$(sha256sum < launch.exe)
 # <TargetPath> applies to extract mode only: a launch run's folder comes from --target or is a fresh {GUID} one.
 expect_eq "launch mode on the full drive: ERROR_DISK_FULL, the command not run, the drive empty again" \
   "0x00000070 not-run " \
-  "$(run launch.exe --gui off --target 'Q:\launch') $([ -e calls.log ] && echo ran || echo not-run) $(on_drive)"
+  "$(run launch.exe --target 'Q:\launch') $([ -e calls.log ] && echo ran || echo not-run) $(on_drive)"
 
 # --- the installers stay usable ------------------------------------------------------------------------------
 expect_eq "the extract installer then extracts into a folder with room" "0x00000000 same" \
-  "$(run extract.exe --gui off --target "$(winpath "$work/roomy")") $(diff -r src roomy >/dev/null && echo same)"
+  "$(run extract.exe --target "$(wpath roomy)") $(same_tree src roomy)"
 expect_eq "the launch installer then runs its command" "0x00000000 ran" \
-  "$(run launch.exe --gui off) $([ -e calls.log ] && echo ran)"
+  "$(run launch.exe) $([ -e calls.log ] && echo ran)"
 expect_eq "neither installer file changed" "$before $launch_before" \
   "$(sha256sum < extract.exe) $(sha256sum < launch.exe)"
 

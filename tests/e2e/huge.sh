@@ -39,10 +39,9 @@ cached() {  # NAME COMMAND...: runs COMMAND (which writes NAME.tmp) unless build
 # log: the shell sees only the low byte), its peak memory in MiB and the seconds it took.
 extract() {
   local name=$1 payload=$2 target=$3 begin=$SECONDS
-  "$native" build --no-config --payload "$payload" --stub "$stub" $(test_stub_flag "$stub") -o "$name.exe" >/dev/null 2>&1 ||
-    echo "could not build $name.exe" >&2
+  installer "$name.exe" "$payload" --no-config
   /usr/bin/time -f '%M' -o "$name.rss" wine "$name.exe" --gui off --target "$(winpath "$target")" \
-    --logfile "$(winpath "$work")\\$name.log" >/dev/null 2>&1
+    --logfile "$(wpath "$name.log")" >/dev/null 2>&1
   local code peak
   code=$(tr -d '\r' 2>/dev/null < "$name.log" | sed -n 's/.* exit \(0x[0-9A-F]*\):.*/\1/p')
   peak=$(tail -n 1 "$name.rss" 2>/dev/null)

@@ -9,42 +9,29 @@ native=$1
 begin_installer_cases "$@"
 stub=$2 runexit=$3 exitwith=$4
 
-mkdir -p payload && cp "$exitwith" payload/tool.exe && echo "data" > payload/data.txt
-7zz a -bso0 -bsp0 payload.7z ./payload/* >/dev/null
+make_payload "$exitwith"
 export KVSFX_EXITWITH_LOG="$work/calls.log"
-# Wine's user is an administrator: launch targets go under the Windows folder's Installer folder.
-unix_installer=$(winepath -u 'C:\windows\Installer' 2>/dev/null)
 
-wrap() {  # the launch document around one option's commands
-  printf '<SelfExtractor FormatVersionMajor="5" FormatVersionMinor="2"><Title>Launch Test</Title><Launch>'
-  printf '<Options><Option Id="o"><Commands>%s</Commands></Option></Options></Launch></SelfExtractor>' "$1"
-}
-installer() {  # NAME COMMANDS [BUILD OPTIONS...]
+launch() {  # NAME COMMANDS [BUILD OPTIONS...]
   local name=$1 commands=$2; shift 2
-  wrap "$commands" > "$name.xml"
-  "$native" build --config "$name.xml" --payload payload.7z --stub "$stub" $(test_stub_flag "$stub") -o "$name.exe" "$@" >/dev/null 2>&1 ||
-    echo "could not build $name.exe" >&2
+  configured "$name" "$(launch_document "$commands" "Launch Test")" payload.7z "$@"
 }
-cp_command() {  # ID ARGUMENTS: a CreateProcess command running the payload's tool
-  printf '<Command Id="%s"><CreateProcess Hide="true"><Executable>${TargetPath}\\tool.exe</Executable>' "$1"
-  printf '<Arguments>%s</Arguments></CreateProcess></Command>' "$2"
-}
-run() { rm -f calls.log; exit_code "$runexit" "$@" --gui off; }
+tool() { create_process "$1" '${TargetPath}\tool.exe' "$2"; }  # ID ARGUMENTS
+run() { rm -f calls.log; quiet "$@"; }
 calls() { [ -f calls.log ] && tr -d '\r' < calls.log | wc -l || echo 0; }
-guid_folders() { ls -d "$unix_installer"/\{*\} 2>/dev/null | sort; }
 
 # Single commands: the exit code passes through; the process runs in the extracted folder, which is deleted after.
 before=$(guid_folders)
-installer cp "$(cp_command install 3010)"
+launch cp "$(tool install 3010)"
 expect_eq "CreateProcess: the program's exit code (3010) is the installer's" 0x00000BC2 "$(run cp.exe)"
 expect_eq "  it ran once, in the extracted {GUID} folder under the Installer folder" "1 yes" \
   "$(calls) $(grep -q -i -E 'cwd=C:\\windows\\Installer\\\{[0-9A-F-]{36}\}' calls.log && echo yes || echo no)"
 expect_eq "  the extracted folder is deleted afterwards" "$before" "$(guid_folders)"
-installer crash "$(cp_command install 0xC0000005)"
+launch crash "$(tool install 0xC0000005)"
 expect_eq "CreateProcess: 0xC0000005 passes through" 0xC0000005 "$(run crash.exe)"
-installer se-wait '<Command Id="s"><ShellExecute Wait="true"><Executable>${TargetPath}\tool.exe</Executable><Arguments>1603</Arguments></ShellExecute></Command>'
+launch se-wait '<Command Id="s"><ShellExecute Wait="true"><Executable>${TargetPath}\tool.exe</Executable><Arguments>1603</Arguments></ShellExecute></Command>'
 expect_eq "ShellExecute with Wait: 1603" 0x00000643 "$(run se-wait.exe)"
-installer se-nowait '<Command Id="s"><ShellExecute><Executable>${TargetPath}\tool.exe</Executable><Arguments>--sleep 300 5</Arguments></ShellExecute></Command>'
+launch se-nowait '<Command Id="s"><ShellExecute><Executable>${TargetPath}\tool.exe</Executable><Arguments>--sleep 300 5</Arguments></ShellExecute></Command>'
 expect_eq "ShellExecute without Wait: 0, whatever the program ends with" 0x00000000 "$(run se-nowait.exe)"
 sleep 1
 kept=$(comm -13 <(echo "$before") <(guid_folders))
@@ -53,7 +40,7 @@ expect_eq "  and its files stay (no cleanup task)" "1" "$(echo "$kept" | grep -c
 
 # kvsfx plan reads the installer's command line with the installer's parser: the arguments it shows for a command
 # are the ones the program receives, passthrough quotes and all.
-installer pass "$(cp_command p 7)"
+launch pass "$(tool p 7)"
 planned() { "$native" plan pass.xml -- "$@" | sed -n 's/^ *call: CreateProcessW "[^"]*" \(.*\) in ${TargetPath}, hidden; waits$/\1/p'; }
 received() { rm -f calls.log; exit_code "$runexit" pass.exe "$@" >/dev/null; tr -d '\r' < calls.log | sed 's/^.*|cmdline="[^"]*" //'; }
 check_plan() { expect_eq "plan shows what the program receives: $*" "$(received "$@")" "$(planned "$@")"; }
@@ -71,66 +58,56 @@ sequence() {  # STEPS DEFINITIONS
   printf '<Command Id="all"><CommandSequence>%s</CommandSequence></Command>%s<DefaultCommand>all</DefaultCommand>' \
     "$1" "$2"
 }
-defs="$(cp_command a 3010)$(cp_command b 0)$(cp_command c 42)"
-installer seq "$(sequence "$(step a A)$(step b B)" "$defs")"
+defs="$(tool a 3010)$(tool b 0)$(tool c 42)"
+launch seq "$(sequence "$(step a A)$(step b B)" "$defs")"
 expect_eq "sequence 3010 then 0: 3010, both ran" "0x00000BC2 2" "$(run seq.exe) $(calls)"
-installer skip "$(sequence "$(step a A)$(step c C '<IfEqual Parameter="A" Value="0xBC2"><IfTrue><SkipCommand/></IfTrue></IfEqual>')" "$defs")"
+launch skip "$(sequence "$(step a A)$(step c C '<IfEqual Parameter="A" Value="0xBC2"><IfTrue><SkipCommand/></IfTrue></IfEqual>')" "$defs")"
 expect_eq "a before condition that compares numbers (0xBC2 = 3010) skips the step" "0x00000BC2 1" "$(run skip.exe) $(calls)"
-installer abort "$(sequence "$(step b B '' '<IfNotEqual Parameter="B" Value="1"><IfTrue><Abort/></IfTrue></IfNotEqual>')$(step c C)" "$defs")"
+launch abort "$(sequence "$(step b B '' '<IfNotEqual Parameter="B" Value="1"><IfTrue><Abort/></IfTrue></IfNotEqual>')$(step c C)" "$defs")"
 expect_eq "an after condition that aborts: later steps skipped, exit code 0 stands" "0x00000000 1" "$(run abort.exe) $(calls)"
-installer missing "$(sequence "$(step b B '' '<IfNotEqual Parameter="Nobody" Value="1"><IfTrue><Abort/></IfTrue></IfNotEqual>')$(step c C)" "$defs")"
+launch missing "$(sequence "$(step b B '' '<IfNotEqual Parameter="Nobody" Value="1"><IfTrue><Abort/></IfTrue></IfNotEqual>')$(step c C)" "$defs")"
 expect_eq "a comparison with a parameter nobody set is false, IfNotEqual too" "0x0000002A 2" "$(run missing.exe) $(calls)"
-installer twice "$(sequence "$(step a A)$(step b A)" "$defs")" --no-check
+launch twice "$(sequence "$(step a A)$(step b A)" "$defs")" --no-check
 expect_eq "a result name used twice: the second step fails before it starts" "0xEE000051 1" "$(run twice.exe) $(calls)"
 
 # Message boxes: with --gui off the default answer stands; shown, the user's answer is stored.
 ask='<IfEqual Parameter="SfxExitCode" Value="0"><IfTrue><Message IconType="Question" ResultType="CancelRetryContinue" DefaultResult="Cancel" ResultName="Answer">Try again?</Message></IfTrue></IfEqual>'
 retry='<IfEqual Parameter="Answer" Value="Retry"><IfFalse><SkipCommand/></IfFalse></IfEqual>'
-installer ask "$(sequence "$(step b B "$ask")$(step c C "$retry")" "$defs")"
+launch ask "$(sequence "$(step b B "$ask")$(step c C "$retry")" "$defs")"
 expect_eq "--gui off: no box, the default (Cancel) stands, the step is skipped" 0x00000000 "$(run ask.exe)"
 press_middle_button() {  # the box's second button: Tab from the default (first) button, then Space
-  local id first _
+  local first id
   # The progress window (same title) shows first, during the extraction: keys go to the box, which follows it.
-  first=$(timeout 30 xdotool search --sync --onlyvisible --name 'Launch Test$' 2>/dev/null | head -n 1) || return 1
-  id=$first
+  wait_window ' Launch Test' >/dev/null || return 1
+  first=$(windows_titled ' Launch Test' | head -n 1)
   for _ in $(seq 1 40); do
-    id=$(xdotool search --onlyvisible --name 'Launch Test$' 2>/dev/null | grep -vx "$first" | head -n 1)
+    id=$(windows_titled ' Launch Test' | grep -vx "$first" | head -n 1)
     [ -z "$id" ] || break
     sleep 0.25
   done
-  id=${id:-$first}
   sleep 1  # mapped is not yet ready for keys
-  xdotool windowfocus --sync "$id" >/dev/null 2>&1 || true
-  xdotool key Tab
-  sleep 0.3
-  xdotool key space
+  keys "${id:-$first}" Tab && sleep 0.3 && keys "${id:-$first}" space
 }
 rm -f calls.log
-exit_code "$runexit" ask.exe > answer.out &
-asking=$!
+start_run ask.exe
 press_middle_button
-for _ in $(seq 1 60); do kill -0 "$asking" 2>/dev/null || break; sleep 1; done
-kill "$asking" 2>/dev/null  # a box that took no keys must not hold the suite
-wait "$asking"
-expect_eq "the box answered with its middle button stores Retry: the step runs" 0x0000002A "$(cat answer.out)"
+expect_eq "the box answered with its middle button stores Retry: the step runs" 0x0000002A "$(finish_run)"
 
 # No program from the installer's own folder: a bare name is found in the extracted files, the system folders
 # and PATH only.
 mkdir -p decoyed
 cp "$exitwith" decoyed/planted.exe
-installer decoyed/bare '<Command Id="p"><CreateProcess><Executable>planted.exe</Executable><Arguments>7</Arguments></CreateProcess></Command>'
+launch decoyed/bare '<Command Id="p"><CreateProcess><Executable>planted.exe</Executable><Arguments>7</Arguments></CreateProcess></Command>'
 expect_eq "a program planted beside the installer is not started: not found (2)" "0x00000002 0" "$(run decoyed/bare.exe) $(calls)"
-installer decoyed/own '<Command Id="p"><CreateProcess><Executable>tool</Executable><Arguments>7</Arguments></CreateProcess></Command>'
+launch decoyed/own '<Command Id="p"><CreateProcess><Executable>tool</Executable><Arguments>7</Arguments></CreateProcess></Command>'
 cp "$exitwith" decoyed/tool.exe
 expect_eq "the payload's own program wins over one beside the installer" "0x00000007 yes" \
   "$(run decoyed/own.exe) $(grep -q -E 'cmdline="C:\\.*\\\{[0-9A-F-]{36}\}\\tool.exe" 7' calls.log && echo yes || echo no)"
 
 # Elevation: the installer relaunches itself (Wine starts "runas" without a prompt); the elevated copy runs the
 # command in the same folder and its exit code comes back; extraction and cleanup happen once, in the first copy.
-installer admin '<Command Id="s"><ShellExecute AsAdmin="true" Wait="true"><Executable>${TargetPath}\tool.exe</Executable><Arguments>1641</Arguments></ShellExecute></Command>'
-rm -f calls.log admin.log
-expect_eq "as administrator: the elevated copy's exit code (1641)" 0x00000669 \
-  "$(exit_code "$runexit" admin.exe --gui off --logfile "$(winpath "$work")\\admin.log")"
+launch admin '<Command Id="s"><ShellExecute AsAdmin="true" Wait="true"><Executable>${TargetPath}\tool.exe</Executable><Arguments>1641</Arguments></ShellExecute></Command>'
+expect_eq "as administrator: the elevated copy's exit code (1641)" 0x00000669 "$(run admin.exe --logfile "$(wpath admin.log)")"
 expect_eq "  two copies in the log, the second internal" "2 yes" \
   "$(grep -c 'started: ' admin.log) $(grep -q 'command line: .* --internal 1 --target "' admin.log && echo yes || echo no)"
 expect_eq "  extracted once, cleaned up once, the program ran once" "1 1 1" \

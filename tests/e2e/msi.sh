@@ -13,21 +13,17 @@ stub=$2 runexit=$3
 # setup-NAME.exe: the sample configuration with NAME.msi as the payload's product.msi.
 for name in product failing reboot; do
   mkdir -p "payload-$name" && cp "msi/$name.msi" "payload-$name/product.msi"
-  "$native" build --config "$repo/samples/msi/setup.xml" --payload "payload-$name" --stub "$stub" $(test_stub_flag "$stub") \
-    -o "setup-$name.exe" >/dev/null 2>&1 || echo "could not build setup-$name.exe" >&2
+  installer "setup-$name.exe" "payload-$name" --config "$repo/samples/msi/setup.xml"
 done
 installed() { find "$WINEPREFIX/drive_c" -path '*/kv-sfx sample/hello.txt' 2>/dev/null | head -n 1; }
 
-expect_eq "the package installs: exit code 0" 0x00000000 "$(exit_code "$runexit" setup-product.exe --gui off)"
+expect_eq "the package installs: exit code 0" 0x00000000 "$(quiet setup-product.exe)"
 file=$(installed)
 expect_eq "  its file is in place" "yes" "$([ -n "$file" ] && grep -q . "$file" && echo yes || echo no)"
-expect_eq "the uninstall command removes it: exit code 0" 0x00000000 \
-  "$(exit_code "$runexit" setup-product.exe --gui off --command uninstall)"
+expect_eq "the uninstall command removes it: exit code 0" 0x00000000 "$(quiet setup-product.exe --command uninstall)"
 expect_eq "  its file is gone" "" "$(installed)"
-expect_eq "a package whose launch condition fails: msiexec's 1603 passes through" 0x00000643 \
-  "$(exit_code "$runexit" setup-failing.exe --gui off)"
-expect_eq "a package that needs a restart: 3010 passes through" 0x00000BC2 \
-  "$(exit_code "$runexit" setup-reboot.exe --gui off)"
-exit_code "$runexit" setup-reboot.exe --gui off --command uninstall >/dev/null
+expect_eq "a package whose launch condition fails: msiexec's 1603 passes through" 0x00000643 "$(quiet setup-failing.exe)"
+expect_eq "a package that needs a restart: 3010 passes through" 0x00000BC2 "$(quiet setup-reboot.exe)"
+quiet setup-reboot.exe --command uninstall >/dev/null
 
 finish

@@ -4,6 +4,7 @@
 set -uo pipefail
 . "$(dirname "$0")/lib.sh"
 in_wine_session "$@"
+enter_work_folder
 stub=$1 scripted=$2 runexit=$3
 
 if [ "$KVSFX_WINE_BITS" = 64 ]; then
@@ -13,20 +14,16 @@ else
   expect_eq "stub is a 32-bit GUI PE" "yes" \
     "$(file -b "$stub" | grep -q '^PE32 executable (GUI) Intel 80386' && echo yes || echo no)"
 fi
-expect_eq "stub without configuration or payload: extract mode finds no archive" 0xEE000001 \
-  "$(exit_code "$runexit" "$stub" --gui off)"
 
 # (Exit codes and silent failures of the scripted stub: win_unit_tests StubProcess.)
 export KVSFX_TEST_PLAN='ok;fail:0xEE002004'
 expect_eq "failing task: message box with the application title, then its code" "shown 0xEE002004" \
-  "$(exit_code_confirming " Self Extractor" "$runexit" "$scripted")"
+  "$(exit_code_confirming " Self Extractor" "$scripted")"
 # A program folder of 256 characters or more cannot be split into its parts: the run ends at its first step.
-long=$(mktemp -d)
-deep="$long/$(printf 'd%.0s' $(seq 1 100))/$(printf 'e%.0s' $(seq 1 100))/$(printf 'f%.0s' $(seq 1 100))"
+deep="$work/$(printf 'd%.0s' $(seq 1 100))/$(printf 'e%.0s' $(seq 1 100))/$(printf 'f%.0s' $(seq 1 100))"
 mkdir -p "$deep" && cp "$scripted" "$deep/stub.exe"
 export KVSFX_TEST_PLAN='set:SfxExitCode=1'
 wine "$deep/stub.exe" --gui off >/dev/null 2>&1; status=$?
 expect_eq "256-character program folder: 0xE0010022 (low byte)" 34 "$status"
-rm -rf "$long"
 
 finish
