@@ -5,6 +5,7 @@
 #include <memory>
 #include <system_error>
 
+#include "builder/FailureMessage.h"
 #include "builder/FileIo.h"
 #include "builder/PayloadCheck.h"
 #include "builder/Platform.h"

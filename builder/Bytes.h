@@ -1,9 +1,7 @@
-// Little-endian reading and writing on byte vectors, and the failure type of the builder's libraries.
+// Little-endian reading and writing on byte vectors.
 #pragma once
 #include <cstddef>
 #include <cstdint>
-#include <string>
-#include <utility>
 #include <vector>
 
 #include "support/ErrorCodes.h"
@@ -56,12 +54,6 @@ inline void Append16(Bytes& b, std::uint16_t v) {
 }
 inline void Append32(Bytes& b, std::uint32_t v) {
   for (int i = 0; i < 4; ++i) b.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
-}
-
-// Sets the message of a failure and returns its code: `return Fail(error, KV_E_INVALID_DATA, "...")`.
-inline KVResult Fail(std::string& error, KVResult code, std::string message) {
-  error = std::move(message);
-  return code;
 }
 
 }  // namespace kestrova

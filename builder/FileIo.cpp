@@ -6,6 +6,7 @@
 #include <system_error>
 #include <vector>
 
+#include "builder/FailureMessage.h"
 #include "builder/Platform.h"
 #include "support/Formatter.h"
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <set>
 
+#include "builder/FailureMessage.h"
 #include "support/Formatter.h"
 
 using kestrova::KVFormat;

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "builder/Builder.h"
+#include "builder/FailureMessage.h"
 #include "builder/FileIo.h"
 #include "builder/PeImage.h"
 #include "builder/PeImports.h"

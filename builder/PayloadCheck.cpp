@@ -5,6 +5,7 @@
 #include <sstream>
 #include <system_error>
 
+#include "builder/FailureMessage.h"
 #include "builder/FileIo.h"
 #include "extract/ItemPath.h"
 #include "support/Formatter.h"

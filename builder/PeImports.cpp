@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "builder/FailureMessage.h"
 #include "support/Formatter.h"
 
 namespace kestrova {

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "builder/FailureMessage.h"
 #include "builder/Platform.h"
 #include "support/Formatter.h"
 

@@ -4,6 +4,7 @@
 #include <set>
 #include <tuple>
 
+#include "builder/FailureMessage.h"
 #include "support/Formatter.h"
 #include "support/Text.h"
 

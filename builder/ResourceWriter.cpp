@@ -3,6 +3,7 @@
 #include <cstring>
 #include <limits>
 
+#include "builder/FailureMessage.h"
 #include "builder/ResourceTable.h"
 #include "support/Formatter.h"
 

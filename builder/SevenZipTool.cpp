@@ -6,6 +6,7 @@
 #include <system_error>
 #include <sstream>
 
+#include "builder/FailureMessage.h"
 #include "builder/FileIo.h"
 #include "builder/Platform.h"
 #include "builder/SevenZipHeader.h"

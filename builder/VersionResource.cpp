@@ -2,6 +2,7 @@
 
 #include <limits>
 
+#include "builder/FailureMessage.h"
 #include "support/Formatter.h"
 #include "support/Text.h"
 

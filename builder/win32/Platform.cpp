@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include "builder/Platform.h"
+#include "builder/FailureMessage.h"
 #include "builder/VersionResource.h"
 #include "support/Formatter.h"
 #include "support/Text.h"
