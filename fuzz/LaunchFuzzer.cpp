@@ -42,7 +42,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   command.language = texts[4];
   command.resultName = texts[5];
 
-  ParameterStore store;
+  ScriptedActions actions;  // its message boxes give the default answer
+  ParameterStore& store = actions.store;
   store.Insert(kSfxExitCodeName, u"0");
   FakeFacts facts;
   // The launcher's answers from the flags' low bits; a bare program name is found in the system folder.
@@ -53,8 +54,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   launcher.wait = (flags & 8) != 0 ? 6 : kestrova::KV_OK;
   launcher.exitCode = flags * 0x01010101u;
   launcher.files = {u"C:\\Windows\\system32\\" + texts[0], u"C:\\Windows\\system32\\" + texts[0] + u".exe"};
-  InertActions actions;
-  actions.store = &store;
   LaunchContext context{store, facts, launcher, actions, texts[3]};
   const kestrova::KVResult result = RunLaunchCommand(command, texts[2], context);
   if (result == kestrova::KV_OK && !command.resultName.empty()) Check(store.Find(command.resultName) != nullptr);

@@ -7,6 +7,7 @@
 #include <tuple>
 
 #include "commands/Conditions.h"
+#include "tests/native/LaunchFakes.h"
 
 using namespace kestrova;
 
@@ -20,38 +21,9 @@ constexpr KVResult kShowFailure = 0x80070005;
 constexpr std::uint32_t kSystemModal = 0x1000;  // MB_SYSTEMMODAL
 
 using Box = std::pair<std::u16string, std::uint32_t>;  // text and style
+using FakeHost = ScriptedActions;
 
-// The run's side: the boxes asked for, answered from a script of MessageBoxW return values.
-class FakeHost final : public ActionHost {
- public:
-  ParameterStore store;
-  bool shown = true;
-  bool reachable = true;
-  KVResult expandResult = KV_OK;
-  KVResult showResult = KV_OK;
-  std::vector<int> buttonIds;  // one per box; 0 (and a script used up) keeps the default
-  std::vector<Box> boxes;
-
-  ParameterStore& Parameters() override { return store; }
-  KVResult ExpandMessageText(const std::u16string& text, std::u16string& expanded) override {
-    if (expandResult != KV_OK) return expandResult;
-    expanded = u"<" + text + u">";
-    return KV_OK;
-  }
-  bool MessagesShown() override { return shown; }
-  KVResult ShowMessageBox(const std::u16string& text, std::uint32_t style, MessageResult& answer,
-                          bool& answered) override {
-    answered = reachable;
-    if (!reachable) return KV_OK;
-    if (showResult != KV_OK) return showResult;
-    const int id = boxes.size() < buttonIds.size() ? buttonIds[boxes.size()] : 0;
-    boxes.push_back({text, style});
-    MessageResultFromButtonId(id, answer);
-    return KV_OK;
-  }
-
-  Entries Contents() const { return Entries(store.begin(), store.end()); }
-};
+Entries Contents(const FakeHost& host) { return Entries(host.store.begin(), host.store.end()); }
 
 std::shared_ptr<ConditionalAction> Set(std::u16string name, std::u16string value) {
   return std::make_shared<ConditionalSetParam>(std::move(name), std::move(value));
@@ -170,7 +142,7 @@ TEST(EvaluateCondition, GroupsEvaluateEveryChildAndStopAtTheFirstError) {
     EXPECT_EQ(result, c.holds);
     Entries expected = c.entries;
     expected.emplace(u"One", u"1");
-    EXPECT_EQ(host.Contents(), expected);
+    EXPECT_EQ(Contents(host), expected);
   }
 }
 
@@ -223,7 +195,7 @@ TEST(PerformActions, SetsParametersShowsMessagesAndStopsAtTheFirstError) {
     EXPECT_EQ(host.boxes, c.boxes);
     Entries expected = c.entries;
     expected.emplace(u"Old", u"old");
-    EXPECT_EQ(host.Contents(), expected);
+    EXPECT_EQ(Contents(host), expected);
   }
 }
 

@@ -19,14 +19,11 @@ namespace {
 using Launcher = ScriptedLauncher;
 
 struct Scene {
-  ParameterStore store;
+  ScriptedActions actions;
+  ParameterStore& store = actions.store;
   FakeFacts facts;
   Launcher launcher;
-  InertActions actions;
-  Scene() {
-    store.Insert(kSfxExitCodeName, u"0");
-    actions.store = &store;
-  }
+  Scene() { store.Insert(kSfxExitCodeName, u"0"); }
   KVResult Launch(const LaunchCommand& command, const std::u16string& tail = u"") {
     LaunchContext context{store, facts, launcher, actions, tail};
     return RunLaunchCommand(command, u"%TEMP%\\{G}", context);

@@ -1,8 +1,10 @@
-// The system side of the variable, launch-command tests and the launch fuzzer: scripted, and recording calls.
+// The system side of the variable, condition and launch-command tests and the launch fuzzer: scripted, and
+// recording calls.
 #pragma once
 #include <algorithm>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "commands/KnownFolders.h"
@@ -42,16 +44,33 @@ struct FakeFacts final : VariableFacts {
   }
 };
 
-// Conditions are not exercised: a host that never has to act.
-struct InertActions final : ActionHost {
-  ParameterStore* store = nullptr;
-  ParameterStore& Parameters() override { return *store; }
+// The run's side of conditions: its parameters, and the boxes asked for, answered from a script of MessageBoxW
+// return values.
+struct ScriptedActions final : ActionHost {
+  ParameterStore store;
+  bool shown = true;
+  bool reachable = true;
+  kestrova::KVResult expandResult = kestrova::KV_OK;
+  kestrova::KVResult showResult = kestrova::KV_OK;
+  std::vector<int> buttonIds;  // one per box; 0 (and a script used up) keeps the default
+  std::vector<std::pair<std::u16string, std::uint32_t>> boxes;  // text and style
+
+  ParameterStore& Parameters() override { return store; }
   kestrova::KVResult ExpandMessageText(const std::u16string& text, std::u16string& expanded) override {
-    return expanded = text, kestrova::KV_OK;
+    if (expandResult != kestrova::KV_OK) return expandResult;
+    expanded = u"<" + text + u">";
+    return kestrova::KV_OK;
   }
-  bool MessagesShown() override { return false; }
-  kestrova::KVResult ShowMessageBox(const std::u16string&, std::uint32_t, MessageResult&, bool& answered) override {
-    return answered = false, kestrova::KV_OK;
+  bool MessagesShown() override { return shown; }
+  kestrova::KVResult ShowMessageBox(const std::u16string& text, std::uint32_t style, MessageResult& answer,
+                                    bool& answered) override {
+    answered = reachable;
+    if (!reachable) return kestrova::KV_OK;
+    if (showResult != kestrova::KV_OK) return showResult;
+    const int id = boxes.size() < buttonIds.size() ? buttonIds[boxes.size()] : 0;
+    boxes.push_back({text, style});
+    MessageResultFromButtonId(id, answer);
+    return kestrova::KV_OK;
   }
 };
 
