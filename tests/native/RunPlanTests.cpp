@@ -151,11 +151,10 @@ TEST(RunPlan, LaunchTasksPerCommandType) {
        "wait G hidden SE wait admin: w.exe after; DeleteExtractedFiles G hidden always; "},
       {Only(kReadme + Sequence("<SubCommand><Command Id='readme'/></SubCommand>")), u"", KV_OK,
        "ExtractFiles G min1000; readme G hidden SE: r.txt; "},
-      // Nothing to run, a step naming a sequence or a missing command, two commands and no default.
+      // Nothing to run, a step naming a sequence or a missing command.
       {Only("<Command Id='Nothing'/>"), u"", KV_E_FAIL},
       {Only(Sequence("<SubCommand><Command Id='all'/></SubCommand>")), u"", KV_E_FAIL},
       {Only(Sequence("<SubCommand><Command Id='b'/></SubCommand>")), u"", KV_E_INVALID_DATA},
-      {Only(kMsi + kReadme), u"", KV_E_MISSING_ARGUMENT},
   });
 }
 
