@@ -99,9 +99,8 @@ const std::vector<DocumentGroup>& DocumentGroups() {
       }),
       Group("Extract", ExtractDocument, {
           {"<ProgressDialog/>", KV_OK}, {"<ProgressDialog Enabled='TRUE'/>", KV_OK},
-          {"<ProgressDialog Enabled='yes'/>", KV_E_INVALID_DATA}, {"<ProgressDialog Enabled='1'/>", KV_E_INVALID_DATA},
-          {"<ProgressDialog Enabled=' true'/>", KV_E_INVALID_DATA},
-          {"<ProgressDialog/><ProgressDialog/>", KV_E_INVALID_DATA},
+          {"<ProgressDialog/><ProgressDialog/>", KV_E_INVALID_DATA}, {"<ProgressDialog Enabled='1'/>", KV_E_INVALID_DATA},
+          {"<ProgressDialog Enabled=' true'/>", KV_E_INVALID_DATA},  // 1 and blanks: no xs:boolean
           {"<TargetPath>a</TargetPath><TargetPath>b</TargetPath>", KV_E_INVALID_DATA},
           {"<TargetPath><!--c-->a</TargetPath>", KV_E_INVALID_DATA, kReader},
           {"<FolderSelectionDialog/>", KV_E_NOT_FOUND}, {"<FolderSelectionDialog Enabled='no'/>", KV_E_INVALID_DATA},
