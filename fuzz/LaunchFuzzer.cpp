@@ -42,7 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   command.language = texts[4];
   command.resultName = texts[5];
 
-  ScriptedActions actions;  // its message boxes give the default answer
+  ScriptedActions actions;
   ParameterStore& store = actions.store;
   store.Insert(kSfxExitCodeName, u"0");
   FakeFacts facts;
