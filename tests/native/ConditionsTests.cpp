@@ -193,7 +193,7 @@ TEST(PerformActions, SetsParametersShowsMessagesAndStopsAtTheFirstError) {
   }
 }
 
-// Every icon, button set and default position once; the question icon and the first default are seen above.
+// Every icon, button set and default position once, with the boxes above and a read tree's (CfgModelTests).
 TEST(MessageBoxStyle, IconButtonsAndDefaultButtonOrNoSuchBox) {
   using I = MessageIcon;
   using B = MessageButtons;
@@ -205,12 +205,10 @@ TEST(MessageBoxStyle, IconButtonsAndDefaultButtonOrNoSuchBox) {
     KVResult code;
     std::uint32_t style;
   } cases[] = {
-      {I::Error, B::Ok, R::Ok, KV_OK, 0x1010},             {I::Warning, B::OkCancel, R::Cancel, KV_OK, 0x1131},
+      {I::Warning, B::OkCancel, R::Cancel, KV_OK, 0x1131}, {I::Error, B::CancelRetryContinue, R::Retry, KV_OK, 0x1116},
       {I::Info, B::RetryCancel, R::Retry, KV_OK, 0x1045},  {I::Info, B::RetryCancel, R::Cancel, KV_OK, 0x1145},
-      {I::Error, B::CancelRetryContinue, R::Retry, KV_OK, 0x1116},
-      {I::Error, B::CancelRetryContinue, R::Continue, KV_OK, 0x1216},
-      {I::Error, B::YesNo, R::Yes, KV_OK, 0x1014},         {I::Error, B::YesNoCancel, R::Yes, KV_OK, 0x1013},
-      {I::Error, B::YesNoCancel, R::No, KV_OK, 0x1113},    {I::Error, B::YesNoCancel, R::Cancel, KV_OK, 0x1213},
+      {I::Error, B::YesNo, R::Yes, KV_OK, 0x1014},         {I::Error, B::YesNoCancel, R::No, KV_OK, 0x1113},
+      {I::Error, B::YesNoCancel, R::Cancel, KV_OK, 0x1213},
       // No such box: a result the buttons do not offer, an icon or buttons out of range.
       {I::Error, B::Ok, R::Cancel, KV_E_FAIL, 7},          {I::Error, B::RetryCancel, R::Continue, KV_E_FAIL, 7},
       {I::Error, B::CancelRetryContinue, R::Ok, KV_E_FAIL, 7}, {I::Error, B::YesNo, R::Cancel, KV_E_FAIL, 7},

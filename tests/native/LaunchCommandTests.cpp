@@ -136,7 +136,6 @@ TEST(LaunchCommand, ExitCodesAndResultEntries) {
     const char* sfxExitCode;
     std::vector<const char*> results;
   } cases[] = {
-      {{3010, 0}, "3010", {"3010", "0"}},
       {{3010, 1603}, "3010", {"3010", "1603"}},
       {{0, 1641}, "1641", {"0", "1641"}},
       {{0xC0000005}, "3221225477", {"3221225477"}},
