@@ -1,4 +1,4 @@
-// Arbitrary UTF-16 command lines through the passthrough split, the tail and the parse.
+// Arbitrary UTF-16 command lines through the passthrough split, the tail and the parse, split as Windows does.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -7,31 +7,10 @@
 #include <vector>
 
 #include "app/CmdLine.h"
+#include "builder/WindowsCommandLine.h"
 #include "support/Text.h"
 
 namespace {
-
-// Blank- and tab-separated elements; double quotes group and are dropped.
-kestrova::KVResult SplitSimply(std::u16string_view text, std::vector<std::u16string>& arguments) {
-  std::u16string current;
-  bool inQuotes = false;
-  bool pending = false;
-  for (char16_t c : text) {
-    if (c == u'"') {
-      inQuotes = !inQuotes;
-      pending = true;
-    } else if (!inQuotes && (c == u' ' || c == u'\t')) {
-      if (pending) arguments.push_back(current);
-      current.clear();
-      pending = false;
-    } else {
-      current.push_back(c);
-      pending = true;
-    }
-  }
-  if (pending) arguments.push_back(current);
-  return kestrova::KV_OK;
-}
 
 bool IsTrimmed(const std::u16string& text) { return kestrova::TrimBlanks(text).size() == text.size(); }
 
@@ -44,7 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   CmdLineData values;
   std::size_t reports = 0;
   const kestrova::KVResult result =
-      ParseRawCommandLine(raw, SplitSimply, values, [&reports](const std::string&) { ++reports; });
+      ParseRawCommandLine(raw, kestrova::SplitCommandLine, values, [&reports](const std::string&) { ++reports; });
 
   // Every failure of the parse is reported exactly once; success and an empty line report nothing.
   const bool reported = result != kestrova::KV_OK && result != kestrova::KV_E_FAIL;

@@ -15,33 +15,6 @@ void Check(bool condition) {
   if (!condition) std::abort();
 }
 
-// Results from the input's last byte; checks the shape of what it is handed.
-struct Launcher final : ProcessLauncher {
-  std::uint8_t script = 0;
-  kestrova::KVResult StartProcess(const std::u16string& line, const std::u16string&, bool,
-                                  LaunchedProcess& process) override {
-    Check(!line.empty() && line.front() == u'"');
-    process = (script & 1) != 0 ? 1 : 0;
-    return (script & 2) != 0 ? 5 : kestrova::KV_OK;
-  }
-  kestrova::KVResult ShellOpen(const std::u16string&, const std::u16string&, const std::u16string&) override {
-    return (script & 4) != 0 ? 2 : kestrova::KV_OK;
-  }
-  kestrova::KVResult ShellOpenEx(const ShellExecuteRequest& request, LaunchedProcess& process) override {
-    Check(request.verb != u"runas" || request.parameters.rfind(u"--internal 1 --target \"", 0) == 0);
-    process = request.keepProcess ? 1 : 0;
-    return (script & 8) != 0 ? 1223 : kestrova::KV_OK;
-  }
-  kestrova::KVResult Wait(LaunchedProcess process) override { return process != 0 ? kestrova::KV_OK : 6; }
-  kestrova::KVResult ExitCode(LaunchedProcess, std::uint32_t& code) override {
-    return code = script * 0x01010101u, kestrova::KV_OK;
-  }
-  void Close(LaunchedProcess process) override { Check(process != 0); }
-  kestrova::KVResult OwnPath(std::u16string& path) override { return path = u"C:\\setup.exe", kestrova::KV_OK; }
-  std::vector<std::u16string> ProgramFolders() override { return {u"C:\\Windows\\system32"}; }
-  bool IsFile(const std::u16string& path) override { return path.size() % 3 != 0; }
-};
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -69,17 +42,29 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   command.language = texts[4];
   command.resultName = texts[5];
 
-  ParameterStore store;
+  ScriptedActions actions;
+  ParameterStore& store = actions.store;
   store.Insert(kSfxExitCodeName, u"0");
-  FixedFacts facts;
-  Launcher launcher;
-  launcher.script = flags;
-  InertActions actions;
-  actions.store = &store;
+  FakeFacts facts;
+  // The launcher's answers from the flags' low bits; a bare program name is found in the system folder.
+  ScriptedLauncher launcher;
+  const kestrova::KVResult startCodes[] = {kestrova::KV_OK, 5, 2, 1223};
+  launcher.start = startCodes[(flags >> 1) & 3];
+  launcher.handle = flags & 1;
+  launcher.wait = (flags & 8) != 0 ? 6 : kestrova::KV_OK;
+  launcher.exitCode = flags * 0x01010101u;
+  launcher.files = {u"C:\\Windows\\system32\\" + texts[0], u"C:\\Windows\\system32\\" + texts[0] + u".exe"};
   LaunchContext context{store, facts, launcher, actions, texts[3]};
   const kestrova::KVResult result = RunLaunchCommand(command, texts[2], context);
   if (result == kestrova::KV_OK && !command.resultName.empty()) Check(store.Find(command.resultName) != nullptr);
   Check(store.Find(kSfxExitCodeName) != nullptr);
+  Check(launcher.open == 0);
+  for (const std::string& call : launcher.calls) {
+    if (call.rfind("CreateProcess ", 0) == 0) Check(call.rfind("CreateProcess \"", 0) == 0);
+    if (call.rfind("ShellExecuteEx runas ", 0) == 0) {
+      Check(call.rfind("ShellExecuteEx runas C:\\Downloads\\setup.exe [--internal 1 --target \"", 0) == 0);
+    }
+  }
 
   (void)DescribeLaunchCall(command, u"C:\\setup.exe", texts[3]);
   Check(RelaunchParameters(texts[2], texts[4], texts[3]).rfind(u"--internal 1 --target \"", 0) == 0);

@@ -21,9 +21,7 @@ std::string Set(const char* set, const char* entry, const std::vector<std::strin
   return xml + "</" + set + ">";
 }
 std::string ExtractDocument(const std::string& content) { return Document("<Extract>" + content + "</Extract>"); }
-std::string LaunchContent(const std::string& content) {
-  return Document("<Launch>" + content + "<Options>" + OptionElement("o") + "</Options></Launch>");
-}
+std::string LaunchContent(const std::string& content) { return LaunchDocument(OptionElement("o"), content); }
 std::string InOption(const std::string& content) { return LaunchDocument(OptionElement("o", content)); }
 std::string RunCommand(const std::string& action) {
   return CommandsDocument("<Command Id='run'>" + action + "</Command>");
@@ -57,8 +55,8 @@ DocumentGroup Group(const char* name, std::string (*build)(const std::string&), 
 std::string Document(const std::string& content) {
   return Versioned("FormatVersionMajor='5' FormatVersionMinor='2'", content);
 }
-std::string LaunchDocument(const std::string& options) {
-  return Document("<Launch><Options>" + options + "</Options></Launch>");
+std::string LaunchDocument(const std::string& options, const std::string& dialogs) {
+  return Document("<Launch>" + dialogs + "<Options>" + options + "</Options></Launch>");
 }
 std::string OptionElement(const std::string& id, const std::string& content, const std::string& commands) {
   return "<Option Id='" + id + "'>" + content + "<Commands>" + commands + "</Commands></Option>";
@@ -101,9 +99,8 @@ const std::vector<DocumentGroup>& DocumentGroups() {
       }),
       Group("Extract", ExtractDocument, {
           {"<ProgressDialog/>", KV_OK}, {"<ProgressDialog Enabled='TRUE'/>", KV_OK},
-          {"<ProgressDialog Enabled='yes'/>", KV_E_INVALID_DATA}, {"<ProgressDialog Enabled='1'/>", KV_E_INVALID_DATA},
-          {"<ProgressDialog Enabled=' true'/>", KV_E_INVALID_DATA},
-          {"<ProgressDialog/><ProgressDialog/>", KV_E_INVALID_DATA},
+          {"<ProgressDialog/><ProgressDialog/>", KV_E_INVALID_DATA}, {"<ProgressDialog Enabled='1'/>", KV_E_INVALID_DATA},
+          {"<ProgressDialog Enabled=' true'/>", KV_E_INVALID_DATA},  // 1 and blanks: no xs:boolean
           {"<TargetPath>a</TargetPath><TargetPath>b</TargetPath>", KV_E_INVALID_DATA},
           {"<TargetPath><!--c-->a</TargetPath>", KV_E_INVALID_DATA, kReader},
           {"<FolderSelectionDialog/>", KV_E_NOT_FOUND}, {"<FolderSelectionDialog Enabled='no'/>", KV_E_INVALID_DATA},
@@ -116,7 +113,7 @@ const std::vector<DocumentGroup>& DocumentGroups() {
           {"<ProgressDialog Enabled='false'/><ProgressDialog/>", KV_E_INVALID_DATA},
           {"<Options>" + OptionElement("p") + "</Options>", KV_E_INVALID_DATA},
       }),
-      Group("Options", LaunchDocument, {
+      Group("Options", [](const std::string& options) { return LaunchDocument(options); }, {
           {"", KV_E_INVALID_DATA}, {"<Option><Commands><Command Id='a'/></Commands></Option>", KV_E_NOT_FOUND},
           {OptionElement(""), KV_E_NOT_FOUND}, {OptionElement(" o"), KV_E_INVALID_DATA},
           {OptionElement("o&#9;"), KV_E_INVALID_DATA}, {option + option, KV_E_INVALID_DATA},

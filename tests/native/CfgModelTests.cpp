@@ -2,12 +2,13 @@
 // actions. Commands and steps are seen through the run plan.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 
 #include "config/Cfg.h"
 #include "config/SimulatedSystemFacts.h"
-#include "support/Text.h"
 #include "tests/native/CfgTestDocuments.h"
+#include "tests/native/LaunchFakes.h"
 
 namespace {
 
@@ -98,40 +99,13 @@ TEST(CfgDefaultsTest, FailingFactsEndReadingWhereTheyAreNeeded) {
   }
 }
 
-std::string Describe(const std::vector<std::shared_ptr<ConditionalAction>>& actions) {
-  std::string text;
-  for (const auto& action : actions) {
-    if (const auto* set = dynamic_cast<const ConditionalSetParam*>(action.get())) {
-      text += " " + Utf16ToUtf8(set->Parameter) + "=" + Utf16ToUtf8(set->Value);
-    } else if (const auto* m = dynamic_cast<const ConditionalMessage*>(action.get())) {
-      text += " Message(icon " + std::to_string(static_cast<int>(m->Icon)) + ", buttons " +
-              std::to_string(static_cast<int>(m->Buttons)) + ", " + Utf16ToUtf8(MessageResultName(m->DefaultResult)) +
-              ", " + Utf16ToUtf8(m->ResultName + u"|" + m->Text) + ")";
-    }
-  }
-  return text;
-}
-
-// "IfAny[children] parameter=value T: actions F: actions", nested children in brackets.
-std::string Describe(const Conditional& condition) {
-  std::string text(ConditionalTypeName(condition.Type));
-  if (!condition.Children.empty()) {
-    text += "[";
-    for (const Conditional& child : condition.Children) text += Describe(child) + ";";
-    text += "]";
-  }
-  if (!condition.Parameter.empty()) text += " " + Utf16ToUtf8(condition.Parameter + u"=" + condition.Value);
-  if (!condition.TrueActions.empty()) text += " T:" + Describe(condition.TrueActions);
-  if (!condition.FalseActions.empty()) text += " F:" + Describe(condition.FalseActions);
-  return text;
-}
-
+// The tree read is the tree that runs: evaluated, it sets what its actions say and shows boxes of the styles read.
 TEST(CfgConditionModelTest, TreeActionsAndMessageDefaults) {
   const std::string document = StepDocument(
       "<Command Id='run'/><AfterCommand><IfAny>"
       "<IfTrue><Set Parameter=' P ' Value=' v '/></IfTrue>"
       "<IfLess Parameter='R' Value='0x10'><IfFalse><Abort/></IfFalse></IfLess>"
-      "<IfFalse><SkipCommand/></IfFalse><IfAll/>"
+      "<IfFalse><SkipCommand/></IfFalse><IfAll><IfEqual Parameter='R' Value='16'/></IfAll>"
       "<IfTrue><Message ResultType='YesNoCancel' ResultName='Answer'>Go?</Message>"
       "<Message IconType='WARNING' ResultType='cancelretrycontinue' DefaultResult='continue'>W</Message></IfTrue>"
       "</IfAny></AfterCommand>");
@@ -142,10 +116,25 @@ TEST(CfgConditionModelTest, TreeActionsAndMessageDefaults) {
       *cfg.Launch->Options->OptionsById.at(u"o")->Commands->FindCommand(u"seq")->SubCommands.at(0);
   EXPECT_EQ(step.BeforeCommand, nullptr);
   ASSERT_NE(step.AfterCommand, nullptr);
-  // The actions of both IfTrue elements form one list; Set is stored as written.
-  EXPECT_EQ(Describe(step.AfterCommand->Condition),
-            "IfAny[IfLess R=0x10 F: Abort=True;IfAll;] T:  P = v  Message(icon 0, buttons 5, Yes, Answer|Go?)"
-            " Message(icon 1, buttons 3, Continue, |W) F: SkipCommand=True");
+  using Entries = std::map<std::u16string, std::u16string>;
+  // R = 16 makes IfAll hold and so IfAny, whose two IfTrue lists run as one; R = 17 holds nowhere.
+  const struct {
+    const char16_t* r;
+    Entries entries;
+    std::vector<std::pair<std::u16string, std::uint32_t>> boxes;
+  } cases[] = {
+      {u"16", {{u"R", u"16"}, {u"Abort", u"True"}, {u" P ", u" v "}, {u"Answer", u"Yes"}},
+       {{u"<Go?>", 0x1013}, {u"<W>", 0x1236}}},  // error icon and the first button by default
+      {u"17", {{u"R", u"17"}, {u"Abort", u"True"}, {u"SkipCommand", u"True"}}, {}},
+  };
+  for (const auto& c : cases) {
+    ScriptedActions host;
+    host.store.Set(u"R", c.r);
+    bool holds = false;
+    EXPECT_EQ(EvaluateCondition(step.AfterCommand->Condition, host, holds), KV_OK);
+    EXPECT_EQ(Entries(host.store.begin(), host.store.end()), c.entries);
+    EXPECT_EQ(host.boxes, c.boxes);
+  }
 }
 
 }  // namespace

@@ -112,7 +112,6 @@ TEST(CandidateTest, OptionsThatFitTheSystemAndTheirLanguages) {
       // Fitting options that share a tag, or a neutral one beside another.
       {OptionElement("a", TagSet({"en-US"})) + OptionElement("b", TagSet({"en-US"})), WV::W7, ProcessorArch::X86,
        KV_E_INVALID_DATA},
-      {tagged + OptionElement("any"), WV::W7, ProcessorArch::X64, KV_E_INVALID_DATA},
       {OptionElement("a") + OptionElement("b"), WV::W7, ProcessorArch::X64, KV_E_INVALID_DATA},
   };
   for (const auto& c : cases) {

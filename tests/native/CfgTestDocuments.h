@@ -25,8 +25,8 @@ const std::vector<DocumentGroup>& DocumentGroups();
 
 // <SelfExtractor FormatVersionMajor='5' FormatVersionMinor='2'>content</SelfExtractor>
 std::string Document(const std::string& content);
-// A Launch with these Option elements.
-std::string LaunchDocument(const std::string& options);
+// A Launch with these Option elements, after `dialogs`.
+std::string LaunchDocument(const std::string& options, const std::string& dialogs = "");
 // An Option with Id `id` and this content; `commands` defaults to one runnable command.
 std::string OptionElement(const std::string& id, const std::string& content = "",
                           const std::string& commands = "<Command Id='run'/>");

