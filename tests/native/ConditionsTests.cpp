@@ -75,6 +75,7 @@ TEST(EvaluateCondition, ComparesStoredWithConfiguredAsNumbersOrTextAndMissingIsF
       // Numbers as signed 64-bit values (how a number is read: ParametersTests).
       {T::IfEqual, u"0x10", u"16", true}, {T::IfGreater, u"10", u"9", true}, {T::IfLessEqual, u"9", u"10", true},
       {T::IfLess, u"-1", u"0xFFFFFFFF", true}, {T::IfGreater, u"4294967296", u"0", true},
+      {T::IfLessEqual, u"0xA", u"10", true},  // equal as numbers, not as text
       // Text when either side is no number: code units, letter case exact, a prefix is smaller.
       {T::IfGreater, u"b", u"a10", true}, {T::IfGreater, u"B", u"a", false}, {T::IfLess, u"10", u"9x", true},
       {T::IfLess, u"abc", u"abcd", true}, {T::IfGreaterEqual, u"a", u"a", true}, {T::IfNotEqual, u"", u"0", true},
