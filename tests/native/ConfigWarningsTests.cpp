@@ -77,20 +77,16 @@ const char kQuoted[] = "holds double quotes";
 const char kFalse[] = "always false";
 
 TEST(ConfigWarnings, QuotedExecutableOfCreateProcess) {
+  const auto command = [](const std::string& body) {
+    return CommandsDocument("<Command Id='a'>" + body + "</Command>");
+  };
   ExpectWarnings({
-      {"plain path with blanks", CommandsDocument("<Command Id='a'>" + Process("${TargetPath}\\my setup.exe") +
-                                                  "</Command>"),
-       {}},
-      {"quoted path", CommandsDocument("<Command Id='a'>" + Process("\"${TargetPath}\\setup.exe\"") + "</Command>"),
+      {"plain path with blanks", command(Process("${TargetPath}\\my setup.exe")), {}},
+      {"quoted path", command(Process("\"${TargetPath}\\setup.exe\"")),
        {{"Command/CreateProcess/Executable", "", kQuoted}}},
-      {"quotes in Arguments are fine", CommandsDocument("<Command Id='a'>" + Process("a.exe", "/i \"x.msi\"") +
-                                                        "</Command>"),
-       {}},
-      {"ShellExecute", CommandsDocument("<Command Id='a'><ShellExecute><Executable>\"a.exe\"</Executable>"
-                                        "</ShellExecute></Command>"),
-       {}},
-      {"defined in a step",
-       Sequence({"<Command Id='x'>" + Process("\"x.exe\"") + "</Command>"}),
+      {"quotes in Arguments are fine", command(Process("a.exe", "/i \"x.msi\"")), {}},
+      {"ShellExecute", command("<ShellExecute><Executable>\"a.exe\"</Executable></ShellExecute>"), {}},
+      {"defined in a step", Sequence({"<Command Id='x'>" + Process("\"x.exe\"") + "</Command>"}),
        {{kSeq + "SubCommand/Command/CreateProcess/Executable", "", kQuoted}}},
       {"referenced by a step: once, where it is defined",
        Sequence({"<Command Id='q'/>"}, "<Command Id='q'>" + Process("\"q.exe\"") + "</Command>"),
