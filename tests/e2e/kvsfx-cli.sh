@@ -83,11 +83,9 @@ expect_eq "no copy left beside the output" "" "$(ls one two | grep 'payload-' ||
 check "SOURCE_DATE_EPOCH that is no number" 1 err "SOURCE_DATE_EPOCH is 'yesterday'" env SOURCE_DATE_EPOCH=yesterday \
   "$kvsfx" build --no-config --payload payload --stub "$stub" -o bad.exe
 
-# Failures: a message on standard error, and no output, no temporary file.
-cp setup.exe before.exe
+# Failures: a message on standard error (that they leave no output and no temporary file: BuilderTests).
 check "payload that is no archive: the message names it" 1 err '^kvsfx build: setup.xml is not a 7z archive' \
   "$kvsfx" build --config setup.xml --payload setup.xml --stub "$stub" $(test_stub_flag "$stub") -o setup.exe
-expect_eq "the old output is untouched" same "$(same_tree setup.exe before.exe)"
 # Ready archives read with the installer's rules before anything is written.
 if command -v bsdtar >/dev/null; then
   bsdtar -C payload -cf deflate.7z --format 7zip --options 7zip:compression=deflate .
@@ -99,10 +97,8 @@ fi
 make7z unsafe.7z 'ok.txt,data=ok' 'sub/../../evil.txt,data=evil'
 check "an archive with an item installers refuse: the item named" 1 err 'item "sub/../../evil.txt" has a path installers refuse' \
   "$kvsfx" build --no-config --payload unsafe.7z --stub "$stub" $(test_stub_flag "$stub") -o setup.exe
-expect_eq "the old output is untouched after the refusals" same "$(same_tree setup.exe before.exe)"
 check "folder without 7-Zip" 1 err 'neither 7zz nor 7z is on PATH' \
   env PATH=/nonexistent "$kvsfx" build --no-config --payload payload --stub "$stub" $(test_stub_flag "$stub") -o new.exe
-expect_eq "nothing left behind" "" "$(ls | grep -E '^new\.exe|kvsfx-' || true)"
 
 # The stub's default places: next to kvsfx, else PREFIX/share/kvsfx for kvsfx in PREFIX/bin.
 archive payload.7z payload
@@ -116,8 +112,8 @@ check "no stub anywhere" 1 err 'no stub given and none found' bare/kvsfx build -
 
 # check and plan: verdicts, exit statuses and the file's name before each finding (the findings themselves:
 # ConfigCheckTests and ConfigWarningsTests).
-for example in "$repo"/docs/examples/*.xml; do
-  check "check the example $(basename "$example")" 0 out "$(basename "$example"): valid" "$kvsfx" check "$example"
+for example in "$repo"/docs/examples/*.xml "$repo"/samples/msi/setup.xml; do
+  check "$example: valid, no warnings" 0 out "^$example: valid$" "$kvsfx" check "$example"
 done
 run "check an installer" 0 "$kvsfx" check setup.exe
 launch_document '<Command Id="x"/>' | sed 's/Id="o"/Id=" o"/' > broken.xml
@@ -131,8 +127,6 @@ check "build warns, also of the program missing from the payload" 0 err '^mistak
   "$kvsfx" build --config mistakes.xml --payload payload.7z --stub "$stub" $(test_stub_flag "$stub") -o warned.exe
 run "build --strict writes nothing" 1 "$kvsfx" build --strict --config mistakes.xml --payload payload.7z --stub "$stub" $(test_stub_flag "$stub") -o strict.exe
 expect_eq "no installer under --strict" no "$(exists strict.exe)"
-run "the msi sample has no warnings" 0 "$kvsfx" check "$repo/samples/msi/setup.xml"
-expect_eq "no warnings for the msi sample" 0 "$(grep -c ': warning: ' err)"
 run "plan on a German x64 machine" 0 "$kvsfx" plan "$repo/docs/examples/launch.xml" --ui-language de-AT
 expect_eq "plan: option and tasks" "yes yes" "$(says out '^option: *x64-de$') $(says out '^  3. delete_extracted_files')"
 expect_eq "plan: the call the system receives, where the program is looked for, the cleanup" "yes yes yes" \
