@@ -57,10 +57,6 @@ expect_eq "kvsfx.exe inspect finds the payload" "$(stat -c %s payload.7z) bytes"
   "$(sed -n 's/^payload: .*, \([0-9]* bytes\)$/\1/p' winspect.out)"
 expect_eq "kvsfx.exe inspect says why it lists no items" 1 "$(grep -c '^items: .*7zz or 7z) is not on PATH' winspect.out)"
 expect_eq "kvsfx.exe writes the configuration out" same "$(cmp -s wsetup.xml setup.xml && echo same)"
-wine "$kvsfx_exe" build --no-config --payload payload.7z --stub "$(winpath "$kvsfx_exe")" $(test_stub_flag "$kvsfx_exe") -o console.exe \
-  > console.out 2>&1
-expect_eq "kvsfx.exe refuses a console program as stub" "1 1 no" \
-  "$? $(grep -c 'not a Windows GUI program' console.out) $([ -e console.exe ] && echo yes || echo no)"
 
 # kvsfx.exe check and plan read their files as the native tool does (the verdicts themselves: kvsfx-cli.sh).
 wine "$kvsfx_exe" check wsetup.exe > wcheck.out 2>&1
