@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The native kvsfx command line end to end: usage and exit statuses, a build from a folder with 7-Zip, inspect,
-# reproducible builds, failures that leave nothing, the stub's default places, and the verdicts of check and plan.
+# reproducible builds, failures and their messages, the stub's default places, and the verdicts of check and plan.
 #   kvsfx-cli.sh KVSFX STUB
 set -uo pipefail
 kvsfx=$1 stub=$2
@@ -43,6 +43,7 @@ echo '<SelfExtractor FormatVersionMajor="5" FormatVersionMinor="2"/>' > setup.xm
 convert -size 32x32 xc:red -size 16x16 xc:blue app.ico
 check "build from a folder shows the compression command" 0 out '7z.* a -t7z -m0=LZMA2 .*payload/\*' \
   "$kvsfx" build --config setup.xml --payload payload --icon app.ico --stub "$stub" $(test_stub_flag "$stub") -o setup.exe
+expect_eq "the icon replaces the stub's" yes "$(says out '^icon: *app.ico, 2 images as RT_GROUP_ICON')"
 listing=$(7zz l -slt -t7z setup.exe)
 expect_eq "7-Zip picked the x86 filter for the program" yes \
   "$(grep -A8 '^Path = bin/program.exe' <<< "$listing" | grep -q '^Method = BCJ LZMA2' && echo yes || echo no)"
