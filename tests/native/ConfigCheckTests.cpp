@@ -68,8 +68,6 @@ TEST(ConfigCheck, MisspeltNamesAtEveryLevel) {
        {{'W', 1, 62, "unknown attribute \"Format\" of SelfExtractor"}}},
       {"Titel", kHead + std::string("  <Titel>Setup</Titel></SelfExtractor>"),
        {{'W', 2, 3, "unknown element \"Titel\" in SelfExtractor, which installers ignore with all it holds; did you mean \"Title\"?"}}},
-      {"ProgressDialog Enable", kHead + std::string("<Extract><ProgressDialog Enable='false'/></Extract></SelfExtractor>"),
-       {{'W', 2, 26, "did you mean \"Enabled\"?"}}},
       {"nothing near", kHead + std::string("<Extract><Zebra/></Extract></SelfExtractor>"),
        {{'W', 2, 10, "it takes ProgressDialog, TargetPath, FolderSelectionDialog"}}},
       {"TargetPath in Launch", kHead + std::string("<Launch><TargetPath>x</TargetPath><Options>") + Option("o", "") + "</Options></Launch></SelfExtractor>",

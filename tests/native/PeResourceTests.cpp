@@ -176,7 +176,6 @@ TEST(ResourceWriter, PlacesResourcesWhereTheImageStaysValid) {
       {"followed, grown", middle, Grown(SampleTable()), Kind::kNewSection},
       {"followed, sharing its file data", shared, smaller, Kind::kNewSection},
       {"no resources", none.Build(), Grown(SampleTable()), Kind::kNewSection},
-      {"empty root directory", empty, Grown(SampleTable()), Kind::kGrownLastSection},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
