@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Installers made by kvsfx build, under Wine: resources through the Windows loader, a run, signing after the
-# build, and kvsfx.exe itself.
+# Installers made by kvsfx build, under Wine: resources through the Windows loader, signing after the build, and
+# kvsfx.exe itself.
 #   builder.sh NATIVE_KVSFX KVSFX_EXE STUB RESOURCE_CHECK RUNEXIT
 set -uo pipefail
 export LC_ALL=C.UTF-8  # Wine reads the non-ASCII arguments below as UTF-8
@@ -8,16 +8,6 @@ native=$1
 . "$(dirname "$0")/lib.sh"
 begin_installer_cases "$@"
 kvsfx_exe=$2 stub=$3 check=$4 runexit=$5
-
-# check_resources NAME INSTALLER CONFIG ARGS...: the Windows-side program ran its checks and all passed.
-check_resources() {
-  local name=$1 out status; shift
-  out=$(wine "$check" "$@" 2>/dev/null); status=$?
-  out=$(tr -d '\r' <<< "$out")
-  expect_eq "$name: resources through the Windows loader" "exit 0, 0 failed, some passed" \
-    "exit $status, $(grep -c '^FAIL' <<< "$out") failed, $([ "$(grep -c '^ok' <<< "$out")" -ge 4 ] && echo some || echo none) passed"
-  [ $status -eq 0 ] || printf '%s\n' "$out"
-}
 
 mkdir -p payload/bin
 cp "$runexit" payload/bin/tool.exe
@@ -35,26 +25,25 @@ version=(--version-fixed 2.5.0.17/2.5.0.0 --version-string "ProductName=Builder 
   --version-string ProductVersion=2.5 --version-string FileVersion=2.5.0.17 --version-string "CompanyName=Contoso Ltd."
   --version-string "LegalCopyright=© 2026 Contoso" --version-string "FileDescription=Builder test"
   --version-string OriginalFilename=setup.exe --version-string InternalName=setup.exe)
-check_resources "native build" setup.exe setup.xml --icon 1 --dialog 224 "${version[@]}"
-expect_eq "the installer runs (--gui off)" 0x00000000 "$(quiet setup.exe)"
+out=$(wine "$check" setup.exe setup.xml --icon 1 --dialog 224 "${version[@]}" 2>/dev/null | tr -d '\r'); status=$?
+expect_eq "resources through the Windows loader" "exit 0, 0 failed, some passed" \
+  "exit $status, $(grep -c '^FAIL' <<< "$out") failed, $([ "$(grep -c '^ok' <<< "$out")" -ge 4 ] && echo some || echo none) passed"
+[ $status -eq 0 ] || printf '%s\n' "$out"
 
-# Signed after the build: verifies, keeps its payload, still runs.
+# Signed after the build: keeps its payload, still runs (that the signature verifies: docs/signing.md's example).
 openssl req -x509 -newkey rsa:2048 -nodes -keyout key.pem -out cert.pem -days 2 -subj "/CN=kvsfx test signer" \
   -addext "extendedKeyUsage=codeSigning" >/dev/null 2>&1
 osslsigncode sign -certs cert.pem -key key.pem -h sha256 -in setup.exe -out signed.exe >/dev/null 2>&1
-expect_eq "osslsigncode signs the installer" 0 $?
-expect_eq "the signature verifies" 1 \
-  "$(osslsigncode verify -CAfile cert.pem -in signed.exe 2>&1 | grep -c '^Signature verification: ok')"
 payload_line=$("$native" inspect setup.exe | grep '^payload:')
 expect_eq "signing keeps the payload where it was" "$payload_line" "$("$native" inspect signed.exe | grep '^payload:')"
 expect_eq "inspect sees the signature" 1 "$("$native" inspect signed.exe | grep -c '^signature: *signed')"
-check_resources "signed installer" signed.exe setup.xml --icon 1 --dialog 224 "${version[@]}"
 expect_eq "the signed installer finds its payload before the certificate and extracts it" "0x00000000 same" \
   "$(quiet signed.exe --target "$(wpath signed)") $(same_tree payload signed)"
 "$native" build --config setup.xml --payload payload --stub signed.exe $(test_stub_flag signed.exe) -o again.exe > refused.out 2>&1
 expect_eq "a signed file is refused as a stub" "1 1" "$? $(grep -c 'the stub is signed' refused.out)"
 
-# kvsfx.exe, under Wine, with the stub beside it: from a 7z archive; the same bytes as the native tool's.
+# kvsfx.exe, under Wine, with the stub beside it: from a 7z archive, the same bytes as the native tool's (whose
+# installers are checked above).
 archive payload.7z payload
 cp "$stub" stub-copy.exe
 wine "$kvsfx_exe" build --config setup.xml --payload payload.7z $(test_stub_flag "$stub") -o wsetup.exe > wbuild.out 2>&1
@@ -64,26 +53,15 @@ mkdir -p native  # the same file name: it is the version's OriginalFilename
   -o native/wsetup.exe >/dev/null 2>&1
 expect_eq "kvsfx.exe and kvsfx write the same installer" same "$(cmp -s wsetup.exe native/wsetup.exe && echo same)"
 wine "$kvsfx_exe" inspect wsetup.exe --config-out wsetup.xml 2>&1 | tr -d '\r' > winspect.out
-expect_eq "kvsfx.exe inspect finds the configuration" 1 "$(grep -c '^configuration: present' winspect.out)"
 expect_eq "kvsfx.exe inspect finds the payload" "$(stat -c %s payload.7z) bytes" \
   "$(sed -n 's/^payload: .*, \([0-9]* bytes\)$/\1/p' winspect.out)"
 expect_eq "kvsfx.exe inspect says why it lists no items" 1 "$(grep -c '^items: .*7zz or 7z) is not on PATH' winspect.out)"
 expect_eq "kvsfx.exe writes the configuration out" same "$(cmp -s wsetup.xml setup.xml && echo same)"
-check_resources "kvsfx.exe build" wsetup.exe setup.xml --dialog 224
-expect_eq "the kvsfx.exe installer runs (--gui off)" 0x00000000 "$(quiet wsetup.exe)"
-wine "$kvsfx_exe" build --no-config --payload payload.7z --stub "$(winpath "$kvsfx_exe")" $(test_stub_flag "$kvsfx_exe") -o console.exe \
-  > console.out 2>&1
-expect_eq "kvsfx.exe refuses a console program as stub" "1 1 no" \
-  "$? $(grep -c 'not a Windows GUI program' console.out) $([ -e console.exe ] && echo yes || echo no)"
 
-# kvsfx.exe check and plan: the same verdicts and plans as the native tool's.
-examples="$repo/docs/examples"
+# kvsfx.exe check and plan read their files as the native tool does (the verdicts themselves: kvsfx-cli.sh).
 wine "$kvsfx_exe" check wsetup.exe > wcheck.out 2>&1
 expect_eq "kvsfx.exe check of an installer" "0 1" "$? $(tr -d '\r' < wcheck.out | grep -c 'wsetup.exe: valid$')"
-sed 's/FormatVersionMinor="2"/FormatVersionMinor="3"/' "$examples/extract.xml" > minor3.xml
-wine "$kvsfx_exe" check minor3.xml > wcheck.out 2>&1
-expect_eq "kvsfx.exe check of a broken document" "1 1" "$? $(tr -d '\r' < wcheck.out | grep -c '0xEE000051 KV_E_INVALID_DATA')"
-cp "$examples/launch.xml" launch.xml
+cp "$repo/docs/examples/launch.xml" launch.xml
 wine "$kvsfx_exe" plan launch.xml --ui-language de-AT 2>/dev/null | tr -d '\r' > wplan.out
 "$native" plan launch.xml --ui-language de-AT > nplan.out 2>/dev/null
 expect_eq "kvsfx.exe plan: the same plan as kvsfx" same "$(cmp -s wplan.out nplan.out && echo same)"

@@ -23,17 +23,11 @@ import yaml
 REPO = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 KVSFX, STUB, RUNEXIT, EXITWITH = (os.path.abspath(a) for a in sys.argv[1:5])
 
-
-def is_test_stub(path):
-    """Whether the stub is the x86-64 variant, which kvsfx build takes only with --allow-test-stub."""
-    with open(path, "rb") as image:
-        header = image.read(4096)
-    pe = int.from_bytes(header[60:64], "little")
-    return header[pe + 4:pe + 6] == b"\x64\x86"
-
-
-# Hosts that run no 32-bit program test with the x86-64 stub: the examples get --allow-test-stub.
-TEST_STUB_FLAG = ["--allow-test-stub"] if is_test_stub(STUB) else []
+# Hosts that run no 32-bit program test with the x86-64 stub (machine 0x8664 in its PE header), which kvsfx build
+# takes only with --allow-test-stub.
+HEADER = open(STUB, "rb").read(4096)
+PE = int.from_bytes(HEADER[60:64], "little")
+TEST_STUB_FLAG = ["--allow-test-stub"] if HEADER[PE + 4:PE + 6] == b"\x64\x86" else []
 failures = 0
 
 
@@ -79,6 +73,15 @@ RECIPES = {
 }
 
 
+def put(path, source=None):
+    """A copy of source at path, or a stand-in file."""
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    if source:
+        shutil.copy(source, path)
+    else:
+        open(path, "w").write("stand-in\n")
+
+
 def winpath(path):
     return run(["winepath", "-w", path]).stdout.strip()
 
@@ -93,13 +96,7 @@ def check_recipe(name, config, work, packages):
     files, runs = RECIPES[name]
     payload = os.path.join(work, "payload-" + name)
     for item, kind in files.items():
-        path = os.path.join(payload, item)
-        os.makedirs(os.path.dirname(path), exist_ok=True)
-        source = {"exitwith": EXITWITH, "product": packages.get("product"), "reboot": packages.get("reboot")}.get(kind)
-        if source:
-            shutil.copy(source, path)
-        else:
-            open(path, "w").write("stand-in\n")
+        put(os.path.join(payload, item), dict(packages, exitwith=EXITWITH).get(kind))
     installer = os.path.join(work, name + ".exe")
     built = run([KVSFX, "build", "--config", config, "--payload", payload, "--stub", STUB, "-o", installer]
                 + TEST_STUB_FLAG)
@@ -131,19 +128,17 @@ def sandbox(work, page, first_config):
     """A folder for a page's sh and bat blocks: kvsfx with the stub beside it, dist/, app.ico, a certificate,
     setup.xml and an installer setup.exe built from it."""
     box = tempfile.mkdtemp(prefix=os.path.basename(page) + "-", dir=work)
-    os.makedirs(os.path.join(box, "bin"))
     if TEST_STUB_FLAG:
-        shutil.copy(KVSFX, os.path.join(box, "bin", "kvsfx-tool"))
+        put(os.path.join(box, "bin", "kvsfx-tool"), KVSFX)
         wrapper = os.path.join(box, "bin", "kvsfx")
         open(wrapper, "w").write('#!/bin/sh\ntool=$(dirname "$0")/kvsfx-tool\n'
                                  '[ "$1" = build ] && exec "$tool" "$@" --allow-test-stub\nexec "$tool" "$@"\n')
         os.chmod(wrapper, 0o755)
     else:
-        shutil.copy(KVSFX, os.path.join(box, "bin", "kvsfx"))
+        put(os.path.join(box, "bin", "kvsfx"), KVSFX)
     shutil.copy(STUB, os.path.join(box, "bin", "kv-sfxstub.exe"))
     for item in ("x86/product.msi", "x64/product.msi", "arm64/product.msi", "readme.txt"):
-        os.makedirs(os.path.dirname(os.path.join(box, "dist", item)), exist_ok=True)
-        open(os.path.join(box, "dist", item), "w").write("stand-in\n")
+        put(os.path.join(box, "dist", item))
     open(os.path.join(box, "setup.xml"), "w").write(first_config)
     run(["convert", "-size", "32x32", "xc:red", os.path.join(box, "app.ico")])
     run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", os.path.join(box, "key.pem"), "-out",
@@ -234,12 +229,8 @@ def main():
     pages = [os.path.join(REPO, "README.md")] + sorted(
         os.path.join(REPO, "docs", p) for p in os.listdir(os.path.join(REPO, "docs"))
         if p.endswith(".md") and p != "checking.md")
-    recipes = {}
-    for page in pages:
-        for info, text, line in blocks(page):
-            name = re.search(r"recipe=(\S+)", info)
-            if name:
-                recipes[name.group(1)] = text
+    # The folder of a page without a configuration of its own gets the cookbook's per-architecture recipe.
+    fallback = next(text for page in pages for info, text, _ in blocks(page) if "recipe=per-architecture" in info)
     try:
         for page in pages:
             where = os.path.relpath(page, REPO)
@@ -249,12 +240,10 @@ def main():
                 if info.split(" ")[0] != "xml":
                     continue
                 try:
-                    root = ET.fromstring(text.encode("utf-8"))
+                    if ET.fromstring(text.encode("utf-8")).tag != "SelfExtractor":
+                        continue  # a fragment: well-formed is all it must be
                 except ET.ParseError as error:
                     expect(f"{where}:{line}: well-formed XML", False, str(error))
-                    continue
-                if root.tag != "SelfExtractor":
-                    expect(f"{where}:{line}: a well-formed fragment", True)
                     continue
                 configs.append(text)
                 path = os.path.join(work, "config.xml")
@@ -269,7 +258,7 @@ def main():
                         check_recipe(name.group(1), path, work, packages)
             if not any(info in ("sh", "bat", "yaml") for info, _, _ in found):
                 continue
-            box, env = sandbox(work, page, configs[0] if configs else recipes["per-architecture"])
+            box, env = sandbox(work, page, configs[0] if configs else fallback)
             for info, text, line in found:
                 if info == "sh":
                     if TEST_STUB_FLAG and page.endswith("README.md"):

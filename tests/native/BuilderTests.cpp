@@ -222,6 +222,7 @@ TEST_F(BuildTest, RefusesBadInputsAndLeavesNothingBehind) {
     std::string path;
   } cases[] = {
       {"not an executable program", &O::stubPath, WriteStub([](CraftedPe& p) { p.characteristics |= 0x2000; })},
+      {"not a Windows GUI program", &O::stubPath, WriteStub([](CraftedPe& p) { p.subsystem = 3; })},
       {"not for i386", &O::stubPath, WriteStub([](CraftedPe& p) { p.machine = 0x8664; })},
       {"--allow-test-stub", &O::stubPath, WriteStub([](CraftedPe& p) { p.machine = 0x8664, p.pe32Plus = true; })},
       {"already carries a payload", &O::stubPath, WriteStub([](CraftedPe& p) { p.overlay = SevenZipArchive(); })},

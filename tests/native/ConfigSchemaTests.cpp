@@ -1,5 +1,5 @@
-// docs/configuration.xsd and the reader in step: the samples pass both, and every table case that the schema
-// can judge gets the same verdict from xmllint as from the reader.
+// docs/configuration.xsd and the reader in step: the samples are valid (that the reader takes them: kvsfx-cli.sh),
+// and every table case that the schema can judge gets the same verdict from xmllint as from the reader.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "config/Cfg.h"
-#include "config/SimulatedSystemFacts.h"
 #include "tests/native/CfgTestDocuments.h"
 
 namespace {
@@ -50,24 +49,12 @@ class ConfigSchemaTest : public ::testing::Test {
   fs::path dir_;
 };
 
-TEST_F(ConfigSchemaTest, SamplesAreValidForReaderAndSchema) {
+TEST_F(ConfigSchemaTest, SamplesAreValid) {
   std::vector<fs::path> samples;
   for (const fs::directory_entry& entry : fs::directory_iterator(kDocs / "examples")) samples.push_back(entry.path());
   ASSERT_GE(samples.size(), 3u);
   const std::string output = Xmllint(samples);
-  for (const fs::path& sample : samples) {
-    EXPECT_TRUE(Validates(output, sample)) << output;
-    for (const ProcessorArch arch : {ProcessorArch::X64, ProcessorArch::ARM64}) {
-      SimulatedSystemFacts facts;
-      facts.windowsVersion = WindowsVersion::W11_23H2;
-      facts.nativeArch = arch;
-      std::ifstream in(sample, std::ios::binary);
-      Cfg cfg;
-      ConfigErrorLocation location;
-      EXPECT_EQ(cfg.Load(std::string(std::istreambuf_iterator<char>(in), {}).c_str(), facts, &location), KV_OK)
-          << sample << ": " << location.elementPath << " " << location.detail;
-    }
-  }
+  for (const fs::path& sample : samples) EXPECT_TRUE(Validates(output, sample)) << output;
 }
 
 TEST_F(ConfigSchemaTest, SchemaAndReaderAgreeOnStructure) {

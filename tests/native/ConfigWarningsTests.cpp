@@ -23,7 +23,7 @@ std::vector<ConfigFinding> FindConfigWarnings(const std::string& text) {
   return kestrova::FindConfigWarnings(document, cfg);
 }
 
-const std::string kCommands = "SelfExtractor/Launch/Options/Option/Commands/";
+const std::string kOption = "SelfExtractor/Launch/Options/Option/";
 
 std::string Process(const std::string& executable, const std::string& arguments = "") {
   return "<CreateProcess><Executable>" + executable + "</Executable>" +
@@ -49,7 +49,7 @@ std::string Compare(const std::string& parameter, const std::string& actions = "
 }
 
 struct Expected {
-  std::string path;  // after "SelfExtractor/Launch/Options/Option/Commands/"
+  std::string path;  // after "SelfExtractor/Launch/Options/Option/"
   std::string attribute;
   std::string fragment;  // part of the text
 };
@@ -65,36 +65,32 @@ void ExpectWarnings(const std::vector<Case>& cases) {
     const std::vector<ConfigFinding> warnings = FindConfigWarnings(c.document);
     ASSERT_EQ(warnings.size(), c.expected.size()) << c.name << "\n" << c.document;
     for (std::size_t i = 0; i < c.expected.size(); ++i) {
-      EXPECT_EQ(warnings[i].elementPath, kCommands + c.expected[i].path) << c.name;
+      EXPECT_EQ(warnings[i].elementPath, kOption + c.expected[i].path) << c.name;
       EXPECT_EQ(warnings[i].attribute, c.expected[i].attribute) << c.name;
       EXPECT_NE(warnings[i].text.find(c.expected[i].fragment), std::string::npos) << c.name << ": " << warnings[i].text;
     }
   }
 }
 
-const std::string kSeq = "Command[1]/CommandSequence/";
+const std::string kSeq = "Commands/Command[1]/CommandSequence/";
 const char kQuoted[] = "holds double quotes";
 const char kFalse[] = "always false";
 
 TEST(ConfigWarnings, QuotedExecutableOfCreateProcess) {
+  const auto command = [](const std::string& body) {
+    return CommandsDocument("<Command Id='a'>" + body + "</Command>");
+  };
   ExpectWarnings({
-      {"plain path with blanks", CommandsDocument("<Command Id='a'>" + Process("${TargetPath}\\my setup.exe") +
-                                                  "</Command>"),
-       {}},
-      {"quoted path", CommandsDocument("<Command Id='a'>" + Process("\"${TargetPath}\\setup.exe\"") + "</Command>"),
-       {{"Command/CreateProcess/Executable", "", kQuoted}}},
-      {"quotes in Arguments are fine", CommandsDocument("<Command Id='a'>" + Process("a.exe", "/i \"x.msi\"") +
-                                                        "</Command>"),
-       {}},
-      {"ShellExecute", CommandsDocument("<Command Id='a'><ShellExecute><Executable>\"a.exe\"</Executable>"
-                                        "</ShellExecute></Command>"),
-       {}},
-      {"defined in a step",
-       Sequence({"<Command Id='x'>" + Process("\"x.exe\"") + "</Command>"}),
+      {"plain path with blanks", command(Process("${TargetPath}\\my setup.exe")), {}},
+      {"quoted path", command(Process("\"${TargetPath}\\setup.exe\"")),
+       {{"Commands/Command/CreateProcess/Executable", "", kQuoted}}},
+      {"quotes in Arguments are fine", command(Process("a.exe", "/i \"x.msi\"")), {}},
+      {"ShellExecute", command("<ShellExecute><Executable>\"a.exe\"</Executable></ShellExecute>"), {}},
+      {"defined in a step", Sequence({"<Command Id='x'>" + Process("\"x.exe\"") + "</Command>"}),
        {{kSeq + "SubCommand/Command/CreateProcess/Executable", "", kQuoted}}},
       {"referenced by a step: once, where it is defined",
        Sequence({"<Command Id='q'/>"}, "<Command Id='q'>" + Process("\"q.exe\"") + "</Command>"),
-       {{"Command[3]/CreateProcess/Executable", "", kQuoted}}},
+       {{"Commands/Command[3]/CreateProcess/Executable", "", kQuoted}}},
   });
 }
 
@@ -160,21 +156,18 @@ TEST(ConfigWarnings, ConditionOnAParameterThatNothingSetsBefore) {
 }
 
 TEST(ConfigWarnings, LanguageTags) {
-  const auto tags = [](const std::string& tag) {
-    return LaunchDocument(OptionElement("o", "<LanguageTagSet><LanguageTag>" + tag + "</LanguageTag></LanguageTagSet>"));
-  };
-  const std::string tag = "SelfExtractor/Launch/Options/Option/LanguageTagSet/LanguageTag";
-  for (const char* good : {"en-US", "de", "zh-Hant-TW", "sr-Latn-RS", "fil-PH"}) {
-    EXPECT_TRUE(FindConfigWarnings(tags(good)).empty()) << good;
-  }
-  for (const auto& [bad, fragment] : {std::pair{"en_US", "did you mean \"en-US\"?"}, {"e-US", "not a well-formed tag"},
-                                      {"english", "not a well-formed"}, {"en-", "not a well-formed"},
-                                      {"en-toolongpart", "not a well-formed"}, {"1a-US", "not a well-formed"}}) {
-    const std::vector<ConfigFinding> warnings = FindConfigWarnings(tags(bad));
-    ASSERT_EQ(warnings.size(), 1u) << bad;
-    EXPECT_EQ(warnings[0].elementPath, tag);
-    EXPECT_NE(warnings[0].text.find(fragment), std::string::npos) << warnings[0].text;
-  }
+  const auto tags = [](const std::vector<std::string>& set) { return LaunchDocument(OptionElement("o", TagSet(set))); };
+  const std::string tag = "LanguageTagSet/LanguageTag";
+  const char malformed[] = "is not a well-formed tag, so no user's language ever equals it";
+  ExpectWarnings({
+      {"well-formed", tags({"en-US", "de", "zh-Hant-TW", "sr-Latn-RS", "fil-PH"}), {}},
+      {"an underscore", tags({"en_US"}), {{tag, "", "did you mean \"en-US\"?"}}},
+      {"a one-letter language", tags({"e-US"}), {{tag, "", malformed}}},
+      {"a word", tags({"english"}), {{tag, "", malformed}}},
+      {"an empty part", tags({"en-"}), {{tag, "", malformed}}},
+      {"a part too long", tags({"en-toolongpart"}), {{tag, "", malformed}}},
+      {"a digit first", tags({"1a-US"}), {{tag, "", malformed}}},
+  });
 }
 
 }  // namespace

@@ -24,14 +24,14 @@ Bytes CraftedPe::Build() const {
   const std::size_t kTable = kOpt + optionalSize, kDirs = kOpt + directories;
   const auto count = static_cast<std::uint32_t>(sections.size());
   // MZ, PE signature, file header; optional header: magic, entry point, image base, alignments, OS and subsystem
-  // versions, SizeOfHeaders, subsystem (Windows GUI), directory count.
+  // versions, SizeOfHeaders, subsystem, directory count.
   Bytes out = Patched(Bytes(sizeOfHeaders, 0),
                       {{0, 0x5A4D, 2}, {0x3C, kPe}, {kPe, 0x4550}, {kPe + 4, machine, 2}, {kPe + 6, count, 2},
                        {kPe + 20, static_cast<std::uint32_t>(optionalSize), 2}, {kPe + 22, characteristics, 2},
                        {kOpt, pe32Plus ? 0x20Bu : 0x10Bu, 2}, {kOpt + 16, SectionRva(0)},
                        {kOpt + (pe32Plus ? 24u : 28u), 0x400000}, {kOpt + 32, kSectionAlignment},
                        {kOpt + 36, kFileAlignment}, {kOpt + 40, 4, 2}, {kOpt + 48, 4, 2}, {kOpt + 60, sizeOfHeaders},
-                       {kOpt + 68, 2, 2}, {kDirs - 4, kDirectoryCount}});
+                       {kOpt + kOptSubsystem, subsystem, 2}, {kDirs - 4, kDirectoryCount}});
   const auto patch = [&out](const std::vector<Patch>& patches) { out = Patched(std::move(out), patches); };
   std::uint32_t rva = kSectionAlignment;
   std::uint32_t initialized = 0;

@@ -19,6 +19,7 @@ struct CraftedPe {
   std::uint16_t machine = 0x014C;
   bool pe32Plus = false;  // the wider optional header of 64-bit images
   std::uint16_t characteristics = 0x0102;  // executable, 32-bit
+  std::uint16_t subsystem = 2;             // Windows GUI
   std::uint32_t sizeOfHeaders = 0x400;
   std::vector<CraftedSection> sections;  // at RVA 0x1000, 0x2000, ... (one page each unless larger)
   int resourceSection = -1;              // the section whose data is `resources`, serialised at its RVA

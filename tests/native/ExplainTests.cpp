@@ -59,7 +59,6 @@ TEST(LogSummary, EachCopyWithItsTasksFirstFailureAndExit) {
 }
 
 TEST(ExitCodeMeaning, OwnCodesTellTheMessageOthersTheCommandsResult) {
-  // The code, and a part of its line.
   const std::pair<std::uint32_t, const char*> cases[] = {
       {0, "0x00000000 (0): success"},
       {0xEE002004, "0xEE002004 (3992985604): the installer failed and showed \"The current system is not supported.\""},
@@ -68,7 +67,6 @@ TEST(ExitCodeMeaning, OwnCodesTellTheMessageOthersTheCommandsResult) {
       {1641, "success; the installer has started a restart (ERROR_SUCCESS_REBOOT_INITIATED); no message is shown\n"},
       {0x80070643, "(2147944003): a command's own exit code, passed on: a fatal error"},
       {5, "unless the installer itself failed with this Windows error: then it showed \"Administrator privileges"},
-      {2, "a file was not found (ERROR_FILE_NOT_FOUND); no message is shown (unless"},
       {42, "0x0000002A (42): a command's own exit code, passed on; no message is shown (unless"},
   };
   for (const auto& [code, part] : cases) {

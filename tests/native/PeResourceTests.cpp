@@ -3,9 +3,8 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 
+#include "builder/FileIo.h"
 #include "builder/IconFile.h"
 #include "builder/PeImage.h"
 #include "builder/PeImports.h"
@@ -132,13 +131,6 @@ TEST(PeImage, RejectsMalformedHeaders) {
     EXPECT_NE(PeImage::Parse(bytes, bytes.size(), image, error), 0u) << message << " at " << patch.at;
     EXPECT_NE(error.find(message), std::string::npos) << patch.at << ": " << error;
   }
-  for (std::size_t size = 0; size < good.size(); size += 7) {  // every truncation fails cleanly or parses
-    const Bytes cut(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(size));
-    PeImage image;
-    ResourceTable resources;
-    std::string error;
-    if (PeImage::Parse(cut, cut.size(), image, error) == 0) (void)ResourceTable::Read(image, resources, error);
-  }
 }
 
 // Names before IDs, names by code unit, shorter first; the same from the x86-64 test stub, whose data directories
@@ -184,7 +176,6 @@ TEST(ResourceWriter, PlacesResourcesWhereTheImageStaysValid) {
       {"followed, grown", middle, Grown(SampleTable()), Kind::kNewSection},
       {"followed, sharing its file data", shared, smaller, Kind::kNewSection},
       {"no resources", none.Build(), Grown(SampleTable()), Kind::kNewSection},
-      {"empty root directory", empty, Grown(SampleTable()), Kind::kGrownLastSection},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -255,16 +246,17 @@ TEST(ResourceTable, MalformedTreesGiveErrorsNotCrashes) {
 // The stub of the win32 build: its resources survive a rebuild byte for byte, and its headers stay whole.
 TEST(ResourceWriter, RealStubKeepsItsResources) {
   const char* path = std::getenv("KVSFX_TEST_STUB");
-  std::ifstream file(path != nullptr ? path : "", std::ios::binary);
-  if (!file) GTEST_SKIP() << "no stub at KVSFX_TEST_STUB: build it with scripts/build.sh win32";
-  const Bytes stub{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+  Bytes stub;
+  std::string error;
+  if (path == nullptr || ReadWholeFile(path, 64u << 20, stub, error) != 0) {
+    GTEST_SKIP() << "no stub at KVSFX_TEST_STUB: build it with scripts/build.sh win32";
+  }
   ResourceTable changed = ReadResources(stub);
   ASSERT_NE(changed.Find(ResourceKey::Id(kRtDialog), ResourceKey::Id(224), 1033), nullptr);
   EXPECT_EQ(Parse(stub).CheckSum(), ComputePeChecksum(stub, Parse(stub).CheckSumOffset()));  // the linker's sum
 
   changed.Set(TextResource(kRtRcData, 222, "<SelfExtractor FormatVersionMajor=\"5\" FormatVersionMinor=\"2\"/>"));
   IconChange iconChange;
-  std::string error;
   ASSERT_EQ(SetApplicationIcon(changed, {IconImage{16, 16, 0, 1, 32, Bytes(1128, 0)}}, iconChange, error), 0u);
   Rewrite(stub, changed, Kind::kNewSection);
 
