@@ -14,7 +14,7 @@ packages=(
   g++-mingw-w64-x86-64-posix
   wine wine64 wine32:i386
   xvfb xauth fonts-wine xdotool x11-apps x11-utils imagemagick
-  7zip libarchive-tools nsis wixl osslsigncode icoutils libxml2-utils openssl python3 time
+  7zip libarchive-tools nsis wixl osslsigncode libxml2-utils openssl python3 time
   googletest libgtest-dev libgmock-dev
   clang llvm libclang-rt-14-dev lib32stdc++-12-dev libc6-dev-i386
 )
