@@ -111,9 +111,6 @@ code=$(finish_run)
 expect_eq "  another language picked: that language's option runs" "yes ${exit_of[$picked]:-none}" \
   "$([ -n "$picked" ] && [ "$picked" != de-DE ] && echo yes || echo "no ($picked)") $code"
 
-start_run languages.exe --language fr-FR --logfile "$(wpath given.log)"
-expect_eq "--language takes precedence: no dialog, the French option" "0x0000000D no" \
-  "$(finish_run) $(log_of given.log | grep -q 'language dialog' && echo yes || echo no)"
 unset LC_ALL
 
 # --- the progress window -----------------------------------------------------------------------------------------
