@@ -1,15 +1,15 @@
 #!/usr/bin/env bash
 # A full drive: a 4 MiB tmpfs mapped as drive Q: and installers whose payload (incompressible, several files, in a
 # nested folder) does not fit. A run that fills the drive ends with the system's error, ERROR_DISK_FULL (112), for
-# every decoder, with the error box captioned with the installer's title unless --gui off; the installer stays
-# unchanged. (Launch mode's cleanup after a failed extraction: e2e_damaged.) Skipped where no tmpfs can be
+# every decoder, with the error box captioned with the installer's title unless --gui off; launch mode runs no
+# command and deletes what it wrote; the installer stays usable and unchanged. Skipped where no tmpfs can be
 # mounted (it needs root).
-#   fulldisk.sh NATIVE_KVSFX STUB RUNEXIT HARNESS
+#   fulldisk.sh NATIVE_KVSFX STUB RUNEXIT HARNESS EXITWITH
 set -uo pipefail
 native=$1
 . "$(dirname "$0")/lib.sh"
 begin_installer_cases "$@"
-stub=$2 runexit=$3 harness=$4
+stub=$2 runexit=$3 harness=$4 exitwith=$5
 
 drive=$work/drive
 drive_link=$WINEPREFIX/dosdevices/q:
@@ -20,6 +20,7 @@ if ! error=$(mount -t tmpfs -o size=4m kvsfx-fulldisk "$drive" 2>&1); then
 fi
 trap 'rm -f "$drive_link"; umount "$drive" 2>/dev/null || umount -l "$drive"; rm -rf "$work"' EXIT
 ln -sfn "$drive" "$drive_link"  # only this script maps Q:; a link left by a killed run is replaced
+on_drive() { (cd "$drive" && find . -mindepth 1 | sort | tr '\n' ' '); }
 clear_drive() { rm -rf "${drive:?}"/*; }
 
 # Three files of 2 MiB that do not compress, one in a folder: 6 MiB for a 4 MiB drive.
@@ -63,7 +64,22 @@ lzma2-multi-block|-m0=LZMA2:d=256k:c=256k -mmt=2
 bcj2|-mf=BCJ2 -m0=LZMA2
 DECODERS
 
-# --- the installer stays unchanged ---------------------------------------------------------------------------
-expect_eq "the installer file did not change" "$before" "$(sha256sum < extract.exe)"
+# --- launch mode: no command, nothing left on the drive ------------------------------------------------------
+cp "$exitwith" tool.exe
+export KVSFX_EXITWITH_LOG="$work/calls.log"
+configured launch "$(launch_document "$(create_process c "$(wpath tool.exe)" 0)" "Full Disk")" payload.7z
+launch_before=$(sha256sum < launch.exe)
+# <TargetPath> applies to extract mode only: a launch run's folder comes from --target or is a fresh {GUID} one.
+expect_eq "launch mode on the full drive: ERROR_DISK_FULL, the command not run, the drive empty again" \
+  "0x00000070 not-run " \
+  "$(run launch.exe --target 'Q:\launch') $([ -e calls.log ] && echo ran || echo not-run) $(on_drive)"
+
+# --- the installers stay usable ------------------------------------------------------------------------------
+expect_eq "the extract installer then extracts into a folder with room" "0x00000000 same" \
+  "$(run extract.exe --target "$(wpath roomy)") $(same_tree src roomy)"
+expect_eq "the launch installer then runs its command" "0x00000000 ran" \
+  "$(run launch.exe) $([ -e calls.log ] && echo ran)"
+expect_eq "neither installer file changed" "$before $launch_before" \
+  "$(sha256sum < extract.exe) $(sha256sum < launch.exe)"
 
 finish
