@@ -4,13 +4,13 @@
    block (patches/mtdec-code-after-skipped-precode.patch): decoding it unprepared is what wrote through null buffers
    in the LZMA2 decoder. In C: the frame's header declares a name twice, which C++ refuses. Built with the fuzz
    targets' sanitizers; exits non-zero on a failure. */
+#include "Alloc.h"
 #include "MtDec.h"
 
 #include <errno.h>
 #include <pthread.h>
 #include <stdatomic.h>
 #include <stdio.h>
-#include <stdlib.h>
 #include <time.h>
 
 enum { kBlockSize = 1 << 16, kStreamSize = 3 * kBlockSize }; /* one input buffer of the frame holds one block */
@@ -113,28 +113,18 @@ static SRes Read(ISeqInStreamPtr p, void* buf, size_t* size) {
   return SZ_OK;
 }
 
-static void* Alloc(ISzAllocPtr p, size_t size) {
-  (void)p;
-  return malloc(size);
-}
-static void Free(ISzAllocPtr p, void* address) {
-  (void)p;
-  free(address);
-}
-
 int main(void) {
   static Decoder d = {.secondBlockParsing = {PTHREAD_MUTEX_INITIALIZER, PTHREAD_COND_INITIALIZER, 0},
                       .firstBlockFailed = {PTHREAD_MUTEX_INITIALIZER, PTHREAD_COND_INITIALIZER, 0}};
   IMtDecCallback2 callbacks = {Parse, PreCode, Code, Write};
   InStream in = {{Read}, 0};
-  const ISzAlloc alloc = {Alloc, Free};
   CMtDec frame;
   MtDec_Construct(&frame);
   frame.inBufSize = kBlockSize;
   frame.numThreadsMax = 2;
   frame.inStream = &in.vt;
   frame.progress = NULL;
-  frame.alloc = &alloc;
+  frame.alloc = &g_Alloc;
   frame.mtCallback = &callbacks;
   frame.mtCallbackObject = &d;
   MtDec_Code(&frame);

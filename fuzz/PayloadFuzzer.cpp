@@ -5,6 +5,7 @@
 #include "Common/Common.h"
 
 #include "7zip/Archive/IArchive.h"
+#include "7zip/Common/StreamObjects.h"
 #include "7zip/UI/Common/LoadCodecs.h"
 #include "Common/ComTry.h"
 #include "Common/MyCom.h"
@@ -19,7 +20,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -55,43 +55,6 @@ bool ResolvesInside(const std::string& root, const std::string& path) {
 
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wnon-virtual-dtor"  // the library's objects are released through IUnknown only
-
-class MemoryInStream final : public IInStream, public CMyUnknownImp {
-  Z7_COM_UNKNOWN_IMP_1(IInStream)
-  Z7_IFACE_COM7_IMP(ISequentialInStream)
-  Z7_IFACE_COM7_IMP(IInStream)
-
- public:
-  MemoryInStream(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
-
- private:
-  const std::uint8_t* data_;
-  std::size_t size_;
-  std::uint64_t position_ = 0;
-};
-
-Z7_COM7F_IMF(MemoryInStream::Read(void* data, UInt32 size, UInt32* processedSize)) {
-  std::uint64_t available = position_ < size_ ? size_ - position_ : 0;
-  if (available > size) available = size;
-  if (available != 0) std::memcpy(data, data_ + position_, static_cast<std::size_t>(available));
-  position_ += available;
-  if (processedSize != nullptr) *processedSize = static_cast<UInt32>(available);
-  return S_OK;
-}
-
-Z7_COM7F_IMF(MemoryInStream::Seek(Int64 offset, UInt32 seekOrigin, UInt64* newPosition)) {
-  Int64 base = 0;
-  switch (seekOrigin) {
-    case STREAM_SEEK_SET: break;
-    case STREAM_SEEK_CUR: base = static_cast<Int64>(position_); break;
-    case STREAM_SEEK_END: base = static_cast<Int64>(size_); break;
-    default: return STG_E_INVALIDFUNCTION;
-  }
-  if (offset < 0 ? offset < -base : offset > INT64_MAX - base) return HRESULT_WIN32_ERROR_NEGATIVE_SEEK;
-  position_ = static_cast<std::uint64_t>(base + offset);
-  if (newPosition != nullptr) *newPosition = position_;
-  return S_OK;
-}
 
 // Offers no password, as the stub's; stops an open that keeps reporting progress (the 7z handler asks this
 // callback only for a password, so its open is bounded by the library's own checks).
@@ -294,7 +257,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CMyComPtr<IInArchive> archive;
     Check(registry.codecs.CreateInArchive(static_cast<unsigned>(registry.formatIndex), archive) == S_OK && archive);
     Check(ApplyDecoderSettings(archive, kDecoderThreads) == S_OK);
-    CMyComPtr<IInStream> stream = new MemoryInStream(data, size);
+    auto* streamSpec = new CBufInStream;
+    CMyComPtr<IInStream> stream = streamSpec;
+    streamSpec->Init(data, size);
     CMyComPtr<IArchiveOpenCallback> openCallback = new OpenCallback;
     const UInt64 lastHeaderOffset = kestrova::kPayloadSearchLimit - 1;
     if (archive->Open(stream, &lastHeaderOffset, openCallback) == S_OK) ExtractInto(archive, root.string());

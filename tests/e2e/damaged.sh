@@ -84,8 +84,8 @@ for kind in huge-size:"an unpacked size of 16 EiB" huge-pack:"a packed size of 1
 done
 
 # --- item names that leave the target, and links --------------------------------------------------------------
-# A colon makes a stream name on Windows (the file before it is in the target) and a plain character under
-# Wine: both stay inside the target, and are written (0).
+# One name of each kind the rule refuses (every form: ExtractRulesTests). A colon makes a stream name on Windows
+# (the file before it is in the target) and a plain character under Wine: both stay inside, and are written (0).
 n=0
 while IFS='|' read -r name code; do
   n=$((n + 1))
@@ -97,25 +97,14 @@ while IFS='|' read -r name code; do
       "$(cd "$jail/target" 2>/dev/null && ls first.txt) $(grep -rlx evil "$jail/target" >/dev/null && echo evil)"
   fi
 done <<'NAMES'
-../kvsfx-evil.txt|0xEE000001
 sub/../../kvsfx-evil.txt|0xEE000001
-a/b/../../../../kvsfx-evil.txt|0xEE000001
-sub/ .. /kvsfx-evil.txt|0xEE000001
 /tmp/kvsfx-evil.txt|0xEE000001
 C:/kvsfx-evil.txt|0xEE000001
-C:kvsfx-evil.txt|0xEE000001
-//?/C:/kvsfx-evil.txt|0xEE000001
 //./C:/kvsfx-evil.txt|0xEE000001
-//localhost/C$/kvsfx-evil.txt|0xEE000001
-CON|0xEE000001
-sub/NUL|0xEE000001
 sub/nul.txt|0xEE000001
-AUX:evil|0xEE000001
 sub/:kvsfx-evil|0xEE000001
 sub/C:/kvsfx-evil.txt|0x00000000
 a.txt:evil|0x00000000
-sub/a.txt:kvsfx-evil:$DATA|0x00000000
-sub:evil/a.txt|0x00000000
 NAMES
 # A link item pointing outside is written as a plain file holding the link's text: nothing is followed.
 mkdir -p outside links
@@ -132,11 +121,10 @@ plain link-then-file.exe link-then-file.7z
 extract_case links "a link to a folder outside, then a file through it" link-then-file.exe 0xEE000001
 
 # --- encryption ----------------------------------------------------------------------------------------------
-for headers in off on; do
-  archive encrypted-$headers.7z src/sub -pSECRET -mhe=$headers
-  plain encrypted-$headers.exe encrypted-$headers.7z
-  extract_case encrypted "data encrypted, headers encrypted: $headers (no password is asked for)" encrypted-$headers.exe 0xEE000001
-done
+# Headers too, so that the open fails (encrypted data alone fails as any unsupported method: e2e_extract).
+archive encrypted.7z src/sub -pSECRET -mhe=on
+plain encrypted.exe encrypted.7z
+extract_case encrypted "data and headers encrypted (no password is asked for)" encrypted.exe 0xEE000001
 
 # --- launch mode: no folder left, no command run --------------------------------------------------------------
 cp "$exitwith" tool.exe
@@ -158,15 +146,9 @@ launch_case() {  # NAME EXE [extracted]: with "extracted" the run got as far as 
   [ "$(guid_folders)" = "$before_guid" ] || problems+=" extracted folder left: $(comm -13 <(echo "$before_guid") <(guid_folders) | tr '\n' ' ')"
   [ ! -e calls.log ] || problems+=" the command ran"
   [ "$(outside)" = "$before" ] || problems+=" changes in the work folder"
-  ls "$unix_installer" | grep -q kvsfx-evil && problems+=" a file beside the extracted folder"
   [ -z "$(new_dumps)" ] || { problems+=" crashed (dump $(new_dumps | xargs -n 1 basename))"; dumps_before=$(dumps); }
   verdict launch "$1" "$problems" "$code"
 }
-rm -f calls.log
-launcher launch-good.exe base.7z
-before_guid=$(guid_folders)
-expect_eq "launch: the undamaged installer runs its command and deletes its folder" "0x00000000 1 deleted" \
-  "$(run launch-good.exe) $(tr -d '\r' < calls.log 2>/dev/null | wc -l) $([ "$(guid_folders)" = "$before_guid" ] && echo deleted)"
 # Stored files, the second much larger: a flip near its end fails the run after the first and most of the second
 # are written, so there are partial files to delete.
 mkdir two && head -c 2000 /dev/urandom > two/a1.dat && head -c 200000 /dev/urandom > two/a2.dat
@@ -179,9 +161,6 @@ launch_case "a flipped byte late in the second file: partial files deleted" laun
 launcher launch-cut.exe base.7z
 truncate -s $(( $(payload_offset launch-cut.exe) + $(stat -c %s base.7z) / 2 )) launch-cut.exe
 launch_case "truncated in the packed streams" launch-cut.exe
-make7z unsafe.7z 'first.txt,data=ok' 'sub/../../kvsfx-evil.txt,data=evil'
-launcher launch-unsafe.exe unsafe.7z
-launch_case "an item that climbs out of the extracted folder" launch-unsafe.exe extracted
 
 # --- the matrix as a whole -----------------------------------------------------------------------------------
 strays=$(find / /tmp "$WINEPREFIX/drive_c" "$WINEPREFIX/drive_c/windows" "$wine_temp" "$unix_installer" "$work/.." \

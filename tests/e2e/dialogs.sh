@@ -27,13 +27,6 @@ close_box() {
     *) echo "no window" ;;
   esac
 }
-# Clicks at a fraction (in thousandths) of a window's width and height.
-click_at() {
-  local id=$1 fx=$2 fy=$3 x=0 y=0 w=0 h=0
-  [ -n "$id" ] || return 1
-  eval "$(xdotool getwindowgeometry --shell "$id" | grep -E '^(X|Y|WIDTH|HEIGHT)=' | sed 's/^X=/x=/; s/^Y=/y=/; s/^WIDTH=/w=/; s/^HEIGHT=/h=/')"
-  xdotool mousemove --sync $((x + w * fx / 1000)) $((y + h * fy / 1000)) click 1
-}
 screenshot() {  # ID NAME: the window, active, into $KVSFX_SCREENSHOTS/NAME.png
   [ -n "$1" ] || { echo "note: no window for the screenshot $2" >&2; return 0; }
   xdotool windowfocus --sync "$1" >/dev/null 2>&1 || true
@@ -59,18 +52,13 @@ expect_eq "a typed folder and Enter: extracted there" "0x00000000 yes no" \
   "$(finish_run) $(exists typed/data.txt) $(exists plain/data.txt)"
 
 start_run plain/setup.exe
-wait_window "$title" >/dev/null
-press_until_gone "$title" Escape
-expect_eq "Escape: cancelled (0xEE000005), nothing written" "0xEE000005 setup.exe" "$(finish_run) $(ls plain | tr '\n' ' ' | xargs)"
-
-start_run plain/setup.exe
 id=$(wait_window "$title") || id=""
-click_at "$id" 877 790  # the Cancel button, by mouse
-expect_eq "a click on Cancel: cancelled" "0xEE000005" "$(finish_run)"
+keys "$id" Tab space  # the Cancel button, after Extract
+expect_eq "Cancel: cancelled (0xEE000005), nothing written" "0xEE000005 setup.exe" \
+  "$(finish_run) $(ls plain | tr '\n' ' ' | xargs)"
 
-# 248 characters are accepted, 249 bring the length message and the dialog stays.
-long248="C:\\$(printf 'a%.0s' $(seq 1 120))\\$(printf 'b%.0s' $(seq 1 124))"
-long249="${long248}c"
+# 249 characters bring the length message and the dialog stays (the limit itself: VariablesTests).
+long249="C:\\$(printf 'a%.0s' $(seq 1 120))\\$(printf 'b%.0s' $(seq 1 125))"
 start_run plain/setup.exe --logfile "$(wpath long.log)"
 id=$(wait_window "$title") || id=""
 keys "$id" alt+t
@@ -83,12 +71,8 @@ expect_eq "249 characters: the length message comes and the dialog stays" "messa
 keys "$box" Return
 for _ in $(seq 1 25); do [ "$(windows_titled "$title" | grep -c .)" -le 1 ] && break; sleep 0.2; done
 expect_eq "  after the message the dialog is still open" 1 "$(windows_titled "$title" | grep -c .)"
-keys "$id" alt+t
-type_text "$long248"
-keys "$id" Return
-unix248=$(winepath -u "$long248" 2>/dev/null)
-expect_eq "248 characters: extracted there" "0x00000000 yes" "$(finish_run) $(exists "$unix248/data.txt")"
-rm -rf "$(dirname "$unix248")"
+press_until_gone "$title" Escape
+finish_run >/dev/null
 
 # The folder browser opens from "..." (Tab from Extract: Cancel, the edit field, the button) and can be left.
 start_run plain/setup.exe
@@ -127,9 +111,6 @@ code=$(finish_run)
 expect_eq "  another language picked: that language's option runs" "yes ${exit_of[$picked]:-none}" \
   "$([ -n "$picked" ] && [ "$picked" != de-DE ] && echo yes || echo "no ($picked)") $code"
 
-start_run languages.exe --language fr-FR --logfile "$(wpath given.log)"
-expect_eq "--language takes precedence: no dialog, the French option" "0x0000000D no" \
-  "$(finish_run) $(log_of given.log | grep -q 'language dialog' && echo yes || echo no)"
 unset LC_ALL
 
 # --- the progress window -----------------------------------------------------------------------------------------

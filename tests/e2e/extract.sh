@@ -20,7 +20,9 @@ result() { sed -n 's/^extract=\(0x[0-9A-F]*\).*/\1/p' <<<"$1"; }
 # installer_run EXECUTABLE TARGET: the installer itself, silently into TARGET; its exit code
 installer_run() { quiet "$1" --target "$(winpath "$2")"; }
 
-# --- every codec and filter: installers extract what 7zz x does ---------------------------------------
+# --- each kind of coder: installers extract what 7zz x does ------------------------------------------------
+# (Every filter a payload may use is registered: win_unit_tests SevenZipLibrary; BCJ stands for them here, and
+# bsdtar's archive below is LZMA.)
 src=$work/src
 mkdir -p "$src/sub/dir" "$src/emptydir"
 cp "$stub" "$src/code.exe"
@@ -43,30 +45,16 @@ while IFS='|' read -r name switches; do
   like_7zz "$name" "$work/m.7z" --no-check
 done <<'CODECS'
 Copy|-m0=Copy -mf=off
-LZMA|-m0=LZMA -mf=off
 LZMA2 single block|-m0=LZMA2 -mf=off
 LZMA2 multi-block|-m0=LZMA2:d=256k:c=256k -mmt=2 -mf=off
 BCJ|-mf=BCJ
 BCJ2|-mf=BCJ2
-ARM|-mf=ARM
-ARMT|-mf=ARMT
-ARM64|-mf=ARM64
-PPC|-mf=PPC
-SPARC|-mf=SPARC
-IA64|-mf=IA64
-RISCV|-mf=RISCV
-Delta|-mf=Delta:4
-Swap2|-mf=Swap2
-Swap4|-mf=Swap4
 CODECS
 
 # --- archives of another writer: libarchive stores "./name" items and a "." folder, which installers take ----
 if command -v bsdtar >/dev/null; then
-  for compression in lzma1 lzma2 copy; do
-    rm -f "$work/bsd.7z"
-    bsdtar -C "$src" -cf "$work/bsd.7z" --format 7zip --options "7zip:compression=$compression" .
-    like_7zz "bsdtar $compression, items './name'" "$work/bsd.7z"
-  done
+  bsdtar -C "$src" -cf "$work/bsd.7z" --format 7zip .
+  like_7zz "bsdtar, items './name'" "$work/bsd.7z"
 else
   echo "SKIP bsdtar archives: bsdtar missing (libarchive-tools)"
 fi
@@ -136,13 +124,10 @@ expect_eq "... the first two complete, the third partly written, no more" "same 
   "$(cmp -s "$work/five/f1.txt" "$work/five-out/f1.txt" && echo same) $(cmp -s "$work/five/f2.txt" "$work/five-out/f2.txt" && echo same) \
 $([ -e "$work/five-out/f3.txt" ] && echo yes || echo no) $([ -e "$work/five-out/f4.txt" ] && echo yes || echo no) \
 $([ -e "$work/five-out/f5.txt" ] && echo yes || echo no)"
-# Methods the payload may not use (not registered): PPMd, BZip2.
-for method in PPMd BZip2; do
-  (cd "$src" && 7zz a -bd -m0=$method "$work/$method.7z" sub >/dev/null)
-  plain "$work/$method.exe" "$work/$method.7z"
-  out=$(run "$work/$method.exe" "$(winpath "$work/$method-out")")
-  expect_eq "$method payload: unsupported method" "extract=0xEE000001 message=Unsupported Method" "$out"
-done
+(cd "$src" && 7zz a -bd -m0=PPMd "$work/ppmd.7z" sub >/dev/null)
+plain "$work/ppmd.exe" "$work/ppmd.7z"
+expect_eq "a method the payload may not use (PPMd, not registered)" "extract=0xEE000001 message=Unsupported Method" \
+  "$(run "$work/ppmd.exe" "$(winpath "$work/ppmd-out")")"
 
 # --- finding the payload -------------------------------------------------------------------------------------
 make7z "$work/one.7z" 'found.txt,data=found'
@@ -172,7 +157,6 @@ sibling_case() {  # NAME EXECUTABLE EXPECTED
 sibling_case "Setup.EXE without payload uses Setup.7z.001" "$sib/Setup.EXE" "0x00000000 from-001.txt "
 rm "$sib/Setup.7z.001" && mkdir "$sib/Setup.7z.001"
 sibling_case "... then Setup.7z (a folder named Setup.7z.001 is skipped)" "$sib/Setup.EXE" "0x00000000 from-7z.txt "
-sibling_case "setup.bin tries nothing" "$sib/setup.bin" "0xEE000001 "
 rm -rf "$work/sib-out"
 expect_eq "the stub named Setup.EXE itself takes Setup.7z" "0x00000000 from-7z.txt " \
   "$(installer_run "$sib/Setup.EXE" "$work/sib-out") $(ls "$work/sib-out" 2>/dev/null | tr '\n' ' ')"
@@ -183,26 +167,15 @@ sibling_case "a payload that is found but damaged fails; no sibling is tried" "$
 
 # --- target folders ------------------------------------------------------------------------------------------
 too_long="C:\\kvsfx\\$(printf 'x%.0s' $(seq 1 240))"
-expect_eq "target with a character not allowed in a folder name, target over 248 characters" "0xEE002005 0xEE002007" \
-  "$(result "$(run "$work/one.exe" 'C:\kvsfx|invalid')") $(result "$(run "$work/one.exe" "$too_long")")"
 expect_eq "the installer itself: invalid target, over-long target" "0xEE002005 0xEE002007" \
   "$(quiet "$work/one.exe" --target 'C:\kvsfx|invalid') $(quiet "$work/one.exe" --target "$too_long")"
-temp=$(wine_temp)
-rm -rf "$temp/kvsfx-e2e-$$"
-out=$(run "$work/one.exe" "%TEMP%\\kvsfx-e2e-$$")
-expect_eq "target with an environment variable is expanded" "0x00000000 found" \
-  "$(result "$out") $(cat "$temp/kvsfx-e2e-$$/found.txt" 2>/dev/null)"
-rm -rf "$temp/kvsfx-e2e-$$"
 
-# --- item paths that would leave the target: the message (damaged.sh runs installers of them) ----------------
-for name in '../evil.txt' 'sub/../../evil.txt' '..' 'C:/evil.txt' 'C:evil.txt' '/evil.txt' '//?/C:/evil.txt' \
-            '//server/share/evil.txt' '//./C:/evil.txt' 'sub/ .. /evil.txt' 'CON' 'sub/nul.txt'; do
-  rm -rf "$work/jail"
-  make7z "$work/evil.7z" 'first.txt,data=ok' "$name,data=evil"
-  plain "$work/evil.exe" "$work/evil.7z"
-  out=$(run "$work/evil.exe" "$(winpath "$work/jail")")
-  expect_eq "item '$name' is refused" "extract=0xEE000001 message=Unsafe item path" "$out"
-done
+# --- an item path that would leave the target: the message (the rule: ExtractRulesTests; damaged.sh runs
+# installers of each kind) ----------------------------------------------------------------------------------
+make7z "$work/evil.7z" 'first.txt,data=ok' 'sub/../../evil.txt,data=evil'
+plain "$work/evil.exe" "$work/evil.7z"
+expect_eq "an item that climbs out is refused" "extract=0xEE000001 message=Unsafe item path" \
+  "$(run "$work/evil.exe" "$(winpath "$work/jail")")"
 
 # --- paths beyond 260 characters -----------------------------------------------------------------------------
 long="l/$(printf 'd%.0s' $(seq 1 100))/$(printf 'e%.0s' $(seq 1 100))/$(printf 'f%.0s' $(seq 1 100)).txt"

@@ -66,8 +66,6 @@ keys() {  # ID KEY...
   xdotool windowfocus --sync "$id" >/dev/null 2>&1 || true
   xdotool key --delay 80 "$@"
 }
-# Waits for a window titled TITLE, then presses Enter in it. Prints the window id.
-confirm_window() { local id; id=$(wait_window "$1") || return 1; keys "$id" Return; echo "$id"; }
 # Presses KEY in the window titled exactly TITLE until that window has gone: at most 20 tries, a second apart, as
 # under load a window can show before it takes keys. Fails when it stays.
 press_until_gone() {
@@ -80,12 +78,12 @@ press_until_gone() {
   done
   return 1
 }
-# exit_code_confirming TITLE PROGRAM [ARGS...]: runs the program, confirms its message box titled TITLE and prints
-# "shown CODE" (or "not-shown CODE" when no such box came).
+# exit_code_confirming TITLE PROGRAM [ARGS...]: runs the program, presses Enter in its message box titled TITLE
+# and prints "shown CODE" (or "not-shown CODE" when no such box came).
 exit_code_confirming() {
-  local shown=shown
+  local shown=shown id
   start_run "${@:2}"
-  confirm_window "$1" >/dev/null || shown=not-shown
+  if id=$(wait_window "$1"); then keys "$id" Return; else shown=not-shown; fi
   echo "$shown $(finish_run)"
 }
 

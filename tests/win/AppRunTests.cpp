@@ -1,5 +1,5 @@
-// The real spine in-process: worker thread, the events it wakes the main thread with, UI actions and the exit-code
-// rule.
+// The real spine in-process: worker thread, the events it wakes the main thread with, UI actions and the exit
+// code they leave.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -35,22 +35,6 @@ RunResult RunPlan(const std::string& plan) {
 }
 
 }  // namespace
-
-TEST(AppRun, CompletedRunExitsWithTheNumberInSfxExitCode) {
-  EXPECT_EQ(RunPlan("").exitCode, 0u);  // no task at all
-  const RunResult decimal = RunPlan("set:SfxExitCode=3010");
-  EXPECT_EQ(decimal.error, KV_OK);
-  EXPECT_EQ(decimal.exitCode, 3010u);
-  const RunResult notANumber = RunPlan("set:SfxExitCode=abc");
-  EXPECT_EQ(notANumber.error, KV_E_FAIL);
-  EXPECT_EQ(notANumber.exitCode, 0u);
-}
-
-TEST(AppRun, FirstFailureWinsAndOnlyAlwaysRunTasksFollowIt) {
-  const RunResult r = RunPlan("fail:5;ok;!set:SfxExitCode=7;fail:9;!fail:6");
-  EXPECT_EQ(r.error, 5u);
-  EXPECT_EQ(r.events, (Events{"0:fail", "2:set", "4:fail"}));
-}
 
 TEST(AppRun, PlanningFailureEndsTheRunBeforeAnyTask) {
   const RunResult r = RunPlan("ok;planfail:0xEE002004");

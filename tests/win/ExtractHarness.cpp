@@ -13,6 +13,7 @@
 #include "extract/win32/DeleteExtractedFolder.h"
 #include "extract/win32/ExtractPayload.h"
 #include "support/Text.h"
+#include "support/win32/UniqueResource.h"
 
 using namespace kestrova;
 
@@ -20,8 +21,8 @@ namespace {
 
 void List(const std::u16string& folder, const std::u16string& relative) {
   WIN32_FIND_DATAW entry;
-  const HANDLE find = ::FindFirstFileW(AsWide(folder + u"\\*"), &entry);
-  if (find == INVALID_HANDLE_VALUE) return;
+  const KVUniqueFindHandle find(::FindFirstFileW(AsWide(folder + u"\\*"), &entry));
+  if (!find) return;
   do {
     const std::u16string name(FromWide(entry.cFileName));
     if (name == u"." || name == u"..") continue;
@@ -32,8 +33,7 @@ void List(const std::u16string& folder, const std::u16string& relative) {
     std::printf("%s %s attributes=0x%08lX mtime=0x%016llX\n", isFolder ? "folder" : "entry",
                 Utf16ToUtf8(path).c_str(), entry.dwFileAttributes, time);
     if (isFolder) List(folder + u"\\" + name, path);
-  } while (::FindNextFileW(find, &entry));
-  ::FindClose(find);
+  } while (::FindNextFileW(find.get(), &entry));
 }
 
 KVResult Delete(const std::u16string& target) {

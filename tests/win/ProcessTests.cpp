@@ -19,22 +19,15 @@ struct ProcessOutcome {
   std::wstring message;
 };
 
-struct WindowSearch {
-  DWORD processId;
-  HWND found;
-};
-
-BOOL CALLBACK FindMessageBox(HWND window, LPARAM parameter) {
-  auto* search = reinterpret_cast<WindowSearch*>(parameter);
-  DWORD owner = 0;
-  ::GetWindowThreadProcessId(window, &owner);
-  wchar_t className[64] = {};
-  ::GetClassNameW(window, className, 64);
-  if (owner == search->processId && ::IsWindowVisible(window) && std::wstring(className) == L"#32770") {
-    search->found = window;
-    return FALSE;
+// A visible dialog-class window (a message box) of the process, or null.
+HWND MessageBoxOf(DWORD processId) {
+  HWND box = nullptr;
+  while ((box = ::FindWindowExW(nullptr, box, L"#32770", nullptr)) != nullptr) {
+    DWORD owner = 0;
+    ::GetWindowThreadProcessId(box, &owner);
+    if (owner == processId && ::IsWindowVisible(box)) return box;
   }
-  return TRUE;
+  return nullptr;
 }
 
 std::wstring ScriptedStubPath() {
@@ -57,15 +50,13 @@ ProcessOutcome RunStub(const std::wstring& program, const std::string& plan, con
   }
   ::CloseHandle(process.hThread);
   for (int waited = 0; ::WaitForSingleObject(process.hProcess, 50) == WAIT_TIMEOUT; waited += 50) {
-    WindowSearch search{process.dwProcessId, nullptr};
-    ::EnumWindows(&FindMessageBox, reinterpret_cast<LPARAM>(&search));
-    if (search.found != nullptr) {
+    if (const HWND box = MessageBoxOf(process.dwProcessId)) {
       wchar_t text[512] = {};
-      ::GetWindowTextW(search.found, text, 512);
+      ::GetWindowTextW(box, text, 512);
       outcome.caption = text;
-      ::GetDlgItemTextW(search.found, 0xFFFF, text, 512);
+      ::GetDlgItemTextW(box, 0xFFFF, text, 512);
       outcome.message = text;
-      ::PostMessageW(search.found, WM_COMMAND, IDOK, 0);
+      ::PostMessageW(box, WM_COMMAND, IDOK, 0);
     }
     if (waited > 60000) {
       ::TerminateProcess(process.hProcess, 0xDEAD);
@@ -85,8 +76,8 @@ std::wstring TempFolder() {
 
 }  // namespace
 
-// Messages per code and the exit-code rule are checked natively and by AppRun; here the whole process: all 32
-// bits of its code, and the titled box only for a failure that is not silent.
+// Messages per code and the exit-code rule are checked natively; here the whole process: all 32 bits of its
+// code, and the titled box only for a failure that is not silent.
 TEST(StubProcess, ExitCodeRuleAndMessages) {
   struct Case {
     const char* plan;

@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "support/Text.h"
+
 namespace {
 
 int failures = 0;
@@ -36,12 +38,7 @@ std::vector<char> Resource(HMODULE module, const wchar_t* type, WORD id, WORD la
   return std::vector<char>(data, data + ::SizeofResource(module, info));
 }
 
-std::string Narrow(const std::wstring& text) {
-  std::string narrow(static_cast<std::size_t>(::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr)), '\0');
-  ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, narrow.data(), static_cast<int>(narrow.size()), nullptr, nullptr);
-  narrow.pop_back();
-  return narrow;
-}
+std::string Narrow(const std::wstring& text) { return kestrova::Utf16ToUtf8(kestrova::FromWide(text.c_str())); }
 
 // The version information block of the file, or empty.
 std::vector<char> VersionBlock(const wchar_t* path) {

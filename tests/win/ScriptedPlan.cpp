@@ -38,22 +38,11 @@ struct ResultAction final : WaitableUIAction {
   ScriptTrace& trace;
 };
 
-// Writes the parsed command line as UTF-8 lines "name=value" into the file at `path`.
-void WriteCommandLineValues(const std::string& path) {
+// Writes the command line's tail, as the stub read it, as the UTF-8 line "tail=..." into the file at `path`.
+void WriteCommandLineTail(const std::string& path) {
   std::FILE* file = ::_wfopen(AsWide(Utf8ToUtf16(path)), L"wb");
   if (file == nullptr) return;
-  const auto line = [file](const char* name, const std::u16string& value) {
-    std::fprintf(file, "%s=%s\n", name, Utf16ToUtf8(value).c_str());
-  };
-  line("gui", std::u16string(1, static_cast<char16_t>(u'0' + static_cast<unsigned>(CmdLineValues.gui))));
-  line("internal", std::u16string(1, static_cast<char16_t>(u'0' + static_cast<unsigned>(CmdLineValues.internal))));
-  line("command", CmdLineValues.command);
-  line("target", CmdLineValues.target);
-  line("language", CmdLineValues.language);
-  line("logfile", CmdLineValues.logfile);
-  line("passthrough", CmdLineValues.passthrough);
-  line("tail", CmdLineValues.tail);
-  for (const std::u16string& argument : CmdLineValues.arguments) line("argument", argument);
+  std::fprintf(file, "tail=%s\n", Utf16ToUtf8(CmdLineValues.tail).c_str());
   std::fclose(file);
 }
 
@@ -75,15 +64,13 @@ class ScriptedTask final : public Task {
       const auto equals = argument_.find('=');
       parameters->Set(Utf8ToUtf16(argument_.substr(0, equals)),
                       Utf8ToUtf16(equals == std::string::npos ? std::string() : argument_.substr(equals + 1)));
-    } else if (kind_ == "unset") {
-      parameters->Remove(Utf8ToUtf16(argument_));
     } else if (kind_ == "sleep") {
       ::Sleep(Number(argument_));
     } else if (kind_ == "ui") {
       ResultAction action(Number(argument_), *trace_);
       action.RunOnMainThread(*uiActions_);
     } else if (kind_ == "cmdline") {
-      WriteCommandLineValues(argument_);
+      WriteCommandLineTail(argument_);
     } else if (kind_ == "system32") {
       parameters->Set(u"SfxExitCode", Utf8ToUtf16(std::to_string(SystemKernel32Machine())));
     } else if (kind_ == "crash") {

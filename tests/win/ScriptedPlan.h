@@ -1,7 +1,8 @@
 // A run planner whose task list is written as text, for driving the real spine in tests:
 //   items separated by ";", each [!][+]kind[:argument][@minimum-ms]
-//   ! always run, + shows the progress dialog (tasks are hidden otherwise); kinds: ok, fail:<code>, set:<name>=<value>, unset:<name>, sleep:<ms>, ui:<code> (a UI action on
-//   the main thread that returns <code>), cmdline:<file> (writes the parsed command line there), crash (an access violation on the worker), planfail:<code> (the
+//   ! always run, + shows the progress dialog (tasks are hidden otherwise); kinds: ok, fail:<code>,
+//   set:<name>=<value>, sleep:<ms>, ui:<code> (a UI action on the main thread that returns <code>), cmdline:<file>
+//   (writes the command line's tail there), crash (an access violation on the worker), planfail:<code> (the
 //   planning itself fails), system32 (SfxExitCode := the machine of the kernel32.dll the task sees in System32).
 #pragma once
 #include <memory>

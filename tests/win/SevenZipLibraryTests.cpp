@@ -39,13 +39,8 @@ TEST(SevenZipLibrary, RegistersNoDecryptionAndNoHashers) {
   EXPECT_EQ(g_NumHashers, 0u);
 }
 
+// The library's own check of item paths is ours (the rule: ExtractRulesTests); here that it is the one linked.
 TEST(SevenZipLibrary, ItemPathsMustStayInsideTheTarget) {
-  EXPECT_TRUE(IsSafePath(L"setup.msi"));
   EXPECT_TRUE(IsSafePath(L"sub\\dir/file..txt"));
-  EXPECT_TRUE(IsSafePath(L"..name\\x"));
-  EXPECT_FALSE(IsSafePath(L"..\\evil.dll"));
   EXPECT_FALSE(IsSafePath(L"a/../../evil.dll"));
-  EXPECT_FALSE(IsSafePath(L"a\\.."));
-  EXPECT_FALSE(IsSafePath(L"\\Windows\\evil.dll"));
-  EXPECT_FALSE(IsSafePath(L"C:evil.dll"));
 }

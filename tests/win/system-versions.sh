@@ -59,32 +59,24 @@ detected() {  # "version result" as the probe prints them
 }
 
 expect_eq "prefix default (Windows 7): W7" "1 0x00000000" "$(detected)"
-for case in vista:0 win2008:0 win8:4 win81:6 win2008r2:2; do
+for case in vista:0 win8:4 win81:6 win2008r2:2; do
   wine winecfg /v "${case%%:*}" >/dev/null 2>&1
   expect_eq "winecfg ${case%%:*}" "${case#*:} 0x00000000" "$(detected)"
 done
 
 wine winecfg /v win10 >/dev/null 2>&1
 expect_eq "winecfg win10 (build 18362): W10_1903" "17 0x00000000" "$(detected)"
-# The mapping of builds is checked natively; here the build as the registry gives it.
-for case in 19045:24 22632:1000 " 0x4a65 ":24; do
-  set_build REG_SZ "${case%:*}"
-  expect_eq "workstation build '${case%:*}'" "${case##*:} 0x00000000" "$(detected)"
-done
-set_build REG_SZ 19045x
-expect_eq "build text with trailing characters" "0 0xEE000051" "$(detected)"
-set_build REG_SZ 4294967296
-expect_eq "build above 32 bits" "0 0xEE000067" "$(detected)"
+# Builds and their text are mapped and parsed natively; here the value as the registry gives it.
+set_build REG_SZ 22632
+expect_eq "workstation build 22632" "1000 0x00000000" "$(detected)"
 set_build REG_DWORD 19045
 expect_eq "build value not a string" "0 0xEE000046" "$(detected)"
 
 set_product ServerNT
-for case in 20348:22 26100:1001; do
-  set_build REG_SZ "${case%:*}"
-  expect_eq "server build ${case%:*}" "${case#*:} 0x00000000" "$(detected)"
-done
+set_build REG_SZ 20348
+expect_eq "server build 20348" "22 0x00000000" "$(detected)"
 set_product LanmanNT
-expect_eq "domain controller counts as server" "1001 0x00000000" "$(detected)"
+expect_eq "domain controller counts as server" "22 0x00000000" "$(detected)"
 
 restore
 trap - EXIT
