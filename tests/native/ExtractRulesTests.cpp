@@ -27,7 +27,7 @@ TEST(ItemPath, PartsAndOnlyPathsThatStayInsideTheTargetAreSafe) {
   }
   for (const char16_t* path : {
            u"..\\evil.dll", u"a/../../evil.dll", u"a\\..", u"..", u"...\\x", u". .\\x", u"./..\\x",
-           u"..:stream\\x", u".:s\\x",                                       // climbing, or folded away by Win32
+           u"..:stream\\x", u".:s\\x", u"a/:s",  // climbing, folded away by Win32, a folder's stream
            u".", u"./.",                                                     // the target folder itself
            u"\\Windows\\evil.dll", u"/etc/passwd", u"\\\\server\\share\\x",  // absolute and network paths
            u"\\\\?\\C:\\evil", u"\\\\.\\PhysicalDrive0",                      // extended-length and device forms
