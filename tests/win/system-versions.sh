@@ -31,18 +31,19 @@ settings() {  # every value the cases touch, as one comparable text
 original_version=$(wine winecfg /v 2>/dev/null | tr -d '\r')
 original_product=$(reg_value "$product_key" ProductType 64)
 original_settings=$(settings)
-had_major=$(reg_value "$key" CurrentMajorVersionNumber 64)
+# winecfg writes both views, also where the probe reads one: each is restored, or a later run finds it changed.
+declare -A had_major
+for view in 64 32; do had_major[$view]=$(reg_value "$key" CurrentMajorVersionNumber $view); done
 
 restore() {
   wine winecfg /v "$original_version" >/dev/null 2>&1
   wine reg add "$product_key" /v ProductType /t REG_SZ /d "$original_product" /f >/dev/null 2>&1
-  if [ -z "$had_major" ]; then  # winecfg leaves the 10.0-style numbers behind
-    local view
-    for view in $views; do
-      wine reg delete "$key" /v CurrentMajorVersionNumber /f /reg:$view >/dev/null 2>&1
-      wine reg delete "$key" /v CurrentMinorVersionNumber /f /reg:$view >/dev/null 2>&1
-    done
-  fi
+  local view
+  for view in 64 32; do
+    [ -z "${had_major[$view]}" ] || continue  # winecfg leaves the 10.0-style numbers behind
+    wine reg delete "$key" /v CurrentMajorVersionNumber /f /reg:$view >/dev/null 2>&1
+    wine reg delete "$key" /v CurrentMinorVersionNumber /f /reg:$view >/dev/null 2>&1
+  done
 }
 trap restore EXIT
 
