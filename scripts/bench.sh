@@ -28,8 +28,8 @@ done
 [ "$repeats" -ge 1 ] || { echo "bench: --repeats needs a number >= 1" >&2; exit 2; }
 build=$repo/build/$KVSFX_WIN_BUILD
 stub=${stub:-$(kvsfx_runnable_stub)}
-empty=$build/tests/win/kv-empty.exe
-writer=$build/tests/win/kv-minwriter.exe
+empty=$build/tools/bench/kv-empty.exe
+writer=$build/tools/bench/kv-minwriter.exe
 kvsfx=$repo/build/native/builder/kvsfx
 shipped=$repo/build/win32/app/kv-sfxstub.exe
 for tool in "$stub" "$empty" "$writer" "$kvsfx" ${baseline:+"$baseline"}; do
