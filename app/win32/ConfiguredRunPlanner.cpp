@@ -11,6 +11,7 @@
 #include "config/win32/Win32SystemFacts.h"
 #include "support/Failure.h"
 #include "support/Log.h"
+#include "support/win32/Win32Failure.h"
 #include "ui/LanguageMgr.h"
 #include "ui/win32/ExtractToDlg.h"
 #include "ui/win32/LanguageDlg.h"
@@ -29,7 +30,7 @@ class DialogRunInteraction final : public RunInteraction {
   void ShowLanguageDialog(LanguageMgr& languages) override {
     LanguageDlg dialog(languages, ApplicationTitle());
     const INT_PTR result = dialog.Run(::GetModuleHandleW(nullptr), ::GetActiveWindow());
-    if (result == 0 || result == -1) KV_FAIL(::GetLastError(), "showing the language dialog");
+    if (result == 0 || result == -1) KV_FAIL(kestrova::KVLastError(), "showing the language dialog");
   }
 
   FolderDialogResult ShowFolderDialog(std::u16string& folder) override {
@@ -41,7 +42,7 @@ class DialogRunInteraction final : public RunInteraction {
       return FolderDialogResult::Ok;
     }
     if (result > 0) return FolderDialogResult::Cancelled;
-    KV_FAIL(::GetLastError(), "showing the folder dialog");
+    KV_FAIL(kestrova::KVLastError(), "showing the folder dialog");
     return FolderDialogResult::NotShown;
   }
 

@@ -9,6 +9,7 @@
 #include "support/Formatter.h"
 #include "support/Text.h"
 #include "support/win32/UniqueResource.h"
+#include "support/win32/Win32Failure.h"
 
 using kestrova::AsWide;
 using kestrova::FromWide;
@@ -51,8 +52,8 @@ void AppendQuoted(std::u16string& line, const std::u16string& argument) {
 }
 
 KVResult LastError(std::string& error, const std::string& what) {
-  const DWORD code = ::GetLastError();
-  return Fail(error, code != 0 ? code : kestrova::KV_E_FAIL, KVFormat("{} (error {})", what, code));
+  const KVResult code = kestrova::KVLastError();
+  return Fail(error, code, KVFormat("{} (error {})", what, code));
 }
 
 }  // namespace
