@@ -80,12 +80,8 @@ const std::vector<DocumentGroup>& DocumentGroups() {
   const std::string exe = "<Executable>a</Executable>";
   static const std::vector<DocumentGroup> groups{
       Group("document and SelfExtractor", AsIs, {
-          // The XML rules themselves (depth, malformed text) are XmlDocumentTests'.
-          {Document("<Extract>"), KV_E_XML_MALFORMED, kReader},
           {"<Other FormatVersionMajor='5' FormatVersionMinor='2'/>", KV_E_INVALID_DATA},
           {"<!--c--><SelfExtractor FormatVersionMajor='5' FormatVersionMinor='0'/>", KV_OK},
-          // The parser accepts a processing instruction only at the very start.
-          {Document("<Extract/><?pi x?>"), KV_E_XML_MALFORMED, kReader},
           {Versioned("FormatVersionMinor='2'"), KV_E_NOT_FOUND}, {Versioned("FormatVersionMajor='5'"), KV_E_NOT_FOUND},
           {Major("5", "1"), KV_OK}, {Major("5", "3"), KV_E_INVALID_DATA}, {Major("4", "2"), KV_E_INVALID_DATA},
           {Major("6", "0"), KV_E_INVALID_DATA}, {Major(" 5", "2"), KV_OK}, {Major("5.7", "2"), KV_OK},
@@ -117,23 +113,19 @@ const std::vector<DocumentGroup>& DocumentGroups() {
           {"", KV_E_INVALID_DATA}, {"<Option><Commands><Command Id='a'/></Commands></Option>", KV_E_NOT_FOUND},
           {OptionElement(""), KV_E_NOT_FOUND}, {OptionElement(" o"), KV_E_INVALID_DATA},
           {OptionElement("o&#9;"), KV_E_INVALID_DATA}, {option + option, KV_E_INVALID_DATA},
-          {OptionElement("Opt") + OptionElement("oPT"), KV_E_INVALID_DATA, kReader},
           {"<Option Id='o'/>", KV_E_INVALID_DATA},
           {OptionElement("o", "<Commands><Command Id='b'/></Commands>"), KV_E_INVALID_DATA},
       }),
       Group("option sets", InOption, {
           {ArchitectureSet({"arm64", "X86", "ia64"}), KV_OK}, {ArchitectureSet({}), KV_E_INVALID_DATA},
           {ArchitectureSet({"AMD64"}), KV_E_INVALID_DATA}, {ArchitectureSet({" x64"}), KV_E_INVALID_DATA},
-          {ArchitectureSet({"x64", "X64"}), KV_E_DUPLICATE, kReader},
           {ArchitectureSet({"x64"}) + ArchitectureSet({"x64"}), KV_E_INVALID_DATA},
           {VersionSet({"W10_1809+", "S2019+", "!W11_21H2"}), KV_OK}, {VersionSet({}), KV_E_INVALID_DATA},
           {VersionSet({"w10_1809"}), KV_E_INVALID_DATA}, {VersionSet({"+"}), KV_E_INVALID_DATA},
           {VersionSet({"W10_1809++"}), KV_E_INVALID_DATA}, {VersionSet({"W10_Newer"}), KV_E_INVALID_DATA},
           {"<OSVersionSet><OSVersion Exclude='maybe'>W7</OSVersion></OSVersionSet>", KV_E_INVALID_DATA},
           {VersionSet({"W10_1809", "W10_1809+"}), KV_E_DUPLICATE, kReader},
-          {"<OSVersionSet><OSVersion Exclude='true'>W7+</OSVersion><OSVersion Exclude='TRUE'>W7</OSVersion>"
-           "</OSVersionSet>",
-           KV_E_DUPLICATE, kReader},
+          {VersionSet({"!W7+", "!W7"}), KV_E_DUPLICATE, kReader},
           {VersionSet({"W7", "!W7"}), KV_OK}, {VersionSet({"W10_1809+", "W11_21H2+"}), KV_E_INVALID_VALUE, kReader},
           {VersionSet({"!S2016+", "!S2022+"}), KV_E_INVALID_VALUE, kReader},
           {VersionSet({"W10_1809+", "!W11_21H2+"}), KV_OK},
@@ -142,7 +134,6 @@ const std::vector<DocumentGroup>& DocumentGroups() {
       }),
       Group("Commands", CommandsDocument, {
           {"<DefaultCommand>a</DefaultCommand>", KV_E_INVALID_DATA}, {"<Command/>", KV_E_NOT_FOUND},
-          {"<Command Id='Install'/><Command Id='install'/>", KV_E_INVALID_DATA, kReader},
           {"<Command Id='a'/><Command Id='a'/>", KV_E_INVALID_DATA},
           {"<DefaultCommand>INSTALL</DefaultCommand><Command Id='install'/>", KV_OK},
           {"<Command Id='a'/><DefaultCommand/><Command Id='b'/>", KV_OK},

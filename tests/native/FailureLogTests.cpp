@@ -80,7 +80,6 @@ TEST(LogLine, StampThenTheTextOnOneLine) {
     const char* text;
     const char* line;
   } cases[] = {
-      {"exit 0x00000000: success", "2026-01-02 03:04:05.006 [1234:56] exit 0x00000000: success\r\n"},
       {"ERROR: Run: x failed\n", "2026-01-02 03:04:05.006 [1234:56] ERROR: Run: x failed\r\n"},
       // A line break inside an event (a command line, a path) cannot start a line of its own.
       {"command line: a\r\nb\nc", "2026-01-02 03:04:05.006 [1234:56] command line: a  b c\r\n"},

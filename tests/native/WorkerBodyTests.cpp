@@ -85,8 +85,7 @@ TEST(WorkerBody, WhichTasksRunWhichResultWinsAndHowLongItWaits) {
     std::vector<bool> shown;
     for (std::size_t i = 0; i < tasks.size(); ++i) {
       runs.push_back(static_cast<const FakeTask&>(*tasks[i]).runs);
-      if (runs.back() == 0) continue;
-      shown.push_back(!c.tasks[i].hidden);
+      if (runs.back() != 0) shown.push_back(!c.tasks[i].hidden);
     }
     EXPECT_EQ(runs, c.runs);
     EXPECT_EQ(host.shown, shown);
