@@ -52,8 +52,6 @@ TEST(CfgDefaultsTest, LaunchExtractsIntoAFreshGuidFolderUnderTempOrWindowsInstal
   ASSERT_EQ(cfg.Load(Document("<Title></Title>" + launch).c_str(), facts), KV_OK);
   EXPECT_EQ(cfg.Title, u" Setup");
   EXPECT_EQ(cfg.Launch->TargetPath, u"C:\\Users\\User\\AppData\\Local\\Temp\\{6B29FC40-CA47-1067-B31D-00DD010662DA}");
-  EXPECT_TRUE(cfg.Launch->ProgressDialogEnabled);
-  EXPECT_FALSE(cfg.Launch->LanguageSelectionDialogEnabled);
 
   facts.isAdmin = true;
   ASSERT_EQ(cfg.Load(Document("<Title>T</Title>" + launch).c_str(), facts), KV_OK);

@@ -159,7 +159,7 @@ TEST(GetCommandTest, NamedDefaultOrOnlyCommand) {
       {two, u"install", KV_OK, u"install"}, {two, u"Install", KV_E_NOT_FOUND}, {two, u"", KV_E_MISSING_ARGUMENT},
       {two + "<DefaultCommand>REPAIR</DefaultCommand>", u"", KV_OK, u"repair"},
       {two + "<DefaultCommand>REPAIR</DefaultCommand>", u"install", KV_OK, u"install"},
-      {"<Command Id='Only'/>", u"", KV_OK, u"only"}, {"<Command Id='Only'/><DefaultCommand/>", u"", KV_OK, u"only"},
+      {"<Command Id='Only'/>", u"", KV_OK, u"only"},
   };
   for (const auto& c : cases) {
     const Loaded loaded(OptionElement("o", "", c.commands));
