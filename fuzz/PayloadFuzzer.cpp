@@ -146,25 +146,17 @@ Z7_COM7F_IMF(ExtractCallback::GetStream(UInt32 index, ISequentialOutStream** out
   RINOK(ReadItemDetails(archive_, index, defaults_, item_))
   item_.path = WithoutDotParts(item_.path);
   if (item_.path.empty() && item_.isDirectory && !item_.isAnti) return S_OK;
-  std::vector<std::u16string_view> parts = SplitItemPath(item_.path);
+  const std::vector<std::u16string_view> parts = SplitItemPath(item_.path);
   if (parts.empty()) return E_FAIL;
   if (!IsSafeItemPath(item_.path)) return E_FAIL;  // the stub refuses the item and ends the extraction
 
   // Accepted parts are joined with '/': none of them may climb, whatever the file system makes of them.
   diskPath_ = root_;
-  for (const std::u16string_view part : parts) {
-    Check(part != u"." && part != u"..");
-    diskPath_ += '/';
-    diskPath_ += kestrova::Utf16ToUtf8(part);
-  }
-  if (!item_.isDirectory) parts.pop_back();
-  if (!item_.isAnti) {
-    std::string folder = root_;
-    for (const std::u16string_view part : parts) {
-      folder += '/';
-      folder += kestrova::Utf16ToUtf8(part);
-      mkdir(folder.c_str(), 0700);  // existing folders are normal
-    }
+  for (std::size_t i = 0; i < parts.size(); ++i) {
+    Check(parts[i] != u"." && parts[i] != u"..");
+    diskPath_ += '/' + kestrova::Utf16ToUtf8(parts[i]);
+    const bool folder = item_.isDirectory || i + 1 < parts.size();
+    if (folder && !item_.isAnti) mkdir(diskPath_.c_str(), 0700);  // existing folders are normal
   }
   if (item_.isDirectory) {
     if (item_.isAnti) rmdir(diskPath_.c_str());

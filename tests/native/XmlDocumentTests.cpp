@@ -58,7 +58,6 @@ TEST(XmlReadTest, TextIsOneTextOrCdataNodeOrNothingIdFoldsAsciiAndRejectsOuterWh
   const Read text = [](const XmlElementRef& e, std::u16string& value) { return e.GetText(value, u"default"); };
   const Read id = [](const XmlElementRef& e, std::u16string& value) { return e.ReadId(value); };
   const KVResult invalid = KV_E_INVALID_DATA;
-  // The reading operation, the element, and the result and value.
   const std::tuple<Read, const char*, KVResult, std::u16string> cases[] = {
       {text, "<E/>", KV_OK, u""},  // no child gives empty text, not the default
       {text, "<E> \r\n\t </E>", KV_OK, u""},
