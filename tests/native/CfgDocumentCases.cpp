@@ -140,6 +140,10 @@ const std::vector<DocumentGroup>& DocumentGroups() {
           {"<Command Id='a'/><DefaultCommand> a</DefaultCommand>", KV_E_NO_UNIQUE_MATCH, kReader},
           {"<Command Id='a'/><DefaultCommand>a</DefaultCommand><DefaultCommand>a</DefaultCommand>", KV_E_INVALID_DATA},
           {"<Command Id='seq'><CommandSequence/></Command>", KV_E_INVALID_DATA},
+          // An inline command of a sequence can be the default.
+          {"<Command Id='seq'><CommandSequence><SubCommand><Command Id='inline'>" + Shell("") +
+               "</Command></SubCommand></CommandSequence></Command><DefaultCommand>Inline</DefaultCommand>",
+           KV_OK},
       }),
       Group("ShellExecute and CreateProcess", RunCommand, {
           {Shell("") + Process(""), KV_E_INVALID_DATA}, {Shell("") + Shell(""), KV_E_INVALID_DATA},
@@ -167,11 +171,6 @@ const std::vector<DocumentGroup>& DocumentGroups() {
           {"<Command Id='run'/><AfterCommand><IfAll/></AfterCommand><AfterCommand><IfAll/></AfterCommand>",
            KV_E_INVALID_DATA},
           {"<AfterCommand>text<IfAll/></AfterCommand><Command Id='run'/>", KV_OK, kReader},
-      }),
-      Group("inline commands", CommandsDocument, {
-          {"<Command Id='seq'><CommandSequence><SubCommand><Command Id='inline'>" + Shell("") +
-               "</Command></SubCommand></CommandSequence></Command><DefaultCommand>Inline</DefaultCommand>",
-           KV_OK},
       }),
       Group("conditions", ConditionDocument, {
           {"<IfAll/>", KV_OK}, {"<IfEqual Value='1'/>", KV_E_NOT_FOUND}, {"<IfLess Parameter='P'/>", KV_E_NOT_FOUND},

@@ -76,14 +76,11 @@ TEST_F(FailureIdiom, EventsGoToTheLogOnly) {
 
 TEST(LogLine, StampThenTheTextOnOneLine) {
   const KVLogStamp stamp{2026, 1, 2, 3, 4, 5, 6, 1234, 56};
-  const struct {
-    const char* text;
-    const char* line;
-  } cases[] = {
+  const std::pair<const char*, const char*> cases[] = {  // the text and its line
       {"ERROR: Run: x failed\n", "2026-01-02 03:04:05.006 [1234:56] ERROR: Run: x failed\r\n"},
       // A line break inside an event (a command line, a path) cannot start a line of its own.
       {"command line: a\r\nb\nc", "2026-01-02 03:04:05.006 [1234:56] command line: a  b c\r\n"},
       {"", "2026-01-02 03:04:05.006 [1234:56] \r\n"},
   };
-  for (const auto& c : cases) EXPECT_EQ(KVFormatLogLine(stamp, c.text), c.line) << c.text;
+  for (const auto& [text, line] : cases) EXPECT_EQ(KVFormatLogLine(stamp, text), line) << text;
 }
