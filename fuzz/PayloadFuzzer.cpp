@@ -11,7 +11,6 @@
 #include "Common/MyCom.h"
 
 #include <fcntl.h>
-#include <limits.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -46,11 +45,9 @@ void Check(bool condition) {
 
 // Parent folder of `path` resolved through the file system: it must be the root or below it.
 bool ResolvesInside(const std::string& root, const std::string& path) {
-  const std::string parent = path.substr(0, path.rfind('/'));
-  char resolved[PATH_MAX];
-  if (realpath(parent.c_str(), resolved) == nullptr) return false;
-  const std::string folder(resolved);
-  return folder == root || folder.rfind(root + "/", 0) == 0;
+  std::error_code error;  // no exception: the library's callbacks would take it for a failed allocation
+  const std::string folder = fs::canonical(path.substr(0, path.rfind('/')), error).string();
+  return !error && (folder == root || folder.rfind(root + "/", 0) == 0);
 }
 
 #pragma GCC diagnostic push
@@ -147,8 +144,7 @@ Z7_COM7F_IMF(ExtractCallback::GetStream(UInt32 index, ISequentialOutStream** out
   item_.path = WithoutDotParts(item_.path);
   if (item_.path.empty() && item_.isDirectory && !item_.isAnti) return S_OK;
   const std::vector<std::u16string_view> parts = SplitItemPath(item_.path);
-  if (parts.empty()) return E_FAIL;
-  if (!IsSafeItemPath(item_.path)) return E_FAIL;  // the stub refuses the item and ends the extraction
+  if (parts.empty() || !IsSafeItemPath(item_.path)) return E_FAIL;  // the stub refuses the item and ends the extraction
 
   // Accepted parts are joined with '/': none of them may climb, whatever the file system makes of them.
   diskPath_ = root_;
@@ -236,9 +232,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   std::string sandboxTemplate = (fs::temp_directory_path() / "kvsfx-payload-XXXXXX").string();
   Check(mkdtemp(sandboxTemplate.data()) != nullptr);
-  char resolved[PATH_MAX];
-  Check(realpath(sandboxTemplate.c_str(), resolved) != nullptr);
-  const fs::path sandbox(resolved);
+  const fs::path sandbox = fs::canonical(sandboxTemplate);
   const fs::path root = sandbox / "target";
   Check(mkdir(root.c_str(), 0700) == 0);
 
