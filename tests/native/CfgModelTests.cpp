@@ -14,49 +14,40 @@ namespace {
 
 using namespace kestrova;
 
-TEST(CfgDefaultsTest, ExtractTitleTargetAndDialogs) {
+TEST(CfgDefaultsTest, TitleTargetAndDialogs) {
+  const std::string launch = "<Launch><Options>" + OptionElement("o") + "</Options></Launch>";
   const struct {
     std::string document;
     const char16_t *modulePath, *title, *target;
-    bool progress, folderSelection;
+    bool progress = true, folderSelection = true, admin = false;
   } cases[] = {
-      {Document(""), u"C:\\dl\\Tool.exe", u"Tool Self Extractor", u"C:\\cwd", true, true},
-      {Document("<Extract/>"), u"C:\\dl\\Tool.exe", u"Tool Self Extractor", u"C:\\cwd", true, true},
-      {Document("<Title/><Extract/>"), u"/x.y/archive.tar.exe", u"archive.tar Self Extractor", u"C:\\cwd", true, true},
-      {Document("<Title>Tool</Title>"), u"C:\\dl\\other.exe", u" Tool", u"C:\\cwd", true, true},
+      {Document(""), u"C:\\dl\\Tool.exe", u"Tool Self Extractor", u"C:\\cwd"},
+      {Document("<Extract/>"), u"C:\\dl\\Tool.exe", u"Tool Self Extractor", u"C:\\cwd"},
+      {Document("<Title/><Extract/>"), u"/x.y/archive.tar.exe", u"archive.tar Self Extractor", u"C:\\cwd"},
+      {Document("<Title>Tool</Title>"), u"C:\\dl\\other.exe", u" Tool", u"C:\\cwd"},
       {Document("<Extract><TargetPath/><ProgressDialog Enabled='false'/><FolderSelectionDialog Enabled='False'/>"
                 "</Extract>"),
        u"C:\\v1.2\\Setup", u"Setup Self Extractor", u"", false, false},
       {Document("<Title> a &amp; b </Title><Extract><TargetPath>${SfxPath}\\out</TargetPath></Extract>"), u"C:\\s.exe",
-       u"  a & b ", u"${SfxPath}\\out", true, true},
+       u"  a & b ", u"${SfxPath}\\out"},
+      // A launch extracts into a new GUID folder in Temp, or in Windows\Installer for an administrator.
+      {Document("<Title></Title>" + launch), u"C:\\s.exe", u" Setup", u"C:\\Users\\User\\AppData\\Local\\Temp\\{G}"},
+      {Document("<Title>T</Title>" + launch), u"C:\\s.exe", u" T", u"C:\\Windows\\Installer\\{G}", true, true, true},
   };
   for (const auto& c : cases) {
     SimulatedSystemFacts facts;
     facts.modulePath = c.modulePath;
     facts.currentDirectory = u"C:\\cwd";
+    facts.guids = {u"{G}"};
+    facts.isAdmin = c.admin;
     Cfg cfg;
     ASSERT_EQ(cfg.Load(c.document.c_str(), facts), KV_OK) << c.document;
-    ASSERT_TRUE(cfg.Extract && !cfg.Launch);
     EXPECT_EQ(cfg.Title, c.title) << c.document;
-    EXPECT_EQ(cfg.Extract->TargetPath, c.target) << c.document;
+    EXPECT_EQ(cfg.Launch ? cfg.Launch->TargetPath : cfg.Extract->TargetPath, c.target) << c.document;
+    if (cfg.Launch) continue;
     EXPECT_EQ(cfg.Extract->ProgressDialogEnabled, c.progress) << c.document;
     EXPECT_EQ(cfg.Extract->FolderSelectionDialogEnabled, c.folderSelection) << c.document;
   }
-}
-
-TEST(CfgDefaultsTest, LaunchExtractsIntoAFreshGuidFolderUnderTempOrWindowsInstaller) {
-  const std::string launch = "<Launch><Options>" + OptionElement("o") + "</Options></Launch>";
-  SimulatedSystemFacts facts;
-  facts.guids = {u"{6B29FC40-CA47-1067-B31D-00DD010662DA}"};
-  Cfg cfg;
-  ASSERT_EQ(cfg.Load(Document("<Title></Title>" + launch).c_str(), facts), KV_OK);
-  EXPECT_EQ(cfg.Title, u" Setup");
-  EXPECT_EQ(cfg.Launch->TargetPath, u"C:\\Users\\User\\AppData\\Local\\Temp\\{6B29FC40-CA47-1067-B31D-00DD010662DA}");
-
-  facts.isAdmin = true;
-  ASSERT_EQ(cfg.Load(Document("<Title>T</Title>" + launch).c_str(), facts), KV_OK);
-  EXPECT_EQ(cfg.Title, u" T");
-  EXPECT_EQ(cfg.Launch->TargetPath, u"C:\\Windows\\Installer\\{00000000-0000-0000-0000-000000000001}");
 }
 
 // A fact that cannot be obtained ends reading with its code, only where the document needs that fact.
