@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "config/Cfg.h"
 #include "config/ConfigErrors.h"
@@ -81,13 +82,11 @@ void CheckOptions(const CfgOptions& options, WindowsVersion version, ProcessorAr
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static constexpr WindowsVersion kVersions[] = {WindowsVersion::OtherWindows, WindowsVersion::W7, WindowsVersion::S2012R2, WindowsVersion::W10_1809, WindowsVersion::S2019,
-                                                 WindowsVersion::W10_Newer, WindowsVersion::W11_23H2, WindowsVersion::S_Future, WindowsVersion::W_Future};
-  constexpr std::size_t versionCount = sizeof kVersions / sizeof kVersions[0];
+  static const std::vector<WindowsVersion> versions = EveryWindowsVersion();
   SimulatedSystemFacts facts;
-  facts.windowsVersion = kVersions[size % versionCount];
-  facts.nativeArch = static_cast<ProcessorArch>((size / versionCount) % 6);
-  facts.isAdmin = (size / versionCount / 6) % 2 != 0;
+  facts.windowsVersion = versions[size % versions.size()];
+  facts.nativeArch = static_cast<ProcessorArch>((size / versions.size()) % 6);
+  facts.isAdmin = (size / versions.size() / 6) % 2 != 0;
 
   const std::string text(reinterpret_cast<const char*>(data), size);
   Cfg cfg;
