@@ -136,7 +136,6 @@ const std::vector<DocumentGroup>& DocumentGroups() {
           {"<Command Id='a'/><Command Id='a'/>", KV_E_INVALID_DATA},
           {"<DefaultCommand>INSTALL</DefaultCommand><Command Id='install'/>", KV_OK},
           {"<Command Id='a'/><DefaultCommand/><Command Id='b'/>", KV_OK},
-          {"<Command Id='a'/><DefaultCommand>b</DefaultCommand>", KV_E_NO_UNIQUE_MATCH, kReader},
           {"<Command Id='a'/><DefaultCommand> a</DefaultCommand>", KV_E_NO_UNIQUE_MATCH, kReader},
           {"<Command Id='a'/><DefaultCommand>a</DefaultCommand><DefaultCommand>a</DefaultCommand>", KV_E_INVALID_DATA},
           {"<Command Id='seq'><CommandSequence/></Command>", KV_E_INVALID_DATA},
@@ -182,9 +181,8 @@ const std::vector<DocumentGroup>& DocumentGroups() {
           {"<IfAll><IfTrue><Abort/></IfTrue><Other/></IfAll>", KV_E_INVALID_DATA}, {"<ifall/>", KV_E_INVALID_DATA},
       }),
       Group("actions", Actions, {
-          {"", KV_E_INVALID_DATA}, {"<Abort/><Stop/>", KV_E_INVALID_DATA},
+          {"", KV_E_INVALID_DATA}, {"<Abort/><Stop/>", KV_E_INVALID_DATA}, {"<Message> </Message>", KV_E_INVALID_DATA},
           {"<Set Value='1'/>", KV_E_NOT_FOUND}, {"<Set Parameter='A'/>", KV_E_NOT_FOUND},
-          {"<Message/>", KV_E_INVALID_DATA}, {"<Message> </Message>", KV_E_INVALID_DATA},
           {"<Message IconType='info' ResultType='yesnocancel' DefaultResult='CANCEL'>m</Message>", KV_OK},
           {"<Message IconType='' ResultType='' DefaultResult=''>m</Message>", KV_OK},
           {"<Message IconType='Fatal'>m</Message>", KV_E_INVALID_DATA},

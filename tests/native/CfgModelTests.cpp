@@ -100,7 +100,6 @@ TEST(CfgConditionModelTest, TreeActionsAndMessageDefaults) {
   ASSERT_EQ(cfg.Load(document.c_str(), facts), KV_OK);
   const CfgSubCommand& step =
       *cfg.Launch->Options->OptionsById.at(u"o")->Commands->FindCommand(u"seq")->SubCommands.at(0);
-  EXPECT_EQ(step.BeforeCommand, nullptr);
   ASSERT_NE(step.AfterCommand, nullptr);
   using Entries = std::map<std::u16string, std::u16string>;
   // R = 16 makes IfAll hold and so IfAny, whose two IfTrue lists run as one; R = 17 holds nowhere.
