@@ -9,13 +9,20 @@ using namespace kestrova;
 
 namespace {
 
+class CapturedLog final : public KVLog {
+ public:
+  std::vector<std::string> lines;
+  void Write(std::string_view text) noexcept override { lines.emplace_back(text); }
+};
+
 class FakeHost final : public WorkerHost {
  public:
   std::uint32_t now = 0xFFFFFF00u;  // close to the wrap-around of the tick count
   std::uint32_t slept = 0;
+  std::uint32_t tickStep = 0;  // how far each reading of the clock moves it
   std::vector<bool> shown;
 
-  std::uint32_t TickCount() override { return now; }
+  std::uint32_t TickCount() override { return now += tickStep; }
   void Sleep(std::uint32_t ms) override {
     now += ms;
     slept += ms;
@@ -92,18 +99,11 @@ TEST(WorkerBody, WhichTasksRunWhichResultWinsAndHowLongItWaits) {
   }
 }
 
-namespace {
-class CapturedLog final : public KVLog {
- public:
-  std::vector<std::string> lines;
-  void Write(std::string_view text) noexcept override { lines.emplace_back(text); }
-};
-}  // namespace
-
 // The log tells each task's start, its end with duration and result, and why a task did not run.
 TEST(WorkerBody, LogsEachTaskWithItsDurationAndResult) {
   ParameterStore store;
   FakeHost host;
+  host.tickStep = 200;  // the first task ends past the wrap-around
   TaskList tasks;
   for (const TaskSetup& setup : {TaskSetup{}, TaskSetup{1603}, TaskSetup{}, TaskSetup{KV_OK, nullptr, 0, true}}) {
     tasks.push_back(std::make_shared<FakeTask>(store, setup));
@@ -113,8 +113,8 @@ TEST(WorkerBody, LogsEachTaskWithItsDurationAndResult) {
   RunTaskList(tasks, store, host);
   KVSetLog(nullptr);
   EXPECT_EQ(log.lines, (std::vector<std::string>{
-                           "task fake started", "task fake ended after 0 ms: 0x00000000",
-                           "task fake started", "task fake ended after 0 ms: 0x00000643",
+                           "task fake started", "task fake ended after 200 ms: 0x00000000",
+                           "task fake started", "task fake ended after 200 ms: 0x00000643",
                            "task fake skipped: an earlier task failed",
-                           "task fake started", "task fake ended after 0 ms: 0x00000000"}));
+                           "task fake started", "task fake ended after 200 ms: 0x00000000"}));
 }
