@@ -126,7 +126,6 @@ TEST(SelectOptionTest, ExactTagOrTheNeutralCandidate) {
                       OptionElement("arm-fr", ArchitectureSet({"ARM64"}) + TagSet({"fr-FR"})));
   const Loaded neutral(OptionElement("only", ArchitectureSet({"x64"})) +
                        OptionElement("arm", ArchitectureSet({"ARM64"}) + TagSet({"en-US"})));
-  const Loaded none(OptionElement("arm", ArchitectureSet({"ARM64"})));
   const struct {
     const Loaded& loaded;
     std::u16string tag;
@@ -136,9 +135,7 @@ TEST(SelectOptionTest, ExactTagOrTheNeutralCandidate) {
       {tagged, u"de-DE", KV_OK, u"x64-de"}, {tagged, u"en-GB", KV_OK, u"x64-en"},
       {tagged, u"en-us", KV_E_NO_UNIQUE_MATCH}, {tagged, u"de", KV_E_NO_UNIQUE_MATCH},
       {tagged, u"fr-FR", KV_E_NO_UNIQUE_MATCH},  // offered, but not by a candidate
-      {tagged, u"", KV_E_INVALID_VALUE},
-      {neutral, u"en-US", KV_OK, u"only"},  // the tag is not looked at
-      {none, u"en-US", KV_E_NO_UNIQUE_MATCH},
+      {tagged, u"", KV_E_INVALID_VALUE}, {neutral, u"en-US", KV_OK, u"only"},  // the neutral option ignores the tag
   };
   for (const auto& c : cases) {
     ASSERT_EQ(c.loaded.code, KV_OK);
