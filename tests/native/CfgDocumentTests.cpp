@@ -88,7 +88,7 @@ TEST(CfgDocumentTest, FirstViolationInReadingOrderIsPlacedByPathAttributeAndLine
     Cfg cfg;
     ConfigErrorLocation location;
     EXPECT_EQ(cfg.Load(c.document.c_str(), facts, &location), c.code) << c.document;
-    EXPECT_EQ(DescribeConfigError(c.code).name == "system error", c.versionFailure != 0);
+    EXPECT_EQ(DescribeConfigError(c.code).name == "system error", c.versionFailure != 0) << c.document;
     EXPECT_EQ(location.elementPath + "@" + location.attribute + ":" + std::to_string(location.line),
               c.path + "@" + c.attribute + ":" + std::to_string(c.line))
         << c.document;
