@@ -94,7 +94,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const kestrova::KVResult result = cfg.Load(text.c_str(), facts, &location);
   if (result != kestrova::KV_OK) {
     Check(!cfg.Extract && !cfg.Launch && !location.detail.empty());
-    Check(!DescribeConfigError(result).name.empty());
+    Check(DescribeConfigError(result).name != "system error");  // no fact fails here: every code is a rule's
     return 0;
   }
   Check((cfg.Extract != nullptr) != (cfg.Launch != nullptr) && !cfg.Title.empty());
