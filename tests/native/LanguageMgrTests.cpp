@@ -82,6 +82,9 @@ TEST(LanguageMgr, OffersTheReadableTagsAndSelectsExactlyAsWritten) {
   ASSERT_EQ(manager.Languages().size(), 2u);
   EXPECT_EQ(manager.Selected().tag, u"en_US");
   EXPECT_EQ(KVLanguageDisplayText(manager.Selected()), u"en-US (loc) [en-US (en)]");  // named as en-US
+  KVLanguageEntry english;
+  english.englishName = english.localizedName = u"English";
+  EXPECT_EQ(KVLanguageDisplayText(english), u"English");  // one name where both agree
   for (const char16_t* refused : {u"en-US", u"EN_US", u"fr-fr"}) EXPECT_EQ(manager.SelectByTag(refused), KV_E_FAIL);
   EXPECT_EQ(manager.Selected().tag, u"en_US");  // a refused tag leaves the selection
   EXPECT_EQ(manager.SelectByTag(u"fr-FR"), KV_OK);
