@@ -62,12 +62,6 @@ TEST_F(FailureIdiom, AFailureIsReturnedUnchangedWithOneRecordOfWhatAndWhereSucce
   }
 }
 
-TEST_F(FailureIdiom, KvFailYieldsItsCode) {
-  EXPECT_EQ(KV_FAIL(KV_E_NO_UNIQUE_MATCH, "choosing an option"), KV_E_NO_UNIQUE_MATCH);
-  ASSERT_EQ(log_.lines.size(), 1u);
-  EXPECT_NE(log_.lines[0].find("choosing an option failed, err=0xEE000052"), std::string::npos);
-}
-
 TEST_F(FailureIdiom, EventsGoToTheLogOnly) {
   KVLogEvent("task {} ended after {} ms: 0x{:08X}", u"extract_files", 12, 0u);
   EXPECT_EQ(log_.lines, std::vector<std::string>{"task extract_files ended after 12 ms: 0x00000000"});
