@@ -27,17 +27,6 @@ void Report(bool ok, const std::string& what, const std::string& detail = {}) {
 
 std::string Error() { return "error " + std::to_string(::GetLastError()); }
 
-std::vector<char> Resource(HMODULE module, const wchar_t* type, WORD id, WORD language, bool& found) {
-  found = false;
-  const HRSRC info = ::FindResourceExW(module, type, MAKEINTRESOURCEW(id), language);
-  if (info == nullptr) return {};
-  const HGLOBAL handle = ::LoadResource(module, info);
-  const auto* data = static_cast<const char*>(::LockResource(handle));
-  if (data == nullptr) return {};
-  found = true;
-  return std::vector<char>(data, data + ::SizeofResource(module, info));
-}
-
 std::string Narrow(const std::wstring& text) { return kestrova::Utf16ToUtf8(kestrova::FromWide(text.c_str())); }
 
 // The version information block of the file, or empty.
@@ -100,8 +89,11 @@ int wmain(int argc, wchar_t** argv) {
   Report(module != nullptr, "the installer maps as an image", module == nullptr ? Error() : "");
   if (module == nullptr) return failures;
 
-  bool found = false;
-  const std::vector<char> config = Resource(module, RT_RCDATA, 222, MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), found);
+  const HRSRC info =
+      ::FindResourceExW(module, RT_RCDATA, MAKEINTRESOURCEW(222), MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
+  const auto* data = info != nullptr ? static_cast<const char*>(::LockResource(::LoadResource(module, info))) : nullptr;
+  const bool found = data != nullptr;
+  const std::vector<char> config(data, found ? data + ::SizeofResource(module, info) : data);
   if (std::wcscmp(argv[2], L"-") == 0) {
     Report(!found, "no configuration resource");
   } else {
@@ -110,8 +102,6 @@ int wmain(int argc, wchar_t** argv) {
     Report(found && config == expected, "RT_RCDATA 222 (language 1033) holds the configuration byte for byte",
            found ? std::to_string(config.size()) + " of " + std::to_string(expected.size()) + " bytes" : Error());
   }
-  Resource(module, RT_MANIFEST, 1, MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), found);
-  Report(found, "the manifest (RT_MANIFEST 1) is still there");
 
   for (int i = 3; i + 1 < argc; i += 2) {
     const std::wstring option = argv[i];
