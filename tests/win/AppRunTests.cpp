@@ -34,6 +34,11 @@ RunResult RunPlan(const std::string& plan) {
   return result;
 }
 
+struct RecordingAction final : WaitableUIAction {
+  int shown = 0;
+  KVResult Show(HWND) override { return ++shown, KV_OK; }
+};
+
 }  // namespace
 
 TEST(AppRun, PlanningFailureEndsTheRunBeforeAnyTask) {
@@ -64,15 +69,6 @@ TEST(AppRun, TasksSeeTheNativeSystemFolder) {
 TEST(AppRun, MinimumDurationHoldsAfterASuccessfulTask) {
   EXPECT_GE(RunPlan("+ok@700").elapsedMs, 700u);  // with the progress dialog shown
 }
-
-namespace {
-
-struct RecordingAction final : WaitableUIAction {
-  int shown = 0;
-  KVResult Show(HWND) override { return ++shown, KV_OK; }
-};
-
-}  // namespace
 
 // A push wakes the main thread, also one that was woken before and has emptied the queue; items come in order; the
 // worker's request returns only once the main thread has run it.

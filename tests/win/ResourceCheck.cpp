@@ -29,17 +29,11 @@ std::string Error() { return "error " + std::to_string(::GetLastError()); }
 
 std::string Narrow(const std::wstring& text) { return kestrova::Utf16ToUtf8(kestrova::FromWide(text.c_str())); }
 
-// The version information block of the file, or empty.
-std::vector<char> VersionBlock(const wchar_t* path) {
+void CheckVersion(const wchar_t* path, const std::wstring& option, const std::wstring& expected) {
   DWORD ignored = 0;
   const DWORD size = ::GetFileVersionInfoSizeW(path, &ignored);
   std::vector<char> block(size);
-  if (size == 0 || !::GetFileVersionInfoW(path, 0, size, block.data())) block.clear();
-  return block;
-}
-
-void CheckVersion(const wchar_t* path, const std::wstring& option, const std::wstring& expected) {
-  std::vector<char> block = VersionBlock(path);
+  if (size == 0 || !::GetFileVersionInfoW(path, 0, size, block.data())) block.clear();  // no version information
   void* value = nullptr;
   UINT length = 0;
   if (option == L"--version-fixed") {
