@@ -45,7 +45,7 @@ ProcessOutcome RunStub(const std::string& plan) {
     ADD_FAILURE() << "cannot start the stub, error " << ::GetLastError();
     return outcome;
   }
-  ::CloseHandle(process.hThread);
+  const KVUniqueHandle thread(process.hThread), owned(process.hProcess);
   for (int waited = 0; ::WaitForSingleObject(process.hProcess, 50) == WAIT_TIMEOUT; waited += 50) {
     if (const HWND box = MessageBoxOf(process.dwProcessId)) {
       wchar_t text[512] = {};
@@ -61,7 +61,6 @@ ProcessOutcome RunStub(const std::string& plan) {
     }
   }
   ::GetExitCodeProcess(process.hProcess, &outcome.exitCode);
-  ::CloseHandle(process.hProcess);
   return outcome;
 }
 
