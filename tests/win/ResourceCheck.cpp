@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "support/Text.h"
+#include "support/win32/UniqueResource.h"
 
 namespace {
 
@@ -78,8 +79,9 @@ int wmain(int argc, wchar_t** argv) {
   INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
   ::InitCommonControlsEx(&controls);
   // Mapped as an image, section by section, as the loader maps a program.
-  const HMODULE module =
-      ::LoadLibraryExW(argv[1], nullptr, LOAD_LIBRARY_AS_IMAGE_RESOURCE | LOAD_LIBRARY_AS_DATAFILE);
+  const kestrova::KVUniqueModule owned(
+      ::LoadLibraryExW(argv[1], nullptr, LOAD_LIBRARY_AS_IMAGE_RESOURCE | LOAD_LIBRARY_AS_DATAFILE));
+  const HMODULE module = owned.get();
   Report(module != nullptr, "the installer maps as an image", module == nullptr ? Error() : "");
   if (module == nullptr) return failures;
 
@@ -104,16 +106,15 @@ int wmain(int argc, wchar_t** argv) {
       const HICON icon = ::LoadIconW(module, MAKEINTRESOURCEW(id));
       Report(icon != nullptr, "LoadIcon loads icon group " + std::to_string(id), icon == nullptr ? Error() : "");
     } else if (option == L"--dialog") {
-      const HWND dialog = ::CreateDialogParamW(module, MAKEINTRESOURCEW(id), nullptr, IgnoreMessages, 0);
-      Report(dialog != nullptr, "dialog " + std::to_string(id) + " is created from its template",
-             dialog == nullptr ? Error() : "");
-      if (dialog != nullptr) ::DestroyWindow(dialog);
+      const kestrova::KVUniqueWindow dialog(
+          ::CreateDialogParamW(module, MAKEINTRESOURCEW(id), nullptr, IgnoreMessages, 0));
+      Report(static_cast<bool>(dialog), "dialog " + std::to_string(id) + " is created from its template",
+             dialog ? "" : Error());
     } else if (option == L"--version-fixed" || option == L"--version-string") {
       CheckVersion(argv[1], option, argv[i + 1]);
     } else {
       Report(false, "unknown option");
     }
   }
-  ::FreeLibrary(module);
   return failures;
 }
