@@ -34,6 +34,11 @@ RunResult RunPlan(const std::string& plan) {
   return result;
 }
 
+struct RecordingAction final : WaitableUIAction {
+  int shown = 0;
+  KVResult Show(HWND) override { return ++shown, KV_OK; }
+};
+
 }  // namespace
 
 TEST(AppRun, PlanningFailureEndsTheRunBeforeAnyTask) {
@@ -65,53 +70,34 @@ TEST(AppRun, MinimumDurationHoldsAfterASuccessfulTask) {
   EXPECT_GE(RunPlan("+ok@700").elapsedMs, 700u);  // with the progress dialog shown
 }
 
-namespace {
-
-struct RecordingAction final : WaitableUIAction {
-  int shown = 0;
-  KVResult Show(HWND) override { return ++shown, KV_OK; }
-};
-
-}  // namespace
-
-// A push wakes the main thread, also one that was woken before and has emptied the queue; items come in order.
-TEST(UIActionQueue, EveryPushWakesTheMainThread) {
+// A push wakes the main thread, also one that was woken before and has emptied the queue; items come in order; the
+// worker's request returns only once the main thread has run it.
+TEST(UIActionQueue, EveryPushWakesTheMainThreadAndTheWorkerWaitsForItsAction) {
   UIActionQueue queue;
   ASSERT_EQ(queue.Open(), KV_OK);
   const auto signalled = [&] { return ::WaitForSingleObject(queue.Ready(), 0) == WAIT_OBJECT_0; };
-  RecordingAction first, second, third;
+  RecordingAction waited, second, third;
   EXPECT_FALSE(signalled());
-  queue.Push(first);
-  EXPECT_TRUE(signalled());
+  std::atomic<bool> returned{false};
+  std::thread worker([&] {
+    EXPECT_TRUE(waited.RunOnMainThread(queue));
+    returned = true;
+  });
+  ASSERT_EQ(::WaitForSingleObject(queue.Ready(), 10000), WAIT_OBJECT_0);
   queue.Woken();
   EXPECT_FALSE(signalled());
-  EXPECT_EQ(queue.Pop(), &first);
+  UIAction* popped = queue.Pop();
+  ASSERT_EQ(popped, &waited);
   queue.Push(second);
   queue.Push(third);
   EXPECT_TRUE(signalled());
   EXPECT_EQ(queue.Pop(), &second);
   EXPECT_EQ(queue.Pop(), &third);
   EXPECT_EQ(queue.Pop(), nullptr);
-}
-
-// The worker's request returns only once the main thread has run it.
-TEST(UIActionQueue, TheWorkerWaitsUntilTheMainThreadRanItsAction) {
-  UIActionQueue queue;
-  ASSERT_EQ(queue.Open(), KV_OK);
-  RecordingAction action;
-  std::atomic<bool> returned{false};
-  std::thread worker([&] {
-    EXPECT_TRUE(action.RunOnMainThread(queue));
-    returned = true;
-  });
-  ASSERT_EQ(::WaitForSingleObject(queue.Ready(), 10000), WAIT_OBJECT_0);
-  queue.Woken();
-  UIAction* popped = queue.Pop();
-  ASSERT_EQ(popped, &action);
-  ::Sleep(50);
+  ::Sleep(50);  // time for a worker that did not wait to return
   EXPECT_FALSE(returned.load());
   EXPECT_EQ(popped->Execute(nullptr), KV_OK);
   worker.join();
   EXPECT_TRUE(returned.load());
-  EXPECT_EQ(action.shown, 1);
+  EXPECT_EQ(waited.shown, 1);
 }

@@ -30,15 +30,12 @@ HWND MessageBoxOf(DWORD processId) {
   return nullptr;
 }
 
-std::wstring ScriptedStubPath() {
-  const char* path = std::getenv("KVSFX_SCRIPTED_STUB");
-  return path != nullptr ? std::wstring(AsWide(Utf8ToUtf16(path))) : std::wstring(L"kv-sfxstub-scripted.exe");
-}
-
-// Runs the program with the plan, confirms any message box it shows (remembering its texts) and waits.
-ProcessOutcome RunStub(const std::wstring& program, const std::string& plan, const std::wstring& arguments = L"") {
+// Runs the scripted stub with the plan, confirms any message box it shows (remembering its texts) and waits.
+ProcessOutcome RunStub(const std::string& plan) {
   ::SetEnvironmentVariableW(L"KVSFX_TEST_PLAN", AsWide(Utf8ToUtf16(plan)));
-  std::wstring commandLine = L"\"" + program + L"\" " + arguments;
+  const char* path = std::getenv("KVSFX_SCRIPTED_STUB");
+  const std::wstring program = path != nullptr ? AsWide(Utf8ToUtf16(path)) : L"kv-sfxstub-scripted.exe";
+  std::wstring commandLine = L"\"" + program + L"\"";
   STARTUPINFOW startup = {};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION process = {};
@@ -48,7 +45,7 @@ ProcessOutcome RunStub(const std::wstring& program, const std::string& plan, con
     ADD_FAILURE() << "cannot start the stub, error " << ::GetLastError();
     return outcome;
   }
-  ::CloseHandle(process.hThread);
+  const KVUniqueHandle thread(process.hThread), owned(process.hProcess);
   for (int waited = 0; ::WaitForSingleObject(process.hProcess, 50) == WAIT_TIMEOUT; waited += 50) {
     if (const HWND box = MessageBoxOf(process.dwProcessId)) {
       wchar_t text[512] = {};
@@ -64,14 +61,7 @@ ProcessOutcome RunStub(const std::wstring& program, const std::string& plan, con
     }
   }
   ::GetExitCodeProcess(process.hProcess, &outcome.exitCode);
-  ::CloseHandle(process.hProcess);
   return outcome;
-}
-
-std::wstring TempFolder() {
-  wchar_t buffer[MAX_PATH] = {};
-  ::ExpandEnvironmentStringsW(L"%TEMP%", buffer, MAX_PATH);
-  return buffer;
 }
 
 }  // namespace
@@ -79,41 +69,40 @@ std::wstring TempFolder() {
 // Messages per code and the exit-code rule are checked natively; here the whole process: all 32 bits of its
 // code, and the titled box only for a failure that is not silent.
 TEST(StubProcess, ExitCodeRuleAndMessages) {
-  struct Case {
+  const struct {
     const char* plan;
     DWORD exitCode;
-    const wchar_t* message;  // empty: no message box
+    const wchar_t *caption, *message;  // empty: no message box
+  } cases[] = {
+      {"set:SfxExitCode=0xE0434352", 0xE0434352, L"", L""},
+      {"fail:267;!set:SfxExitCode=0", 267, L" Self Extractor", L"The target path is invalid."},
+      {"fail:0xEE000005", 0xEE000005, L"", L""},
   };
-  const Case cases[] = {
-      {"set:SfxExitCode=0xE0434352", 0xE0434352, L""},
-      {"fail:267;!set:SfxExitCode=0", 267, L"The target path is invalid."},
-      {"fail:0xEE000005", 0xEE000005, L""},
-  };
-  for (const Case& c : cases) {
-    const ProcessOutcome outcome = RunStub(ScriptedStubPath(), c.plan);
+  for (const auto& c : cases) {
+    const ProcessOutcome outcome = RunStub(c.plan);
     EXPECT_EQ(outcome.exitCode, c.exitCode) << c.plan;
+    EXPECT_EQ(outcome.caption, c.caption) << c.plan;
     EXPECT_EQ(outcome.message, c.message) << c.plan;
-    if (!outcome.message.empty()) {
-      EXPECT_EQ(outcome.caption, L" Self Extractor") << c.plan;
-    }
   }
 }
 
 // Removes the stub's crash dumps from the temporary folder (full-memory dumps are large); gives what it found.
 std::vector<WIN32_FIND_DATAW> TakeDumps() {
+  wchar_t temp[MAX_PATH] = {};
+  ::ExpandEnvironmentStringsW(L"%TEMP%\\", temp, MAX_PATH);
   std::vector<WIN32_FIND_DATAW> dumps;
   WIN32_FIND_DATAW found = {};
-  const KVUniqueFindHandle search(::FindFirstFileW((TempFolder() + L"\\kv-sfxstub_*.dmp").c_str(), &found));
+  const KVUniqueFindHandle search(::FindFirstFileW((std::wstring(temp) + L"kv-sfxstub_*.dmp").c_str(), &found));
   for (bool more = static_cast<bool>(search); more; more = ::FindNextFileW(search.get(), &found)) {
     dumps.push_back(found);
-    ::DeleteFileW((TempFolder() + L"\\" + found.cFileName).c_str());
+    ::DeleteFileW((std::wstring(temp) + found.cFileName).c_str());
   }
   return dumps;
 }
 
 TEST(StubProcess, UnhandledExceptionLeavesADumpInTemp) {
   TakeDumps();
-  EXPECT_EQ(RunStub(ScriptedStubPath(), "crash").exitCode, static_cast<DWORD>(EXCEPTION_ACCESS_VIOLATION));
+  EXPECT_EQ(RunStub("crash").exitCode, static_cast<DWORD>(EXCEPTION_ACCESS_VIOLATION));
   const std::vector<WIN32_FIND_DATAW> dumps = TakeDumps();
   ASSERT_EQ(dumps.size(), 1u) << "no dump in the temporary folder";
   EXPECT_EQ(std::wstring(dumps[0].cFileName).size(), std::wstring(L"kv-sfxstub_20260101000000.dmp").size());

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "support/Text.h"
+#include "support/win32/UniqueResource.h"
 
 namespace {
 
@@ -27,30 +28,13 @@ void Report(bool ok, const std::string& what, const std::string& detail = {}) {
 
 std::string Error() { return "error " + std::to_string(::GetLastError()); }
 
-std::vector<char> Resource(HMODULE module, const wchar_t* type, WORD id, WORD language, bool& found) {
-  found = false;
-  const HRSRC info = ::FindResourceExW(module, type, MAKEINTRESOURCEW(id), language);
-  if (info == nullptr) return {};
-  const HGLOBAL handle = ::LoadResource(module, info);
-  const auto* data = static_cast<const char*>(::LockResource(handle));
-  if (data == nullptr) return {};
-  found = true;
-  return std::vector<char>(data, data + ::SizeofResource(module, info));
-}
-
 std::string Narrow(const std::wstring& text) { return kestrova::Utf16ToUtf8(kestrova::FromWide(text.c_str())); }
 
-// The version information block of the file, or empty.
-std::vector<char> VersionBlock(const wchar_t* path) {
+void CheckVersion(const wchar_t* path, const std::wstring& option, const std::wstring& expected) {
   DWORD ignored = 0;
   const DWORD size = ::GetFileVersionInfoSizeW(path, &ignored);
   std::vector<char> block(size);
-  if (size == 0 || !::GetFileVersionInfoW(path, 0, size, block.data())) block.clear();
-  return block;
-}
-
-void CheckVersion(const wchar_t* path, const std::wstring& option, const std::wstring& expected) {
-  std::vector<char> block = VersionBlock(path);
+  if (size == 0 || !::GetFileVersionInfoW(path, 0, size, block.data())) block.clear();  // no version information
   void* value = nullptr;
   UINT length = 0;
   if (option == L"--version-fixed") {
@@ -95,52 +79,42 @@ int wmain(int argc, wchar_t** argv) {
   INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
   ::InitCommonControlsEx(&controls);
   // Mapped as an image, section by section, as the loader maps a program.
-  const HMODULE module =
-      ::LoadLibraryExW(argv[1], nullptr, LOAD_LIBRARY_AS_IMAGE_RESOURCE | LOAD_LIBRARY_AS_DATAFILE);
+  const kestrova::KVUniqueModule owned(
+      ::LoadLibraryExW(argv[1], nullptr, LOAD_LIBRARY_AS_IMAGE_RESOURCE | LOAD_LIBRARY_AS_DATAFILE));
+  const HMODULE module = owned.get();
   Report(module != nullptr, "the installer maps as an image", module == nullptr ? Error() : "");
   if (module == nullptr) return failures;
 
-  bool found = false;
-  const std::vector<char> config = Resource(module, RT_RCDATA, 222, MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), found);
+  const HRSRC info =
+      ::FindResourceExW(module, RT_RCDATA, MAKEINTRESOURCEW(222), MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
+  const auto* data = info != nullptr ? static_cast<const char*>(::LockResource(::LoadResource(module, info))) : nullptr;
+  const bool found = data != nullptr;
+  const std::vector<char> config(data, found ? data + ::SizeofResource(module, info) : data);
   if (std::wcscmp(argv[2], L"-") == 0) {
     Report(!found, "no configuration resource");
   } else {
     std::ifstream file(argv[2], std::ios::binary);
     const std::vector<char> expected{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-    Report(found, "RT_RCDATA 222 found in language 1033 with FindResourceExW", found ? "" : Error());
-    Report(found && config == expected, "the configuration reads back byte for byte",
-           std::to_string(config.size()) + " of " + std::to_string(expected.size()) + " bytes");
+    Report(found && config == expected, "RT_RCDATA 222 (language 1033) holds the configuration byte for byte",
+           found ? std::to_string(config.size()) + " of " + std::to_string(expected.size()) + " bytes" : Error());
   }
-  Resource(module, RT_MANIFEST, 1, MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), found);
-  Report(found, "the manifest (RT_MANIFEST 1) is still there");
 
   for (int i = 3; i + 1 < argc; i += 2) {
     const std::wstring option = argv[i];
     const auto id = static_cast<WORD>(std::wcstoul(argv[i + 1], nullptr, 10));  // for --icon and --dialog
     if (option == L"--icon") {
-      Report(::LoadIconW(module, MAKEINTRESOURCEW(id)) != nullptr, "LoadIcon finds icon group " + std::to_string(id));
-      const HICON icon = static_cast<HICON>(::LoadImageW(module, MAKEINTRESOURCEW(id), IMAGE_ICON, 32, 32, 0));
-      Report(icon != nullptr, "LoadImage loads icon group " + std::to_string(id), icon == nullptr ? Error() : "");
-      ICONINFO info = {};
-      if (icon != nullptr && ::GetIconInfo(icon, &info)) {
-        BITMAP bitmap = {};
-        ::GetObjectW(info.hbmMask, sizeof bitmap, &bitmap);
-        Report(bitmap.bmWidth == 32, "the icon is 32 pixels wide", std::to_string(bitmap.bmWidth));
-        if (info.hbmColor != nullptr) ::DeleteObject(info.hbmColor);
-        ::DeleteObject(info.hbmMask);
-      }
-      if (icon != nullptr) ::DestroyIcon(icon);
+      const HICON icon = ::LoadIconW(module, MAKEINTRESOURCEW(id));
+      Report(icon != nullptr, "LoadIcon loads icon group " + std::to_string(id), icon == nullptr ? Error() : "");
     } else if (option == L"--dialog") {
-      const HWND dialog = ::CreateDialogParamW(module, MAKEINTRESOURCEW(id), nullptr, IgnoreMessages, 0);
-      Report(dialog != nullptr, "dialog " + std::to_string(id) + " is created from its template",
-             dialog == nullptr ? Error() : "");
-      if (dialog != nullptr) ::DestroyWindow(dialog);
+      const kestrova::KVUniqueWindow dialog(
+          ::CreateDialogParamW(module, MAKEINTRESOURCEW(id), nullptr, IgnoreMessages, 0));
+      Report(static_cast<bool>(dialog), "dialog " + std::to_string(id) + " is created from its template",
+             dialog ? "" : Error());
     } else if (option == L"--version-fixed" || option == L"--version-string") {
       CheckVersion(argv[1], option, argv[i + 1]);
     } else {
       Report(false, "unknown option");
     }
   }
-  ::FreeLibrary(module);
   return failures;
 }

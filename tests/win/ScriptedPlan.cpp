@@ -87,23 +87,14 @@ class ScriptedTask final : public Task {
   std::shared_ptr<ScriptTrace> trace_;
 };
 
-std::vector<std::string> Split(const std::string& text, char separator) {
-  std::vector<std::string> parts;
-  std::size_t start = 0;
-  for (;;) {
-    const auto end = text.find(separator, start);
-    parts.push_back(text.substr(start, end - start));
-    if (end == std::string::npos) return parts;
-    start = end + 1;
-  }
-}
-
 }  // namespace
 
 KVResult ScriptedPlanner::PlanRun(const RunEnvironment& environment, TaskList& tasks) {
   tasks.clear();
   if (plan_.empty()) return KV_OK;
-  for (std::string item : Split(plan_, ';')) {
+  for (std::size_t start = 0, end = 0; end != std::string::npos; start = end + 1) {
+    end = plan_.find(';', start);
+    std::string item = plan_.substr(start, end - start);
     bool alwaysRun = false;
     bool hidden = true;
     while (!item.empty() && (item[0] == '!' || item[0] == '+')) {
