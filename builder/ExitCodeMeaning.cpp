@@ -20,6 +20,7 @@ constexpr WindowsMeaning kWindowsMeanings[] = {
     {3, "ERROR_PATH_NOT_FOUND", "a path was not found"},
     {5, "ERROR_ACCESS_DENIED", "access denied: the command needed rights it did not have"},
     {87, "ERROR_INVALID_PARAMETER", "a parameter is incorrect"},
+    {112, "ERROR_DISK_FULL", "there is not enough space on the disk"},
     {267, "ERROR_DIRECTORY", "the directory name is invalid"},
     {1223, "ERROR_CANCELLED", "the user cancelled the operation"},
     {1601, "ERROR_INSTALL_SERVICE_FAILURE", "the Windows Installer service could not be accessed"},

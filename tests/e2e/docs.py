@@ -193,7 +193,8 @@ def check_winget(text, installer):
         -2147483648 <= c["InstallerReturnCode"] <= 4294967295 for c in codes))
     for c in codes:
         explained = run([KVSFX, "explain", str(c["InstallerReturnCode"])])
-        expect(f"winget: kvsfx explain {c['InstallerReturnCode']}", explained.returncode == 0, explained.stderr)
+        expect(f"winget: kvsfx explain {c['InstallerReturnCode']} names its meaning",
+               explained.returncode == 0 and "passed on;" not in explained.stdout, explained.stdout)
     for installer_entry in manifest.get("Installers", []):
         expect("winget: architecture " + str(installer_entry.get("Architecture")),
                installer_entry.get("Architecture") in {"x86", "x64", "arm", "arm64", "neutral"} and
