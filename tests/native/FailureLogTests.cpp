@@ -42,6 +42,12 @@ KVResult CopyStep(KVResult inner, bool& reachedTheEnd) {
   return KV_OK;
 }
 
+// Passes on a failure its callee has recorded already.
+KVResult PassOnStep(KVResult recorded) {
+  KV_RETURN_IF_FAILED_RECORDED(recorded);
+  return KV_OK;
+}
+
 }  // namespace
 
 TEST_F(FailureIdiom, AFailureIsReturnedUnchangedWithOneRecordOfWhatAndWhereSuccessWithNone) {
@@ -59,6 +65,8 @@ TEST_F(FailureIdiom, AFailureIsReturnedUnchangedWithOneRecordOfWhatAndWhereSucce
     EXPECT_EQ(record.rfind("ERROR: CopyStep: copying setup.msi to C:\\Target failed, " + code, 0), 0u) << record;
     // The place, relative to the repository, so that records read the same on every machine.
     EXPECT_NE(record.find("(tests/native/FailureLogTests.cpp:"), std::string::npos) << record;
+    EXPECT_EQ(PassOnStep(inner), inner);
+    EXPECT_EQ(g_debugger.size(), 1u);  // no second record
   }
 }
 
